@@ -1,0 +1,102 @@
+# Shared helpers of the scripts: installing what a fresh Debian 12 machine lacks, the MinGW
+# build of libjpeg-turbo, the X display and the private Wine prefix. Source it; do not run it.
+
+VISTREL_ROOT=${VISTREL_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+VISTREL_PACKAGES=(
+  cmake make g++ googletest libgtest-dev libbenchmark-dev libjpeg62-turbo-dev
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix nasm dpkg-dev
+  wine wine64 xvfb xauth libjpeg-turbo-progs imagemagick clang
+)
+
+as_root() {
+  if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+# Installs the Debian packages that are missing; a machine that has them all pays one dpkg query.
+ensure_packages() {
+  local missing=()
+  local status
+  for p in "${VISTREL_PACKAGES[@]}"; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    [ "$status" = "install ok installed" ] || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "== installing: ${missing[*]}"
+  as_root apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# libjpeg-turbo for MinGW, built once from Debian's source package and cached under build/.
+ensure_libjpeg_win64() {
+  local prefix="$VISTREL_ROOT/build/deps/libjpeg-win64"
+  [ -f "$prefix/lib/libjpeg.a" ] && return 0
+  echo "== building libjpeg-turbo for MinGW-w64"
+  local work="$VISTREL_ROOT/build/deps/libjpeg-src"
+  rm -rf "$work" && mkdir -p "$work"
+  local list=/etc/apt/sources.list.d/vistrel-deb-src.sources
+  as_root tee "$list" >/dev/null <<'EOS'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOS
+  as_root apt-get update -qq -o Dir::Etc::sourcelist="$list" -o Dir::Etc::sourceparts=- \
+    -o APT::Get::List-Cleanup=0
+  (cd "$work" && apt-get source --download-only -qq libjpeg-turbo 2>/dev/null)
+  as_root rm -f "$list"
+  local tarball
+  tarball=$(ls "$work"/libjpeg-turbo_*.orig.tar.gz | head -n 1)
+  tar -xzf "$tarball" -C "$work"
+  local src
+  src=$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'libjpeg-turbo*' | head -n 1)
+  cmake -S "$src" -B "$work/build" -DCMAKE_TOOLCHAIN_FILE="$VISTREL_ROOT/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=ON \
+    -DWITH_TURBOJPEG=OFF -DCMAKE_INSTALL_PREFIX="$prefix" >"$work/configure.log"
+  cmake --build "$work/build" -j2 >"$work/build.log"
+  cmake --install "$work/build" >/dev/null
+  rm -rf "$work"
+}
+
+# An X display for Wine: the one that is set, or a private Xvfb.
+ensure_display() {
+  if [ -n "${DISPLAY:-}" ]; then return 0; fi
+  local n=93
+  if [ ! -e /tmp/.X11-unix/X$n ]; then
+    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    VISTREL_XVFB_PID=$!
+    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+  fi
+  export DISPLAY=:$n
+}
+
+wine_env() {
+  export WINEPREFIX="$VISTREL_ROOT/build/wineprefix"
+  export WINEARCH=win64
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+# The private Wine prefix, made once (a first use from several processes at once fails), and a
+# server kept up so that each test program starts quickly.
+ensure_wine_prefix() {
+  wine_env
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "== making the Wine prefix"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    # No crash dialog: a crashing test must fail, not wait for a click.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashNotifications /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wineserver -w
+  fi
+  wineserver -p >/dev/null 2>&1 || true
+  # Start Wine's own services now, detached from our output: started later by a test, they
+  # would inherit CTest's pipe and keep it waiting until they exit.
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+stop_helpers() {
+  if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+  if [ -n "${VISTREL_XVFB_PID:-}" ]; then kill "$VISTREL_XVFB_PID" 2>/dev/null || true; fi
+}
