@@ -60,15 +60,15 @@ const char* const kErrorTable[kErrorTableSize] = {
 // The plug-in's table: the program's without the two camera-only rows (12 and 13), so every
 // later row is two lower, and its "Can't Create File" has no full stop.
 const char* const kPluginErrorTable[kErrorTableSize - 2] = {
-    kErrorTable[0],  kErrorTable[1],  kErrorTable[2],  kErrorTable[3],  kErrorTable[4],
-    kErrorTable[5],  kErrorTable[6],  kErrorTable[7],  kErrorTable[8],  kErrorTable[9],
-    kErrorTable[10], kErrorTable[11], kErrorTable[14], kErrorTable[15], kErrorTable[16],
+    kErrorTable[0],      kErrorTable[1],  kErrorTable[2],  kErrorTable[3],  kErrorTable[4],
+    kErrorTable[5],      kErrorTable[6],  kErrorTable[7],  kErrorTable[8],  kErrorTable[9],
+    kErrorTable[10],     kErrorTable[11], kErrorTable[14], kErrorTable[15], kErrorTable[16],
     "Can't Create File", kErrorTable[18], kErrorTable[19], kErrorTable[20], kErrorTable[21],
-    kErrorTable[22], kErrorTable[23], kErrorTable[24], kErrorTable[25], kErrorTable[26],
-    kErrorTable[27], kErrorTable[28], kErrorTable[29], kErrorTable[30], kErrorTable[31],
-    kErrorTable[32], kErrorTable[33], kErrorTable[34], kErrorTable[35], kErrorTable[36],
-    kErrorTable[37], kErrorTable[38], kErrorTable[39], kErrorTable[40], kErrorTable[41],
-    kErrorTable[42], kErrorTable[43], kErrorTable[44], kErrorTable[45],
+    kErrorTable[22],     kErrorTable[23], kErrorTable[24], kErrorTable[25], kErrorTable[26],
+    kErrorTable[27],     kErrorTable[28], kErrorTable[29], kErrorTable[30], kErrorTable[31],
+    kErrorTable[32],     kErrorTable[33], kErrorTable[34], kErrorTable[35], kErrorTable[36],
+    kErrorTable[37],     kErrorTable[38], kErrorTable[39], kErrorTable[40], kErrorTable[41],
+    kErrorTable[42],     kErrorTable[43], kErrorTable[44], kErrorTable[45],
 };
 
 const char* const kQuestionTable[kQuestionTableSize] = {
@@ -88,8 +88,14 @@ const LinkProfile kProgramProfile = {
     "Vistrel", kErrorTable, kErrorTableSize, false, 2000, 0, false, false,
 };
 const LinkProfile kPluginProfile = {
-    "Quenlar QX-4210 Plug-in Driver", kPluginErrorTable, kErrorTableSize - 2, true, 5000, 50,
-    true, true,
+    "Quenlar QX-4210 Plug-in Driver",
+    kPluginErrorTable,
+    kErrorTableSize - 2,
+    true,
+    5000,
+    50,
+    true,
+    true,
 };
 
 const LinkProfile* g_profile = &kProgramProfile;
@@ -102,10 +108,18 @@ int Box(const std::string& text, BoxStyle style) {
 
 }  // namespace
 
-const LinkProfile& ProgramLinkProfile() { return kProgramProfile; }
-const LinkProfile& PluginLinkProfile() { return kPluginProfile; }
-const LinkProfile& CurrentLinkProfile() { return *g_profile; }
-void SelectLinkProfile(const LinkProfile& profile) { g_profile = &profile; }
+const LinkProfile& ProgramLinkProfile() {
+    return kProgramProfile;
+}
+const LinkProfile& PluginLinkProfile() {
+    return kPluginProfile;
+}
+const LinkProfile& CurrentLinkProfile() {
+    return *g_profile;
+}
+void SelectLinkProfile(const LinkProfile& profile) {
+    g_profile = &profile;
+}
 
 const char* ErrorText(int index) {
     return index >= 0 && index < kErrorTableSize ? kErrorTable[index] : kUndefinedErrorText;
@@ -116,8 +130,8 @@ const char* QuestionText(int index) {
 }
 
 int ShowErrorRow(int row) {
-    const char* text =
-        row >= 0 && row < g_profile->error_count ? g_profile->error_table[row] : kUndefinedErrorText;
+    const char* text = row >= 0 && row < g_profile->error_count ? g_profile->error_table[row]
+                                                                : kUndefinedErrorText;
     return Box(text, BoxStyle::kError);
 }
 
@@ -129,7 +143,9 @@ int ShowError(int index) {
     return ShowErrorRow(index);
 }
 
-int ShowErrorText(const std::string& text) { return Box(text, BoxStyle::kError); }
+int ShowErrorText(const std::string& text) {
+    return Box(text, BoxStyle::kError);
+}
 
 int AskYesNo(int index) {
     if (index < 0 || index >= kQuestionTableSize) {
@@ -152,14 +168,35 @@ int AskYesNoCancel(int index, int number) {
 
 int LinkErrorMessageIndex(LinkError code) {
     switch (code) {
-        case 1: case 2: case 11: case 12: case 13: case 14: return kMsgTransferError;
-        case 10: case 15: case 16: return kMsgFailedOpenPort;
-        case 17: case 20: return kMsgCannotAccess;
-        case 30: case 31: case 32: case 33: case 40: return kMsgDataError;
-        case 90: return kMsgCannotExecute;
-        case 91: case 93: return kMsgCameraError;
-        case 92: return kMsgMemoryFull;
-        default: return -1;
+        case 1:
+        case 2:
+        case 11:
+        case 12:
+        case 13:
+        case 14:
+            return kMsgTransferError;
+        case 10:
+        case 15:
+        case 16:
+            return kMsgFailedOpenPort;
+        case 17:
+        case 20:
+            return kMsgCannotAccess;
+        case 30:
+        case 31:
+        case 32:
+        case 33:
+        case 40:
+            return kMsgDataError;
+        case 90:
+            return kMsgCannotExecute;
+        case 91:
+        case 93:
+            return kMsgCameraError;
+        case 92:
+            return kMsgMemoryFull;
+        default:
+            return -1;
     }
 }
 

@@ -77,11 +77,11 @@ struct LinkProfile {
     const char* box_title;
     const char* const* error_table;  // the profile's own error table
     int error_count;
-    bool plugin;                     // upper-case port names only, speeds outside the table = 115200
-    uint32_t set_speed_timeout_ms;   // each set-speed attempt of the speed negotiation
-    uint32_t connect_step_wait_ms;   // 0: the program's own waits between connect steps
-    bool single_signature_end;       // the signature end-session command makes one attempt
-    bool strict_line_errors;         // signature receiver fails with 18 on any line error
+    bool plugin;                    // upper-case port names only, speeds outside the table = 115200
+    uint32_t set_speed_timeout_ms;  // each set-speed attempt of the speed negotiation
+    uint32_t connect_step_wait_ms;  // 0: the program's own waits between connect steps
+    bool single_signature_end;      // the signature end-session command makes one attempt
+    bool strict_line_errors;        // signature receiver fails with 18 on any line error
 };
 
 const LinkProfile& ProgramLinkProfile();

@@ -53,8 +53,8 @@ enum SeqCommand : uint8_t {
 enum ReplyCode : uint8_t {
     kReplyAck = 1,
     kReplyIdentify = 3,
-    kReplyBlock = 5,       // sequenced block
-    kReplySigBlock = 0,    // signature block
+    kReplyBlock = 5,     // sequenced block
+    kReplySigBlock = 0,  // signature block
     kReplyList = 8,
     kReplySize = 29,
     kReplyValue = 54,

@@ -11,24 +11,24 @@ enum class RtsControl : uint8_t { kDisable = 0, kEnable = 1, kHandshake = 2, kTo
 
 // The device control block fields the link sets (Windows DCB names in comments).
 struct LineSettings {
-    uint32_t baud_rate = 9600;         // BaudRate
-    bool binary = true;                // fBinary
-    bool parity_check = false;         // fParity
-    bool cts_flow = false;             // fOutxCtsFlow
-    bool dsr_flow = false;             // fOutxDsrFlow
+    uint32_t baud_rate = 9600;             // BaudRate
+    bool binary = true;                    // fBinary
+    bool parity_check = false;             // fParity
+    bool cts_flow = false;                 // fOutxCtsFlow
+    bool dsr_flow = false;                 // fOutxDsrFlow
     DtrControl dtr = DtrControl::kEnable;  // fDtrControl
-    bool dsr_sensitivity = false;      // fDsrSensitivity
-    bool tx_continue_on_xoff = false;  // fTXContinueOnXoff
-    bool xon_out = false;              // fOutX
-    bool xon_in = false;               // fInX
-    bool error_char = false;           // fErrorChar
-    bool null_strip = false;           // fNull
+    bool dsr_sensitivity = false;          // fDsrSensitivity
+    bool tx_continue_on_xoff = false;      // fTXContinueOnXoff
+    bool xon_out = false;                  // fOutX
+    bool xon_in = false;                   // fInX
+    bool error_char = false;               // fErrorChar
+    bool null_strip = false;               // fNull
     RtsControl rts = RtsControl::kEnable;  // fRtsControl
-    bool abort_on_error = false;       // fAbortOnError
-    uint16_t reserved = 0;             // wReserved
-    uint8_t byte_size = 8;             // ByteSize
-    uint8_t parity = 0;                // Parity: 0 none
-    uint8_t stop_bits = 0;             // StopBits: 0 one stop bit
+    bool abort_on_error = false;           // fAbortOnError
+    uint16_t reserved = 0;                 // wReserved
+    uint8_t byte_size = 8;                 // ByteSize
+    uint8_t parity = 0;                    // Parity: 0 none
+    uint8_t stop_bits = 0;                 // StopBits: 0 one stop bit
 };
 
 struct PortTimeouts {
@@ -49,12 +49,17 @@ enum : uint32_t {
 };
 
 // Line error bits (Windows CE_* values).
-enum : uint32_t { kLineRxOver = 0x0001, kLineOverrun = 0x0002, kLineParity = 0x0004, kLineFrame = 0x0008 };
+enum : uint32_t {
+    kLineRxOver = 0x0001,
+    kLineOverrun = 0x0002,
+    kLineParity = 0x0004,
+    kLineFrame = 0x0008
+};
 
 struct PortProperties {
-    uint32_t packet_length;     // bytes in the property block (62 on Windows)
-    uint32_t packet_version;    // 2 expected
-    uint32_t settable_baud;     // kBaud* mask
+    uint32_t packet_length;   // bytes in the property block (62 on Windows)
+    uint32_t packet_version;  // 2 expected
+    uint32_t settable_baud;   // kBaud* mask
 };
 
 struct SerialPort {

@@ -24,18 +24,18 @@ enum : BaudCode {
 
 struct CameraSession {
     std::string port_name = "COM1";
-    SerialDriver* driver = nullptr;      // not owned
-    std::unique_ptr<SerialPort> port;    // open port, or none
+    SerialDriver* driver = nullptr;    // not owned
+    std::unique_ptr<SerialPort> port;  // open port, or none
     BaudCode speed_code = kBaud38400Code;
     uint32_t request_length = 0;
     uint32_t expected_reply_length = 0;
     uint32_t reply_data_length = 0;
     uint8_t send_sequence = 0;
     uint8_t expected_sequence = 0;
-    int32_t model = 0;                   // 1, 2 or 3; 0 before the first identify
+    int32_t model = 0;  // 1, 2 or 3; 0 before the first identify
     CameraPacket request{};
     CameraPacket reply{};
-    std::vector<uint8_t> image;          // block reads land here, uploads start here
+    std::vector<uint8_t> image;  // block reads land here, uploads start here
     int32_t image_count = 0;
     std::array<uint8_t, 100> quality{};  // model 1: quality code of images 1 to 100, 255 = none
     uint32_t image_byte_size = 0;
@@ -47,6 +47,6 @@ struct CameraSession {
     int32_t files_listed = 0;
     std::vector<std::string> upload_list;
     std::array<uint8_t, 100> upload_codes{};
-    bool last_block_empty = false;       // signature block read: the last reply carried no data
+    bool last_block_empty = false;  // signature block read: the last reply carried no data
     int32_t cancel_seen = 0;
 };

@@ -1,0 +1,731 @@
+// Both camera protocols. An exchange is: purge, write the request, then one deadline for the
+// whole reply while the wait keeps the user interface alive one message at a time. Reply
+// checks run in a fixed order and the first failure decides the code; the command operations
+// differ only in their data, time-out and retry rule, so each is a few lines over the shared
+// exchange, check and retry helpers.
+#include "link/protocol.h"
+
+#include <algorithm>
+#include <cstring>
+#include <initializer_list>
+
+#include "base/platform.h"
+#include "link/messages.h"
+#include "link/port.h"
+
+namespace {
+
+TimeSource& Clock() {
+    return *Plat().time;
+}
+
+uint32_t GetBe32(const uint8_t* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+uint32_t GetLe32(const uint8_t* p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+uint16_t GetLe16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+// What one round of a reply wait found.
+enum class Round { kIdle, kBusy, kQuit, kFailed };
+
+// The common part of a wait round: give the user interface one message, or else ask the
+// driver for its state. On kIdle, *waiting holds the queued byte count.
+Round WaitRound(CameraSession& s, bool sequenced, uint32_t* waiting, LinkError* err) {
+    PumpResult r = Plat().pump->PumpOne(sequenced);
+    if (r == PumpResult::kQuit) return Round::kQuit;
+    if (r == PumpResult::kDispatched) return Round::kBusy;
+    uint32_t errors = 0;
+    if (!s.port || !s.port->GetStatus(&errors, waiting)) {
+        ShowError(kMsgTransferError);
+        *err = kLinkDriverState;
+        return Round::kFailed;
+    }
+    if (sequenced) {
+        if (errors & (kLineRxOver | kLineOverrun)) {
+            *err = kLinkTimeout;
+            return Round::kFailed;
+        }
+    } else if (errors != 0 && CurrentLinkProfile().strict_line_errors) {
+        ShowError(kMsgTransferError);
+        *err = kLinkDriverState;
+        return Round::kFailed;
+    }
+    return Round::kIdle;
+}
+
+// Reads exactly count bytes that the driver said are waiting.
+LinkError ReadExact(CameraSession& s, uint8_t* dest, uint32_t count) {
+    uint32_t got = 0;
+    if (!s.port->Read(dest, count, &got) || got != count) {
+        ShowError(kMsgReadFailed);
+        return kLinkReadFailed;
+    }
+    return kLinkOk;
+}
+
+// Reads up to `missing` bytes of what is waiting; advances the counters.
+LinkError ReadSome(CameraSession& s, uint8_t* dest, uint32_t waiting, uint32_t* missing,
+                   uint32_t* pos) {
+    uint32_t take = std::min(waiting, *missing);
+    if (take == 0) return kLinkOk;
+    LinkError r = ReadExact(s, dest + *pos, take);
+    if (r != kLinkOk) return r;
+    *pos += take;
+    *missing -= take;
+    return kLinkOk;
+}
+
+LinkError SendRequest(CameraSession& s, bool paced_allowed) {
+    if (!s.port) {
+        ShowError(kMsgCannotAccess);
+        return kLinkWriteFailed;
+    }
+    if (paced_allowed) return WritePacket(s, s.request.data(), s.request_length);
+    if (!s.port->Purge()) {
+        ShowError(kMsgTransferError);
+        return kLinkPurge;
+    }
+    uint32_t written = 0;
+    if (!s.port->Write(s.request.data(), s.request_length, &written) ||
+        written != s.request_length) {
+        ShowError(kMsgCannotAccess);
+        return kLinkWriteFailed;
+    }
+    return kLinkOk;
+}
+
+// The reply half of a signature exchange. `command` is the request's command: a block read's
+// data goes straight into the image buffer.
+LinkError SigReceive(CameraSession& s, uint8_t command, uint32_t timeout_ms) {
+    TimeSource& t = Clock();
+    const uint32_t start = t.TickCount();
+    LinkError err = kLinkOk;
+    uint32_t waiting = 0;
+    for (;;) {
+        if (t.TickCount() - start > timeout_ms) return kLinkTimeout;
+        Round r = WaitRound(s, false, &waiting, &err);
+        if (r == Round::kQuit) return kLinkFailed;
+        if (r == Round::kFailed) return err;
+        if (r == Round::kBusy || waiting < kSigHeaderSize) continue;
+        err = ReadExact(s, s.reply.data(), kSigHeaderSize);
+        if (err != kLinkOk) return err;
+        break;
+    }
+    const uint32_t n = GetBe32(s.reply.data() + 12);
+    s.reply_data_length = n;
+    uint8_t* dest;
+    uint32_t missing;
+    if (command == kSigReadBlock) {
+        const uint64_t offset = uint64_t((s.request[17] << 8) | s.request[18]) * kBlockSize;
+        missing = std::min<uint32_t>(n, kBlockSize);
+        if (offset + missing > s.image.size()) return kLinkNoLock;  // no room for this block
+        dest = s.image.data() + offset;
+    } else {
+        missing = std::min<uint32_t>(n, kSigReplyDataCap);
+        dest = s.reply.data() + kSigHeaderSize;
+    }
+    uint32_t pos = 0;
+    while (missing > 0) {
+        if (t.TickCount() - start > timeout_ms) return kLinkTimeout;
+        Round r = WaitRound(s, false, &waiting, &err);
+        if (r == Round::kQuit) return kLinkFailed;
+        if (r == Round::kFailed) return err;
+        if (r == Round::kBusy) continue;
+        err = ReadSome(s, dest, waiting, &missing, &pos);
+        if (err != kLinkOk) return err;
+    }
+    return kLinkOk;
+}
+
+bool SeqHeaderValid(const uint8_t* h) {
+    return (h[0] == kFrameLong || h[0] == kFrameShort || h[0] == kFrameMedium) &&
+           h[2] == static_cast<uint8_t>(h[1] ^ 0xFF);
+}
+
+// The reply half of a sequenced exchange: 4-byte header search with resynchronisation, the
+// body, then a drain of what arrived meanwhile. A frame that is still incomplete is never
+// taken as a reply.
+LinkError SeqReceive(CameraSession& s, uint32_t timeout_ms) {
+    TimeSource& t = Clock();
+    const uint32_t start = t.TickCount();
+    LinkError err = kLinkOk;
+    uint32_t waiting = 0;
+    uint8_t* buf = s.reply.data();
+    for (;;) {
+        if (t.TickCount() - start > timeout_ms) return kLinkTimeout;
+        Round r = WaitRound(s, true, &waiting, &err);
+        if (r == Round::kQuit) return kLinkFailed;
+        if (r == Round::kFailed) return err;
+        if (r == Round::kBusy || waiting < 4) continue;
+        err = ReadExact(s, buf, 4);
+        if (err != kLinkOk) return err;
+        if (SeqHeaderValid(buf)) break;
+    }
+    uint32_t missing = SeqFrameSize(buf[0]) - 4;
+    uint32_t pos = 4;
+    bool quit = false;
+    while (missing > 0) {
+        if (t.TickCount() - start > timeout_ms) return kLinkTimeout;
+        Round r = WaitRound(s, true, &waiting, &err);
+        if (r == Round::kQuit) {
+            quit = true;
+            break;
+        }
+        if (r == Round::kFailed) return err;
+        if (r == Round::kBusy) continue;
+        err = ReadSome(s, buf, waiting, &missing, &pos);
+        if (err != kLinkOk) return err;
+    }
+    uint32_t errors = 0;
+    if (!s.port->GetStatus(&errors, &waiting)) {
+        ShowError(kMsgTransferError);
+        return kLinkDriverState;
+    }
+    if (errors & (kLineRxOver | kLineOverrun)) return kLinkTimeout;
+    err = ReadSome(s, buf, waiting, &missing, &pos);
+    if (err != kLinkOk) return err;
+    if (missing > 0) return quit ? kLinkFailed : kLinkTimeout;
+    return kLinkOk;
+}
+
+bool Contains(std::initializer_list<LinkError> set, LinkError code) {
+    return std::find(set.begin(), set.end(), code) != set.end();
+}
+
+// Runs up to `attempts` attempts; codes outside `retried` end at once. When the last attempt
+// fails, "Cannot access Camera..." is shown if asked for.
+template <typename Attempt>
+LinkError Retry(int attempts, std::initializer_list<LinkError> retried, bool final_message,
+                Attempt attempt) {
+    LinkError r = kLinkOk;
+    for (int i = 0; i < attempts; ++i) {
+        r = attempt();
+        if (r == kLinkOk) return r;
+        if (!Contains(retried, r)) return r;
+    }
+    if (final_message) ShowError(kMsgCannotAccess);
+    return r;
+}
+
+void ResetSequences(CameraSession& s) {
+    s.send_sequence = 0;
+    s.expected_sequence = 0;
+}
+
+const uint8_t* SeqData(const CameraSession& s) {
+    return s.reply.data() + 4;
+}
+const uint8_t* SigData(const CameraSession& s) {
+    return s.reply.data() + kSigHeaderSize;
+}
+
+// Signature command with an acknowledgement reply.
+LinkError SigAckCommand(CameraSession& s, uint8_t command, const uint8_t* data, uint32_t count,
+                        uint32_t timeout) {
+    LinkError r = SendSignature(s, command, data, count, timeout);
+    return r != kLinkOk ? r : SigCheckStatus(s, true);
+}
+
+// Short sequenced request with an acknowledgement reply.
+LinkError SeqAckCommand(CameraSession& s, uint8_t command, const uint8_t* data, uint32_t count,
+                        uint32_t timeout) {
+    LinkError r = SendSequenced(s, kFrameShort, s.send_sequence, command, data, count, timeout);
+    return r != kLinkOk ? r : SeqCheckAck(s, true);
+}
+
+// Checks of a sequenced reply that carries a value (count, size): frame, code, data checksum.
+LinkError SeqCheckDataReply(const CameraSession& s, uint8_t code, bool show) {
+    LinkError r = SeqCheckFrame(s, show);
+    if (r == kLinkOk) r = SeqCheckReplyCode(s, code, show);
+    if (r == kLinkOk) r = SeqCheckChecksumData(s);
+    return r;
+}
+
+LinkError SeqCheckValueReply(const CameraSession& s, bool show) {
+    LinkError r = SeqCheckFrame(s, show);
+    if (r == kLinkOk) r = SeqCheckReplyCode(s, kReplyValue, show);
+    if (r == kLinkOk) r = SeqCheckChecksumQuiet(s);
+    return r;
+}
+
+bool IsSeqStatus6(const CameraSession& s) {
+    return s.reply[3] == kReplyAck && SeqData(s)[0] == 6;
+}
+
+}  // namespace
+
+uint32_t SeqDataSize(uint8_t frame_type) {
+    switch (frame_type) {
+        case kFrameShort:
+            return 10;
+        case kFrameMedium:
+            return 256;
+        case kFrameLong:
+            return 1024;
+        default:
+            return 0;
+    }
+}
+
+uint32_t SeqFrameSize(uint8_t frame_type) {
+    uint32_t d = SeqDataSize(frame_type);
+    return d == 0 ? 0 : d + 6;
+}
+
+uint8_t SeqChecksum(const uint8_t* frame, uint32_t data_size) {
+    uint32_t sum = 0;
+    for (uint32_t i = 1; i <= 3 + data_size; ++i) sum += frame[i];
+    return static_cast<uint8_t>(sum);
+}
+
+// --- exchanges ----------------------------------------------------------------------------
+
+LinkError SendSignature(CameraSession& s, uint8_t command, const uint8_t* data, uint32_t count,
+                        uint32_t timeout_ms) {
+    if (count > s.request.size() - kSigHeaderSize) return kLinkFailed;
+    uint8_t* p = s.request.data();
+    std::memcpy(p, kSigRequest, 12);
+    p[12] = static_cast<uint8_t>(count >> 24);
+    p[13] = static_cast<uint8_t>(count >> 16);
+    p[14] = static_cast<uint8_t>(count >> 8);
+    p[15] = static_cast<uint8_t>(count);
+    p[16] = command;
+    if (count > 0) std::memcpy(p + kSigHeaderSize, data, count);
+    s.request_length = kSigHeaderSize + count;
+    LinkError r = SendRequest(s, true);
+    return r != kLinkOk ? r : SigReceive(s, command, timeout_ms);
+}
+
+LinkError SendSequenced(CameraSession& s, uint8_t frame_type, uint8_t sequence, uint8_t command,
+                        const uint8_t* data, uint32_t count, uint32_t timeout_ms) {
+    const uint32_t d = SeqDataSize(frame_type);
+    if (d == 0 || count > d) return kLinkFailed;
+    uint8_t* p = s.request.data();
+    std::memset(p, 0, d + 6);
+    p[0] = frame_type;
+    p[1] = sequence;
+    p[2] = static_cast<uint8_t>(sequence ^ 0xFF);
+    p[3] = command;
+    if (count > 0) std::memcpy(p + 4, data, count);
+    p[4 + d] = SeqChecksum(p, d);
+    p[5 + d] = 0;
+    s.request_length = d + 6;
+    LinkError r = SendRequest(s, false);
+    return r != kLinkOk ? r : SeqReceive(s, timeout_ms);
+}
+
+// --- reply checks -------------------------------------------------------------------------
+
+LinkError SigCheckSignature(const CameraSession& s, bool show) {
+    if (std::memcmp(s.reply.data(), kSigReply, 12) == 0) return kLinkOk;
+    if (show) ShowError(kMsgDataError);
+    return kLinkBadFrame;
+}
+
+LinkError SigCheckReplyCode(const CameraSession& s, uint8_t expected, bool show) {
+    if (s.reply[16] == expected) return kLinkOk;
+    if (show) ShowError(kMsgDataError);
+    return kLinkBadReplyCode;
+}
+
+LinkError SigCheckDataLength(const CameraSession& s, uint32_t expected, bool show) {
+    if (s.reply_data_length == expected) return kLinkOk;
+    if (show) ShowError(kMsgDataError);
+    return kLinkBadLength;
+}
+
+LinkError SigStatusCode(uint8_t status, bool show) {
+    int message = -1;
+    LinkError code;
+    switch (status) {
+        case 0:
+            return kLinkOk;
+        case 1:
+            code = kLinkNotDone;
+            break;
+        case 2:
+            code = kLinkCannotExecute;
+            message = kMsgCannotExecute;
+            break;
+        case 3:
+            code = kLinkDataError;
+            break;
+        case 4:
+            code = kLinkMemoryFull;
+            message = kMsgMemoryFull;
+            break;
+        case 5:
+            code = kLinkCameraError;
+            message = kMsgCameraError;
+            break;
+        default:
+            code = kLinkFailed;
+            message = kMsgCameraError;
+            break;
+    }
+    if (show && message >= 0) ShowError(message);
+    return code;
+}
+
+LinkError SigCheckStatus(const CameraSession& s, bool show) {
+    LinkError r = SigCheckSignature(s, show);
+    if (r == kLinkOk) r = SigCheckReplyCode(s, kReplyAck, show);
+    if (r == kLinkOk) r = SigCheckDataLength(s, 1, show);
+    if (r == kLinkOk) r = SigStatusCode(SigData(s)[0], show);
+    return r;
+}
+
+LinkError SeqStatusCode(uint8_t status) {
+    switch (status) {
+        case 0:
+            return kLinkOk;
+        case 2:
+            return kLinkCannotExecute;
+        case 3:
+            return kLinkDataError;
+        case 4:
+            return kLinkMemoryFull;
+        case 5:
+            return kLinkCameraError;
+        default:
+            return kLinkFailed;
+    }
+}
+
+LinkError SeqCheckFrame(const CameraSession& s, bool show) {
+    if (SeqDataSize(s.reply[0]) != 0 && s.reply[1] == s.expected_sequence &&
+        s.reply[2] == static_cast<uint8_t>(s.expected_sequence ^ 0xFF)) {
+        return kLinkOk;
+    }
+    if (show) ShowError(kMsgDataError);
+    return kLinkBadFrame;
+}
+
+LinkError SeqCheckReplyCode(const CameraSession& s, uint8_t expected, bool show) {
+    if (s.reply[3] == expected) return kLinkOk;
+    if (show) ShowError(kMsgDataError);
+    return kLinkBadReplyCode;
+}
+
+LinkError SeqCheckChecksumQuiet(const CameraSession& s) {
+    uint32_t d = SeqDataSize(s.reply[0]);
+    return SeqChecksum(s.reply.data(), d) == s.reply[4 + d] ? kLinkOk : kLinkDataError;
+}
+
+LinkError SeqCheckChecksumData(const CameraSession& s) {
+    uint32_t d = SeqDataSize(s.reply[0]);
+    if (SeqChecksum(s.reply.data(), d) == s.reply[4 + d]) return kLinkOk;
+    ShowError(kMsgDataError);
+    return kLinkBadFrame;
+}
+
+LinkError SeqCheckAck(const CameraSession& s, bool show) {
+    LinkError r = SeqCheckFrame(s, show);
+    if (r == kLinkOk) r = SeqCheckReplyCode(s, kReplyAck, show);
+    if (r == kLinkOk) r = SeqCheckChecksumQuiet(s);
+    if (r != kLinkOk) return r;
+    r = SeqStatusCode(SeqData(s)[0]);
+    if (r == kLinkFailed && show) ShowError(kMsgCameraError);
+    return r;
+}
+
+// --- signature commands -------------------------------------------------------------------
+
+namespace {
+
+LinkError SigIdentifyAttempt(CameraSession& s, int* model_digit, bool show) {
+    LinkError r = SendSignature(s, kSigIdentify, nullptr, 0, 2000);
+    if (r == kLinkOk) r = SigCheckSignature(s, show);
+    if (r == kLinkOk) r = SigCheckReplyCode(s, kReplyIdentify, show);
+    if (r == kLinkOk) r = SigCheckDataLength(s, 4, show);
+    if (r != kLinkOk) return r;
+    const uint8_t* d = SigData(s);
+    if (d[0] != 'D' || d[1] != 'S' || d[2] != 'C' || d[3] < '1' || d[3] > '3') {
+        if (show) ShowError(kMsgDataError);
+        return kLinkDataError;
+    }
+    *model_digit = d[3] - '0';
+    return kLinkOk;
+}
+
+}  // namespace
+
+LinkError SigIdentify(CameraSession& s, int* model_digit) {
+    return Retry(3, {33, 34, 100}, true, [&] { return SigIdentifyAttempt(s, model_digit, true); });
+}
+
+LinkError SigIdentifyAuto(CameraSession& s, int* model_digit) {
+    return Retry(3, {100}, false, [&] { return SigIdentifyAttempt(s, model_digit, false); });
+}
+
+LinkError SigSetSpeed(CameraSession& s, BaudCode code) {
+    return Retry(3, {33, 34, 100}, false,
+                 [&] { return SigAckCommand(s, kSigSetSpeed, &code, 1, 2000); });
+}
+
+LinkError SigSetSpeedAuto(CameraSession& s, BaudCode code) {
+    return Retry(2, {100}, false, [&] {
+        LinkError r = SendSignature(s, kSigSetSpeed, &code, 1, 1000);
+        return r != kLinkOk ? r : SigCheckStatus(s, false);
+    });
+}
+
+LinkError SigImageList(CameraSession& s) {
+    return Retry(3, {100}, true, [&] {
+        LinkError r = SendSignature(s, kSigImageList, nullptr, 0, 2000);
+        if (r == kLinkOk) r = SigCheckSignature(s, true);
+        if (r == kLinkOk) r = SigCheckReplyCode(s, kReplyList, true);
+        return r;
+    });
+}
+
+LinkError SigPlayMode(CameraSession& s) {
+    const uint8_t zero = 0;
+    return Retry(3, {33, 34, 100}, true,
+                 [&] { return SigAckCommand(s, kSigPlayMode, &zero, 1, 8000); });
+}
+
+LinkError SigDeleteImage(CameraSession& s, int image) {
+    const uint8_t n = static_cast<uint8_t>(image);
+    return Retry(3, {100}, true, [&] { return SigAckCommand(s, kSigDelete, &n, 1, 16000); });
+}
+
+LinkError SigShowOnViewfinder(CameraSession& s, int image) {
+    const uint8_t n = static_cast<uint8_t>(image);
+    return Retry(3, {100}, true, [&] { return SigAckCommand(s, kSigViewfinder, &n, 1, 10000); });
+}
+
+LinkError SigBeginUpload(CameraSession& s, int size_class) {
+    const uint8_t c = static_cast<uint8_t>(size_class);
+    return Retry(3, {100}, true, [&] { return SigAckCommand(s, kSigBeginUpload, &c, 1, 2000); });
+}
+
+LinkError SigImageSize(CameraSession& s, int image, uint32_t* size) {
+    const uint8_t n = static_cast<uint8_t>(image);
+    return Retry(3, {100}, true, [&] {
+        LinkError r = SendSignature(s, kSigImageSize, &n, 1, 2000);
+        if (r == kLinkOk) r = SigCheckSignature(s, true);
+        if (r == kLinkOk) r = SigCheckReplyCode(s, kReplySize, true);
+        if (r == kLinkOk) r = SigCheckDataLength(s, 4, true);
+        if (r == kLinkOk) *size = GetBe32(SigData(s));
+        return r;
+    });
+}
+
+LinkError SigReadBlocks(CameraSession& s, uint32_t block_count, bool progress) {
+    s.last_block_empty = false;
+    if (uint64_t(block_count) * kBlockSize > s.image.size()) return kLinkNoLock;
+    for (uint32_t i = 0; i < block_count; ++i) {
+        const uint8_t index[2] = {static_cast<uint8_t>(i >> 8), static_cast<uint8_t>(i)};
+        LinkError r = kLinkOk;
+        bool done = false;
+        for (int attempt = 1; attempt <= 3 && !done; ++attempt) {
+            const bool show = attempt == 3;
+            r = SendSignature(s, kSigReadBlock, index, 2, 16000);
+            if (r != kLinkOk && r != kLinkTimeout) return r;
+            if (r == kLinkOk) r = SigCheckSignature(s, show);
+            if (r == kLinkOk) r = SigCheckReplyCode(s, kReplySigBlock, show);
+            done = r == kLinkOk;
+        }
+        if (!done) {
+            ShowError(kMsgTransferError);
+            return r;
+        }
+        if (progress) Plat().view->SetMeterPos(i + 1);
+        if (i + 1 == block_count) s.last_block_empty = s.reply_data_length == 0;
+    }
+    return kLinkOk;
+}
+
+LinkError SigUploadData(CameraSession& s, const uint8_t* data, uint32_t size) {
+    if (!s.port) {
+        ShowError(kMsgCannotAccess);
+        return kLinkWriteFailed;
+    }
+    uint8_t* p = s.request.data();
+    std::memcpy(p, kSigRequest, 12);
+    p[12] = static_cast<uint8_t>(size >> 24);
+    p[13] = static_cast<uint8_t>(size >> 16);
+    p[14] = static_cast<uint8_t>(size >> 8);
+    p[15] = static_cast<uint8_t>(size);
+    p[16] = kSigUploadData;
+    s.request_length = kSigHeaderSize;
+    LinkError r = SendRequest(s, false);
+    if (r != kLinkOk) return r;
+    MessagePump& pump = *Plat().pump;
+    const uint32_t chunks = (size + kUploadChunk - 1) / kUploadChunk;
+    for (uint32_t c = 0; c < chunks; ++c) {
+        while (pump.PumpOne(false) == PumpResult::kDispatched) {
+        }
+        const uint32_t offset = c * kUploadChunk;
+        const uint32_t n = std::min(kUploadChunk, size - offset);
+        uint32_t written = 0;
+        if (!s.port->Write(data + offset, n, &written) || written != n) {
+            ShowError(kMsgCannotAccess);
+            return kLinkWriteFailed;
+        }
+        Plat().view->SetMeterPos(c + 1);
+    }
+    r = SigReceive(s, kSigUploadData, 2000);
+    if (r == kLinkTimeout) ShowError(kMsgCannotAccess);
+    if (r != kLinkOk) return r;
+    return SigCheckStatus(s, true);
+}
+
+LinkError SigEndSession(CameraSession& s) {
+    const int attempts = CurrentLinkProfile().single_signature_end ? 1 : 3;
+    return Retry(attempts, {100}, true,
+                 [&] { return SigAckCommand(s, kSigEndSession, nullptr, 0, 2000); });
+}
+
+// --- sequenced commands -------------------------------------------------------------------
+
+LinkError SeqImageCount(CameraSession& s, uint32_t* count) {
+    ResetSequences(s);
+    return Retry(3, {33, 34, 100}, true, [&] {
+        LinkError r = SendSequenced(s, kFrameShort, 0, kSeqImageCount, nullptr, 0, 2000);
+        if (r == kLinkOk) r = SeqCheckDataReply(s, kReplyList, true);
+        if (r != kLinkOk) return r;
+        *count = GetLe16(SeqData(s));
+        if (*count == 0) {
+            ShowError(kMsgNoImages);
+            return kLinkNoImage;
+        }
+        return kLinkOk;
+    });
+}
+
+LinkError SeqPlayMode(CameraSession& s) {
+    ResetSequences(s);
+    const uint8_t zero = 0;
+    return Retry(3, {33, 34, 100}, true,
+                 [&] { return SeqAckCommand(s, kSeqPlayMode, &zero, 1, 8000); });
+}
+
+LinkError SeqDeleteImage(CameraSession& s, int image) {
+    ResetSequences(s);
+    const uint8_t n = static_cast<uint8_t>(image);
+    return Retry(3, {100}, true, [&] { return SeqAckCommand(s, kSeqDelete, &n, 1, 16000); });
+}
+
+LinkError SeqThumbnailSize(CameraSession& s, int image, uint32_t* size) {
+    ResetSequences(s);
+    const uint32_t v = static_cast<uint32_t>(image);
+    const uint8_t data[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
+                             static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
+    return Retry(3, {100}, true, [&] {
+        LinkError r = SendSequenced(s, kFrameShort, 0, kSeqThumbnailSize, data, 4, 2000);
+        if (r == kLinkOk) r = SeqCheckFrame(s, true);
+        if (r != kLinkOk) return r;
+        if (IsSeqStatus6(s) && SeqCheckChecksumQuiet(s) == kLinkOk) return kLinkNoImage;
+        r = SeqCheckReplyCode(s, kReplySize, true);
+        if (r == kLinkOk) r = SeqCheckChecksumData(s);
+        if (r != kLinkOk) return r;
+        *size = GetLe32(SeqData(s));
+        return *size == 0 ? kLinkNoImage : kLinkOk;
+    });
+}
+
+LinkError SeqImageSize(CameraSession& s, int image, uint32_t* size) {
+    ResetSequences(s);
+    const uint8_t n = static_cast<uint8_t>(image);
+    return Retry(3, {100}, true, [&] {
+        LinkError r = SendSequenced(s, kFrameShort, 0, kSeqImageSize, &n, 1, 2000);
+        if (r == kLinkOk) r = SeqCheckDataReply(s, kReplySize, true);
+        if (r != kLinkOk) return r;
+        *size = GetLe32(SeqData(s));
+        return *size == 0 ? kLinkZeroSize : kLinkOk;
+    });
+}
+
+LinkError SeqReadBlocks(CameraSession& s, uint32_t block_count, bool thumbnail) {
+    ResetSequences(s);
+    if (uint64_t(block_count) * kBlockSize > s.image.size()) return kLinkNoLock;
+    for (uint32_t i = 0; i < block_count; ++i) {
+        const uint8_t index[2] = {static_cast<uint8_t>(i), static_cast<uint8_t>(i >> 8)};
+        LinkError r = kLinkOk;
+        bool done = false;
+        for (int attempt = 1; attempt <= 3 && !done; ++attempt) {
+            const bool show = attempt == 3;
+            r = SendSequenced(s, kFrameShort, s.send_sequence, kSeqReadBlock, index, 2, 16000);
+            if (r != kLinkOk && r != kLinkTimeout) return r;
+            if (r == kLinkOk) r = SeqCheckFrame(s, show);
+            if (r == kLinkOk && thumbnail && IsSeqStatus6(s)) return kLinkNoImage;
+            if (r == kLinkOk) r = SeqCheckReplyCode(s, kReplyBlock, show);
+            if (r == kLinkOk && s.reply[0] != kFrameLong) {
+                // Block data only ever comes in a long frame.
+                if (show) ShowError(kMsgDataError);
+                r = kLinkBadFrame;
+            }
+            if (r == kLinkOk) r = SeqCheckChecksumData(s);
+            done = r == kLinkOk;
+        }
+        if (!done) {
+            ShowError(kMsgTransferError);
+            return r;
+        }
+        std::memcpy(s.image.data() + uint64_t(i) * kBlockSize, SeqData(s), kBlockSize);
+        ++s.send_sequence;
+        ++s.expected_sequence;
+        if (!thumbnail) Plat().view->SetMeterPos(i + 1);
+    }
+    return kLinkOk;
+}
+
+LinkError SeqBeginUpload(CameraSession& s, uint32_t size) {
+    ResetSequences(s);
+    const uint8_t data[4] = {static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
+                             static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
+    return Retry(3, {100}, true, [&] { return SeqAckCommand(s, kSeqBeginUpload, data, 4, 2000); });
+}
+
+LinkError SeqUploadBlock(CameraSession& s, uint32_t index, const uint8_t* block) {
+    s.expected_sequence = 0;
+    LinkError r = SendSequenced(s, kFrameLong, static_cast<uint8_t>(index), kSeqUploadBlock, block,
+                                kBlockSize, 16000);
+    if (r == kLinkTimeout) ShowError(kMsgCannotAccess);
+    if (r != kLinkOk) return r;
+    return SeqCheckAck(s, true);
+}
+
+LinkError SeqSetClockField(CameraSession& s, uint8_t selector, uint8_t variant, uint16_t value) {
+    s.send_sequence = 0;
+    const uint8_t data[4] = {selector, variant, static_cast<uint8_t>(value),
+                             static_cast<uint8_t>(value >> 8)};
+    return Retry(3, {100}, true, [&] { return SeqAckCommand(s, kSeqSetClock, data, 4, 2000); });
+}
+
+LinkError SeqReadClockField(CameraSession& s, uint8_t selector, bool model3, uint16_t* value) {
+    s.send_sequence = 0;
+    const uint8_t data[2] = {selector, 1};
+    return Retry(3, {100}, true, [&] {
+        LinkError r = SendSequenced(s, kFrameShort, 0, kSeqReadClock, data, model3 ? 2 : 1, 2000);
+        if (r == kLinkOk) r = SeqCheckValueReply(s, true);
+        if (r == kLinkOk) *value = GetLe16(SeqData(s));
+        return r;
+    });
+}
+
+LinkError SeqModelProbe(CameraSession& s, int* model) {
+    s.send_sequence = 0;
+    const uint8_t data[2] = {14, 0};
+    LinkError r = SendSequenced(s, kFrameShort, 0, kSeqModelProbe, data, 2, 2000);
+    if (r == kLinkOk) r = SeqCheckValueReply(s, false);
+    if (r != kLinkOk) return r;
+    *model = SeqData(s)[0] == 0xFF && SeqData(s)[1] == 0xFF ? 3 : 2;
+    return kLinkOk;
+}
+
+LinkError SeqEndSession(CameraSession& s) {
+    ResetSequences(s);
+    SendSequenced(s, kFrameShort, 0, kSeqEndSession, nullptr, 0, 1000);
+    return kLinkOk;
+}
+
+LinkError EndSessionCommand(CameraSession& s) {
+    return s.model == 1 ? SigEndSession(s) : SeqEndSession(s);
+}
