@@ -1,0 +1,365 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "link/messages.h"
+#include "link/port.h"
+#include "link/protocol.h"
+#include "support/fakes.h"
+#include "support/scripted_port.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+const char* kCannotAccess =
+    "Cannot access Camera.\nMake sure Camera is turned on and properly connected.";
+const char* kDataError = "Data error has occurred.";
+
+struct ProtocolTest : ::testing::Test {
+    FakePlatform fp;
+    ScriptedDriver driver;
+    CameraSession s;
+    ScriptedLine& line = driver.line;
+    void SetUp() override {
+        SetPacedWrite(false);
+        s.driver = &driver;
+        ASSERT_EQ(OpenPort(s), kLinkOk);
+    }
+    Bytes Ack(uint8_t status = 0) { return SigReply(kReplyAck, {status}); }
+    Bytes SeqAck(uint8_t status = 0, uint8_t seq = 0) { return SeqReply(8, seq, 1, {status}); }
+};
+
+TEST_F(ProtocolTest, SequencedImageCountRequestIsByteExact) {
+    line.replies = {SeqReply(8, 0, 8, {5, 1})};
+    uint32_t count = 0;
+    ASSERT_EQ(SeqImageCount(s, &count), kLinkOk);
+    EXPECT_EQ(count, 261u);
+    ASSERT_EQ(line.requests.size(), 1u);
+    EXPECT_EQ(line.requests[0],
+              (Bytes{0x08, 0x00, 0xFF, 0x07, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x06, 0x00}));
+}
+
+TEST_F(ProtocolTest, SignatureSetSpeedRequestIsByteExact) {
+    line.replies = {Ack()};
+    ASSERT_EQ(SigSetSpeed(s, kBaud38400Code), kLinkOk);
+    Bytes expected = {'Z', 'E', 'K', ' ', 'D', 'S', 'C', ' ', 'P', 'C', ' ', ' ', 0, 0, 0, 1, 4, 1};
+    ASSERT_EQ(line.requests.size(), 1u);
+    EXPECT_EQ(line.requests[0], expected);
+}
+
+TEST_F(ProtocolTest, SignatureBlockGoesStraightToItsPlaceInTheImage) {
+    // Blocks 0..258; only the last one is checked for its place.
+    s.image.assign(259 * kBlockSize, 0);
+    Bytes block(1024);
+    for (size_t i = 0; i < block.size(); ++i) block[i] = uint8_t(i * 7 + 3);
+    for (int i = 0; i < 258; ++i) line.replies.push_back(SigReply(0, Bytes(1024, 0)));
+    line.replies.push_back(SigReply(0, block));
+    ASSERT_EQ(SigReadBlocks(s, 259, true), kLinkOk);
+    const Bytes& last = line.requests.back();
+    ASSERT_EQ(last.size(), 19u);
+    EXPECT_EQ(last[16], 30);
+    EXPECT_EQ(last[17], 0x01);
+    EXPECT_EQ(last[18], 0x02);
+    EXPECT_EQ(0, std::memcmp(s.image.data() + 264192, block.data(), 1024));
+    EXPECT_EQ(fp.view.positions.size(), 259u);
+    EXPECT_EQ(fp.view.positions.back(), 259u);
+    EXPECT_FALSE(s.last_block_empty);
+}
+
+TEST_F(ProtocolTest, SignatureLastBlockWithoutDataIsRecorded) {
+    s.image.assign(2 * kBlockSize, 0xAA);
+    line.replies = {SigReply(0, Bytes(1024, 1)), SigReply(0, {})};
+    ASSERT_EQ(SigReadBlocks(s, 2, false), kLinkOk);
+    EXPECT_TRUE(s.last_block_empty);
+    EXPECT_EQ(s.image[1024], 0xAA);  // untouched
+    EXPECT_TRUE(fp.view.positions.empty());
+}
+
+TEST_F(ProtocolTest, SignatureReplyDataIsCappedAt239Bytes) {
+    Bytes data(300);
+    for (size_t i = 0; i < data.size(); ++i) data[i] = uint8_t(i);
+    line.replies = {SigReply(8, data), Ack()};
+    ASSERT_EQ(SigImageList(s), kLinkOk);
+    EXPECT_EQ(s.reply_data_length, 300u);
+    EXPECT_EQ(s.reply[17 + 238], 238);
+    EXPECT_EQ(s.reply[17 + 239], 0);  // nothing past the cap was taken
+    // The surplus is purged before the next exchange, which reads its own reply.
+    EXPECT_EQ(line.input.size(), 300u - 239u);
+    ASSERT_EQ(SigPlayMode(s), kLinkOk);
+}
+
+TEST_F(ProtocolTest, SequencedReceiverResynchronisesInStepsOfFour) {
+    Bytes reply = {0x33, 0x44, 0x55, 0x66};  // not a header
+    Bytes frame = SeqReply(8, 0, 8, {3, 0});
+    reply.insert(reply.end(), frame.begin(), frame.end());
+    line.replies = {reply};
+    uint32_t count = 0;
+    ASSERT_EQ(SeqImageCount(s, &count), kLinkOk);
+    EXPECT_EQ(count, 3u);
+}
+
+TEST_F(ProtocolTest, WrongComplementEndsTheOperationWithoutRetry) {
+    // A frame whose sequence and complement agree with each other (so the receiver takes it)
+    // but not with the expected sequence.
+    Bytes bad = SeqReply(8, 5, 1, {0});
+    line.replies = {bad, SeqAck(), SeqAck()};
+    EXPECT_EQ(SeqPlayMode(s), kLinkBadFrame);
+    EXPECT_EQ(line.requests.size(), 1u);
+    EXPECT_EQ(fp.prompts.Texts(), std::vector<std::string>{kDataError});
+}
+
+TEST_F(ProtocolTest, SignatureMemoryFullOnDeleteIsNotRetried) {
+    line.replies = {Ack(4), Ack(), Ack()};
+    EXPECT_EQ(SigDeleteImage(s, 3), kLinkMemoryFull);
+    EXPECT_EQ(line.requests.size(), 1u);
+    EXPECT_EQ(fp.prompts.Texts(), std::vector<std::string>{"Camera memory is full."});
+    EXPECT_EQ(line.requests[0][17], 3);
+}
+
+TEST_F(ProtocolTest, SignatureStatusTable) {
+    struct Case {
+        uint8_t status;
+        LinkError code;
+        const char* message;
+    };
+    for (Case c :
+         {Case{2, 90, "Command cannot be executed."}, Case{5, 93, "Camera error has occurred."},
+          Case{9, -1, "Camera error has occurred."}, Case{3, 33, nullptr}, Case{1, 34, nullptr}}) {
+        fp.prompts.boxes.clear();
+        line.requests.clear();
+        line.replies = {Ack(c.status), Ack(c.status), Ack(c.status)};
+        EXPECT_EQ(SigShowOnViewfinder(s, 1), c.code);
+        // Retried on time-outs only: every status ends the command at once.
+        EXPECT_EQ(line.requests.size(), 1u);
+        if (c.message)
+            EXPECT_EQ(fp.prompts.Texts(), std::vector<std::string>{c.message});
+        else
+            EXPECT_TRUE(fp.prompts.boxes.empty());
+    }
+    // Play mode retries "not done" and "data error" and then gives up.
+    fp.prompts.boxes.clear();
+    line.requests.clear();
+    line.replies = {Ack(1), Ack(3), Ack(1)};
+    EXPECT_EQ(SigPlayMode(s), kLinkNotDone);
+    EXPECT_EQ(line.requests.size(), 3u);
+    EXPECT_EQ(fp.prompts.Texts(), std::vector<std::string>{kCannotAccess});
+}
+
+TEST_F(ProtocolTest, TimeoutsRetryThenShowCannotAccess) {
+    uint32_t start = fp.clock.now;
+    EXPECT_EQ(SigPlayMode(s), kLinkTimeout);
+    EXPECT_EQ(line.requests.size(), 3u);
+    EXPECT_EQ(fp.prompts.Texts(), std::vector<std::string>{kCannotAccess});
+    // Three attempts of 8000 ms each.
+    EXPECT_GE(fp.clock.now - start, 3u * 8000u);
+    EXPECT_LT(fp.clock.now - start, 3u * 8000u + 100u);
+}
+
+TEST_F(ProtocolTest, SetSpeedGivesUpSilently) {
+    EXPECT_EQ(SigSetSpeed(s, 1), kLinkTimeout);
+    EXPECT_EQ(line.requests.size(), 3u);
+    EXPECT_TRUE(fp.prompts.boxes.empty());
+}
+
+TEST_F(ProtocolTest, BlockReadSurvivesTwoTimeoutsWithoutAMessage) {
+    s.image.assign(2 * kBlockSize, 0);
+    line.replies = {SeqReply(1, 0, 5, Bytes(1024, 9)), {}, {}, SeqReply(1, 1, 5, Bytes(1024, 7))};
+    ASSERT_EQ(SeqReadBlocks(s, 2, false), kLinkOk);
+    EXPECT_TRUE(fp.prompts.boxes.empty());
+    ASSERT_EQ(line.requests.size(), 4u);
+    // The send sequence advanced once, after the first good block; the retries repeat it.
+    EXPECT_EQ(line.requests[1][1], 1);
+    EXPECT_EQ(line.requests[3][1], 1);
+    EXPECT_EQ(line.requests[3][4], 1);  // block index, little-endian
+    EXPECT_EQ(s.image[0], 9);
+    EXPECT_EQ(s.image[1024], 7);
+    EXPECT_EQ(fp.view.positions, (std::vector<uint32_t>{1, 2}));
+}
+
+TEST_F(ProtocolTest, BlockReadThatFailsThreeTimesReportsTheTransferError) {
+    s.image.assign(kBlockSize, 0);
+    Bytes wrong_code = SeqReply(1, 0, 6, Bytes(1024, 0));
+    line.replies = {wrong_code, wrong_code, wrong_code};
+    EXPECT_EQ(SeqReadBlocks(s, 1, false), kLinkBadReplyCode);
+    // The check's own message only on the third attempt, then the transfer error.
+    EXPECT_EQ(fp.prompts.Texts(),
+              (std::vector<std::string>{kDataError,
+                                        "Unexpected error has occurred during image transfer."}));
+}
+
+TEST_F(ProtocolTest, BlockReadEndsAtOnceOnAnExchangeFailure) {
+    s.image.assign(2 * kBlockSize, 0);
+    line.fail_status = true;
+    EXPECT_EQ(SeqReadBlocks(s, 2, false), kLinkDriverState);
+    EXPECT_EQ(line.requests.size(), 1u);
+}
+
+TEST_F(ProtocolTest, ThumbnailStatusSixIsNoThumbnailWithoutMessage) {
+    line.replies = {SeqAck(6)};
+    uint32_t size = 1;
+    EXPECT_EQ(SeqThumbnailSize(s, 7, &size), kLinkNoImage);
+    EXPECT_EQ(line.requests[0][3], 22);
+    EXPECT_EQ(line.requests[0][4], 7);
+    s.image.assign(kBlockSize, 0);
+    line.replies = {SeqAck(6)};
+    EXPECT_EQ(SeqReadBlocks(s, 1, true), kLinkNoImage);
+    EXPECT_TRUE(fp.prompts.boxes.empty());
+}
+
+TEST_F(ProtocolTest, ChecksumRulesDifferByReplyKind) {
+    Bytes ack = SeqAck();
+    ack[14] ^= 0xFF;
+    line.replies = {ack};
+    EXPECT_EQ(SeqDeleteImage(s, 1), kLinkDataError);  // quiet 33, not retried on delete
+    EXPECT_TRUE(fp.prompts.boxes.empty());
+    Bytes size = SeqReply(8, 0, 29, {0, 4, 0, 0});
+    size[14] ^= 0x01;
+    line.replies = {size};
+    uint32_t n = 0;
+    EXPECT_EQ(SeqImageSize(s, 1, &n), kLinkBadFrame);
+    EXPECT_EQ(fp.prompts.Texts(), std::vector<std::string>{kDataError});
+}
+
+TEST_F(ProtocolTest, SizesAndCountsOfZero) {
+    line.replies = {SeqReply(8, 0, 8, {0, 0})};
+    uint32_t n = 0;
+    EXPECT_EQ(SeqImageCount(s, &n), kLinkNoImage);
+    EXPECT_EQ(fp.prompts.Texts(), std::vector<std::string>{"This Camera has no stored images."});
+    line.replies = {SeqReply(8, 0, 29, {0, 0, 0, 0})};
+    EXPECT_EQ(SeqImageSize(s, 2, &n), kLinkZeroSize);
+    line.replies = {SeqReply(8, 0, 29, {0x01, 0x04, 0, 0})};
+    EXPECT_EQ(SeqImageSize(s, 2, &n), kLinkOk);
+    EXPECT_EQ(n, 1025u);
+    line.replies = {SigReply(29, {0, 1, 0, 2})};
+    EXPECT_EQ(SigImageSize(s, 2, &n), kLinkOk);
+    EXPECT_EQ(n, 65538u);
+}
+
+TEST_F(ProtocolTest, IdentifyChecksTheModelText) {
+    int digit = 0;
+    line.replies = {SigReply(3, {'D', 'S', 'C', '2'})};
+    ASSERT_EQ(SigIdentify(s, &digit), kLinkOk);
+    EXPECT_EQ(digit, 2);
+    Bytes bad = SigReply(3, {'D', 'S', 'C', '7'});
+    line.replies = {bad, bad, bad};
+    EXPECT_EQ(SigIdentify(s, &digit), kLinkDataError);
+    EXPECT_EQ(fp.prompts.Texts(),
+              (std::vector<std::string>{kDataError, kDataError, kDataError, kCannotAccess}));
+    fp.prompts.boxes.clear();
+    line.replies = {SigReply(3, {'D', 'S', 'C'})};
+    EXPECT_EQ(SigIdentify(s, &digit), kLinkBadLength);
+    Bytes wrong_signature = SigReply(3, {'D', 'S', 'C', '1'});
+    wrong_signature[0] = 'X';
+    line.replies = {wrong_signature};
+    EXPECT_EQ(SigIdentify(s, &digit), kLinkBadFrame);
+}
+
+TEST_F(ProtocolTest, AutoSetupVariantsAreQuietAndShorter) {
+    int digit = 0;
+    EXPECT_EQ(SigSetSpeedAuto(s, 2), kLinkTimeout);
+    EXPECT_EQ(line.requests.size(), 2u);
+    line.requests.clear();
+    EXPECT_EQ(SigIdentifyAuto(s, &digit), kLinkTimeout);
+    EXPECT_EQ(line.requests.size(), 3u);
+    EXPECT_TRUE(fp.prompts.boxes.empty());
+    Bytes bad = SigReply(3, {'X', 'S', 'C', '1'});
+    line.replies = {bad};
+    line.requests.clear();
+    EXPECT_EQ(SigIdentifyAuto(s, &digit), kLinkDataError);  // 33 is not retried here
+    EXPECT_EQ(line.requests.size(), 1u);
+    EXPECT_TRUE(fp.prompts.boxes.empty());
+}
+
+TEST_F(ProtocolTest, ClockAndProbeRequests) {
+    s.send_sequence = 9;
+    s.expected_sequence = 0;
+    line.replies = {SeqAck(), SeqReply(8, 0, 54, {0xCF, 0x07}), SeqReply(8, 0, 54, {0x34, 0x12}),
+                    SeqReply(8, 0, 54, {0xFF, 0xFF}), SeqReply(8, 0, 54, {0xFF, 0x00})};
+    ASSERT_EQ(SeqSetClockField(s, 0x41, 1, 0x0C1F), kLinkOk);
+    EXPECT_EQ(Bytes(line.requests[0].begin() + 3, line.requests[0].begin() + 8),
+              (Bytes{52, 0x41, 1, 0x1F, 0x0C}));
+    uint16_t v = 0;
+    ASSERT_EQ(SeqReadClockField(s, 0xC0, false, &v), kLinkOk);
+    EXPECT_EQ(v, 1999);
+    EXPECT_EQ(line.requests[1][4], 0xC0);
+    EXPECT_EQ(line.requests[1][5], 0);
+    ASSERT_EQ(SeqReadClockField(s, 0x40, true, &v), kLinkOk);
+    EXPECT_EQ(line.requests[2][5], 1);
+    int model = 0;
+    ASSERT_EQ(SeqModelProbe(s, &model), kLinkOk);
+    EXPECT_EQ(model, 3);
+    EXPECT_EQ(line.requests[3][4], 14);
+    ASSERT_EQ(SeqModelProbe(s, &model), kLinkOk);
+    EXPECT_EQ(model, 2);
+}
+
+TEST_F(ProtocolTest, SequencedUploadBlocksCarryTheirIndexAndExpectSequenceZero) {
+    Bytes block(1024, 0x5A);
+    line.replies = {SeqAck(0, 0), SeqAck(0, 1)};
+    ASSERT_EQ(SeqUploadBlock(s, 257, block.data()), kLinkOk);
+    ASSERT_EQ(line.requests[0].size(), 1030u);
+    EXPECT_EQ(line.requests[0][0], 1);
+    EXPECT_EQ(line.requests[0][1], 1);  // 257 & 0xFF
+    EXPECT_EQ(line.requests[0][2], 0xFE);
+    EXPECT_EQ(line.requests[0][3], 5);
+    EXPECT_EQ(SeqUploadBlock(s, 1, block.data()), kLinkBadFrame);  // ack with sequence 1
+    line.requests.clear();
+    EXPECT_EQ(SeqUploadBlock(s, 2, block.data()), kLinkTimeout);
+    EXPECT_EQ(line.requests.size(), 1u);
+    EXPECT_EQ(fp.prompts.Texts().back(), kCannotAccess);
+}
+
+TEST_F(ProtocolTest, SignatureUploadAnnouncesTheImageAndSendsChunks) {
+    Bytes image(600);
+    for (size_t i = 0; i < image.size(); ++i) image[i] = uint8_t(i);
+    line.replies = {Ack()};
+    ASSERT_EQ(SigUploadData(s, image.data(), 600), kLinkOk);
+    EXPECT_EQ(line.write_sizes, (std::vector<uint32_t>{17, 256, 256, 88}));
+    ASSERT_EQ(line.requests.size(), 1u);
+    EXPECT_EQ(line.requests[0][15], 600 & 0xFF);
+    EXPECT_EQ(line.requests[0][14], 600 >> 8);
+    EXPECT_EQ(Bytes(line.requests[0].begin() + 17, line.requests[0].end()), image);
+    EXPECT_EQ(fp.view.positions, (std::vector<uint32_t>{1, 2, 3}));
+    line.write_sizes.clear();
+    EXPECT_EQ(SigUploadData(s, image.data(), 600), kLinkTimeout);
+    EXPECT_EQ(fp.prompts.Texts(), std::vector<std::string>{kCannotAccess});
+}
+
+TEST_F(ProtocolTest, QuitDuringAWaitIsNeverTakenAsAReply) {
+    fp.pump.queue = {PumpResult::kQuit};
+    line.replies = {Ack()};
+    EXPECT_EQ(SigPlayMode(s), kLinkFailed);
+    EXPECT_EQ(line.requests.size(), 1u);
+    EXPECT_EQ(fp.pump.queue.size(), 1u);  // still posted for the message loop
+}
+
+TEST_F(ProtocolTest, WaitsDispatchMessagesAndOverrunsEndSequencedWaits) {
+    fp.pump.queue = {PumpResult::kDispatched, PumpResult::kVScroll, PumpResult::kDispatched};
+    line.replies = {SeqAck()};
+    EXPECT_EQ(SeqPlayMode(s), kLinkOk);
+    EXPECT_EQ(fp.pump.dispatched, 2);  // the scroll message was dropped
+    line.line_errors = kLineOverrun;
+    line.replies = {SeqAck()};
+    EXPECT_EQ(SeqDeleteImage(s, 1), kLinkTimeout);
+}
+
+TEST_F(ProtocolTest, IncompleteSequencedFrameIsATimeout) {
+    Bytes frame = SeqAck();
+    frame.resize(10);
+    line.replies = {frame, frame, frame};
+    EXPECT_EQ(SeqPlayMode(s), kLinkTimeout);
+    EXPECT_EQ(fp.prompts.Texts(), std::vector<std::string>{kCannotAccess});
+}
+
+TEST_F(ProtocolTest, EndSessionFollowsTheLastModel) {
+    s.model = 0;
+    EXPECT_EQ(EndSessionCommand(s), kLinkOk);  // nothing answers; not checked
+    EXPECT_EQ(line.requests.back()[3], 31);
+    EXPECT_EQ(line.requests.back().size(), 16u);
+    s.model = 1;
+    line.replies = {Ack()};
+    EXPECT_EQ(EndSessionCommand(s), kLinkOk);
+    EXPECT_EQ(line.requests.back()[16], 31);
+}
+
+}  // namespace
