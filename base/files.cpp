@@ -1,0 +1,31 @@
+#include "base/files.h"
+
+std::FILE* OpenFileBinary(const std::string& path, const char* mode) {
+    if (path.empty()) return nullptr;
+    return std::fopen(path.c_str(), mode);
+}
+
+bool SeekStream(std::FILE* f, int64_t offset, int whence) {
+#ifdef _WIN32
+    return _fseeki64(f, offset, whence) == 0;
+#else
+    return fseeko(f, static_cast<off_t>(offset), whence) == 0;
+#endif
+}
+
+int64_t StreamLength(std::FILE* f) {
+    if (!SeekStream(f, 0, SEEK_END)) return -1;
+#ifdef _WIN32
+    int64_t len = _ftelli64(f);
+#else
+    int64_t len = static_cast<int64_t>(ftello(f));
+#endif
+    if (!SeekStream(f, 0, SEEK_SET)) return -1;
+    return len;
+}
+
+int64_t FileLength(const std::string& path) {
+    ScopedFile f(OpenFileBinary(path, "rb"));
+    if (!f) return -1;
+    return StreamLength(f.get());
+}

@@ -1,0 +1,48 @@
+// Small file helpers shared by the codec and the tools. Every file is opened in byte mode on
+// both platforms, so a BMP or JPEG is read and written the same way under Windows and POSIX.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+// Owns one C stdio stream and closes it on every path out.
+class ScopedFile {
+public:
+    ScopedFile() = default;
+    explicit ScopedFile(std::FILE* f) : f_(f) {}
+    ~ScopedFile() { Close(); }
+    ScopedFile(const ScopedFile&) = delete;
+    ScopedFile& operator=(const ScopedFile&) = delete;
+
+    std::FILE* get() const { return f_; }
+    explicit operator bool() const { return f_ != nullptr; }
+    // Closes the stream; false when the close reported an error (unflushed data lost).
+    bool Close() {
+        if (!f_) return true;
+        bool ok = std::fclose(f_) == 0;
+        f_ = nullptr;
+        return ok;
+    }
+    void Reset(std::FILE* f) {
+        Close();
+        f_ = f;
+    }
+
+private:
+    std::FILE* f_ = nullptr;
+};
+
+// Opens path for reading ("rb"), for writing ("wb", created or truncated) and so on; the mode
+// must include 'b'.
+std::FILE* OpenFileBinary(const std::string& path, const char* mode);
+
+// Length of the file at path, or -1 when it cannot be opened.
+int64_t FileLength(const std::string& path);
+// Length of an open stream (its position is put back to the start).
+int64_t StreamLength(std::FILE* f);
+// Seeks with 64-bit offsets on both platforms.
+bool SeekStream(std::FILE* f, int64_t offset, int whence);
+
+// True when both names lead to the same file (the same name, or on POSIX the same inode; on
+// Windows the same full path without regard to case).
+bool SameFile(const std::string& a, const std::string& b);

@@ -1,0 +1,81 @@
+// The two JPEG drivers over the JPEG library. Pictures cross the library's edges only as BMP
+// files: DecodeJpegFile writes a BMP file, EncodeJpegFile reads one. The library's fatal error
+// exit is replaced so that it never ends the process: it returns to the driver, which frees
+// everything and reports the failure.
+#pragma once
+#include <cstdint>
+#include <string>
+
+// How a coding call shows its progress on the installed operation view's meter. The meter is
+// set, and the message queue drained, before each block of rows.
+enum class JpegMeter {
+    kNone,       // no meter, no message pump
+    kFull,       // 0..25
+    kFirstHalf,  // decode only: 0..12, the second half belongs to a following encode
+    kRange,      // encode only: lo..hi
+};
+
+struct JpegProgress {
+    JpegMeter meter = JpegMeter::kNone;
+    uint32_t lo = 0;
+    uint32_t hi = 0;
+    // When set, receives every position the driver puts on the meter (so a caller knows where
+    // the meter stands afterwards). Not owned.
+    uint32_t* position_out = nullptr;
+};
+
+// Qualities of the three JPEG save types ("JPEG(Low Quality)(*.JPG)", "JPEG(standard)(*.JPG)",
+// "JPEG(High Quality)(*.JPG)").
+enum JpegSaveQuality { kJpegLowQuality = 55, kJpegStandardQuality = 75, kJpegHighQuality = 95 };
+
+// Meter positions after n of h rows.
+uint32_t DecodeMeterPos(JpegMeter meter, uint64_t n, uint64_t h);
+uint32_t EncodeMeterPos(const JpegProgress& progress, uint64_t n, uint64_t h);
+
+// JPEG file to BMP file: 24 bits for colour, 8 bits with a grey ramp for greyscale, 8 bits
+// with the library's palette when colors is non-zero. Returns 1 or 0. Failures show "It failed
+// in the creating bitmap." (both files were open) or "File cannot be opened."; the first-half
+// variant fails silently when the JPEG file cannot be opened.
+int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, int colors,
+                   const JpegProgress& progress);
+
+// BMP file (8-bit palette or 24-bit, uncompressed) to JPEG file. sampling is a text such as
+// "2x1,1x1,1x1" (luminance first) or empty for the library's default; quality 1..100. Returns
+// 1 or 0; failures show "It failed in the creating JPEG." or "File cannot be opened.".
+int EncodeJpegFile(const std::string& bmp_path, const std::string& jpeg_path,
+                   const std::string& sampling, int quality, const JpegProgress& progress);
+
+// The sampling every JPEG save uses, and the camera's own.
+extern const char* const kSaveSampling;    // "2x1,1x1,1x1"
+extern const char* const kCameraSampling;  // "4x1,1x1,1x1"
+
+// Parses a sampling text into at most max_components pairs; false on a malformed text or a
+// factor outside 1..4. Components beyond the list get 1x1.
+bool ParseSampling(const std::string& text, int* h, int* v, int max_components,
+                   int* count = nullptr);
+
+// What the frame header of a JPEG file says; read without any message.
+struct JpegHeaderInfo {
+    int width = 0;
+    int height = 0;
+    int components = 0;
+    int h_samp[4] = {};
+    int v_samp[4] = {};
+    bool progressive = false;
+};
+int ReadJpegHeaderInfo(const std::string& path, JpegHeaderInfo* info);
+// "2x1,1x1,1x1" for the factors of a header.
+std::string SamplingText(const JpegHeaderInfo& info);
+
+// Drains the message queue through the pump seam until it is empty or a quit message was met
+// (the pump posts that again). Coding calls it once per block of rows.
+void PumpCodingMessages();
+
+// Limits the decoder works under (pixel rows of the BMP it writes, scans of a progressive
+// file, library memory). The fuzz targets lower them to stay fast.
+struct JpegLimits {
+    uint64_t max_pixel_bytes;
+    int max_scans;
+    long max_library_memory;
+};
+JpegLimits& CodecJpegLimits();
