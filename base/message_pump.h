@@ -15,6 +15,9 @@ struct MessagePump {
     // Takes at most one waiting message. With drop_vscroll set, a vertical-scroll message is
     // removed without being dispatched and reported as kVScroll.
     virtual PumpResult PumpOne(bool drop_vscroll) = 0;
+    // While set, command messages (menu, toolbar, buttons) are taken off the queue and dropped
+    // instead of dispatched: JPEG coding sets it so that no command starts in the middle.
+    virtual void SetCommandsDropped(bool) {}
 };
 
 struct NullMessagePump : MessagePump {

@@ -1,0 +1,108 @@
+// The program's shell: the start-up sequence, the program-wide values it sets up, the frame
+// window and the message loop. Everything here runs on the one user-interface thread; the
+// values are the program's single globals, reachable through App().
+#pragma once
+#include <windows.h>
+#include <commdlg.h>
+
+#include <string>
+
+#include "app/shell_rules.h"
+#include "base/win/ini_settings.h"
+#include "base/win/win_prompts.h"
+#include "base/win/win_pump.h"
+#include "browser/win/status_dialogs.h"
+
+constexpr char kFrameClass[] = "ZEKDscFrame";
+constexpr char kImageClass[] = "ZEKNormalChild";
+constexpr char kAlbumClass[] = "ZEKAlbumChild";
+constexpr char kAlbumButtonClass[] = "ZEKAlbumButton";
+constexpr char kSlideShowClass[] = "AutoViewClass";
+constexpr char kAppTitle[] = "Vistrel";
+
+constexpr UINT kMsgSplash = 1124;          // to the frame: splash, then command-line files
+constexpr UINT kMsgRealizePalette = 1125;  // to an image window
+constexpr int kMdiClientId = 3232;
+constexpr int kFirstChildId = 4100;
+constexpr int kToolbarId = 701;
+constexpr int kStatusBarId = 700;
+constexpr UINT_PTR kHelpKeyTimer = 8;
+constexpr UINT_PTR kSplashTimer = 9;
+constexpr int kWindowMenuPosition = 4;
+constexpr int kCommunicationPosition = 8;  // inside the File pop-up
+
+// Help engine commands.
+constexpr UINT kHelpContents = 3;
+constexpr UINT kHelpQuit = 2;
+
+struct StartupOptions {
+    int region_override = -1;   // 0..3 replaces the region read from the system
+    std::string settings_file;  // replaces the settings file next to the program
+    UINT splash_ms = 1000;      // the splash's timer
+};
+
+struct AppState {
+    HINSTANCE instance = nullptr;
+    std::string settings_file;
+    std::string help_file;
+    std::string command_line;
+    HWND frame = nullptr;
+    HWND mdi_client = nullptr;
+    HWND toolbar = nullptr;     // none while hidden
+    HWND status_bar = nullptr;  // none while hidden
+    HWND tooltip = nullptr;
+    HMENU menu = nullptr;
+    HMENU window_menu = nullptr;
+    int toolbar_hidden = 0;
+    int status_hidden = 0;
+    bool help_running = false;
+    bool f1_held = false;
+    bool app_active = false;
+    bool palette_busy = false;
+    HWND modeless = nullptr;  // the camera browser's dialog while it is open
+    PRINTDLGA print_dialog{};
+    UINT splash_ms = 1000;
+    bool splash_done = false;  // the splash ended and the help key timer runs
+
+    // The seams the program installs.
+    WinPrompts prompts;
+    WinMessagePump pump;
+    IniSettings settings;
+    DialogOperationView view;
+
+    // Replaced by tests: the help engine and the key state the help key reads.
+    BOOL(WINAPI* help_engine)(HWND, LPCSTR, UINT, ULONG_PTR) = WinHelpA;
+    SHORT(WINAPI* key_state)(int) = GetAsyncKeyState;
+};
+
+AppState& App();
+
+// Runs start-up steps 1 to 8; returns the frame, or nullptr when the program is to end with
+// exit code 0 (another instance runs, no program path, no menu or frame).
+HWND AppStartup(HINSTANCE instance, const char* command_line, int show,
+                const StartupOptions& options);
+// The message loop; returns the quit message's exit code.
+int AppMessageLoop();
+// Program entry: start-up, then the loop.
+int AppMain(HINSTANCE instance, const char* command_line, int show, const StartupOptions& options);
+
+// Start-up pieces, also used by tests.
+int ReadRegionCode();
+HWND FindRunningInstance();
+bool RegisterWindowClasses(HINSTANCE instance);
+void ShowHelp(UINT command);
+INT_PTR RunSplash(HWND owner, UINT timer_ms);
+INT_PTR RunAbout(HWND owner);
+
+// The frame (frame.cpp).
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+void ShowCameraBusyRefusal(HWND owner);
+
+// Toolbar and tooltips (toolbar.cpp).
+HWND CreateFrameToolbar(HWND frame);
+void CreateToolbarTooltips(HWND frame);
+void ToolbarSetState(int command, int state);
+void RefreshToolbarStates();
+// The active MDI child with a record, its kind and the album/image states the rules need.
+ActiveChildState QueryActiveChild();
+HWND ActiveChild(BOOL* maximised);

@@ -1,0 +1,495 @@
+// The frame window: toolbar, status bar and MDI client, the menu's enabled states and help
+// texts, the window-management commands, and the hand-over of every other command. Closing
+// goes through Close All so that each child asks its own save question.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "app/camera_busy.h"
+#include "app/region.h"
+#include "app/win/app.h"
+#include "app/win/routes.h"
+#include "app/win/window_words.h"
+#include "base/platform.h"
+
+namespace {
+
+constexpr UINT kHelpKeyPollMs = 50;
+constexpr char kBusyText[] =
+    "Vistrel still active.\nQuit the application before quitting Windows.\n";
+
+void SetStatusText(const char* text, UINT flags = 0) {
+    if (HWND sb = App().status_bar)
+        SendMessageA(sb, SB_SETTEXTA, 0 | flags, reinterpret_cast<LPARAM>(text));
+}
+
+void SetStatusParts() {
+    AppState& app = App();
+    if (!app.status_bar) return;
+    RECT rc;
+    GetClientRect(app.frame, &rc);
+    int edges[5];
+    StatusPartEdges(rc.right, RegionCode(), edges);
+    SendMessageA(app.status_bar, SB_SETPARTS, 5, reinterpret_cast<LPARAM>(edges));
+}
+
+HWND CreateStatusBar(HWND frame) {
+    AppState& app = App();
+    app.status_bar =
+        CreateWindowExA(0, STATUSCLASSNAMEA, IdleText(RegionCode()),
+                        WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | CCS_BOTTOM, 0, 0, 0, 0, frame,
+                        reinterpret_cast<HMENU>(kStatusBarId), app.instance, nullptr);
+    SetStatusParts();
+    return app.status_bar;
+}
+
+void SendSizeMessage(HWND frame) {
+    RECT rc;
+    GetClientRect(frame, &rc);
+    SendMessageA(frame, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rc.right, rc.bottom));
+}
+
+bool ItemChecked(int command) {
+    return (GetMenuState(App().menu, command, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+void CheckItem(int command, bool on) {
+    CheckMenuItem(App().menu, command, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void ToggleToolbar(HWND frame) {
+    AppState& app = App();
+    if (ItemChecked(kCmdToolbarToggle)) {
+        CheckItem(kCmdToolbarToggle, false);
+        if (app.toolbar) {
+            ShowWindow(app.toolbar, SW_HIDE);
+            DestroyWindow(app.toolbar);
+        }
+        if (app.tooltip) DestroyWindow(app.tooltip);
+        app.toolbar = nullptr;
+        app.tooltip = nullptr;
+        app.toolbar_hidden = 1;
+        SendSizeMessage(frame);
+    } else {
+        CheckItem(kCmdToolbarToggle, true);
+        CreateFrameToolbar(frame);
+        CreateToolbarTooltips(frame);
+        app.toolbar_hidden = 0;
+        SendSizeMessage(frame);
+        if (app.toolbar) ShowWindow(app.toolbar, SW_SHOW);
+    }
+}
+
+void ToggleStatusBar(HWND frame) {
+    AppState& app = App();
+    if (ItemChecked(kCmdStatusbarToggle)) {
+        CheckItem(kCmdStatusbarToggle, false);
+        if (app.status_bar) {
+            ShowWindow(app.status_bar, SW_HIDE);
+            DestroyWindow(app.status_bar);
+        }
+        app.status_bar = nullptr;
+        app.status_hidden = 1;
+        SendSizeMessage(frame);
+    } else {
+        CheckItem(kCmdStatusbarToggle, true);
+        CreateStatusBar(frame);
+        app.status_hidden = 0;
+        SendSizeMessage(frame);
+        if (app.status_bar) ShowWindow(app.status_bar, SW_SHOW);
+    }
+}
+
+// MDI children that are not owned windows.
+std::vector<HWND> MdiChildren() {
+    std::vector<HWND> list;
+    HWND mdi = App().mdi_client;
+    if (!mdi) return list;
+    for (HWND c = GetWindow(mdi, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (!GetWindow(c, GW_OWNER)) list.push_back(c);
+    }
+    return list;
+}
+
+void CloseAll() {
+    HWND mdi = App().mdi_client;
+    for (HWND c : MdiChildren()) {
+        if (!IsWindow(c)) continue;
+        SendMessageA(mdi, WM_MDIRESTORE, reinterpret_cast<WPARAM>(c), 0);
+        if (SendMessageA(c, WM_QUERYENDSESSION, 0, 0)) {
+            SendMessageA(mdi, WM_MDIDESTROY, reinterpret_cast<WPARAM>(c), 0);
+        }
+    }
+}
+
+void CloseActive() {
+    HWND child = ActiveChild(nullptr);
+    if (!child || !WindowRecord(child)) return;
+    if (SendMessageA(child, WM_QUERYENDSESSION, 0, 0)) {
+        SendMessageA(App().mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(child), 0);
+    }
+}
+
+bool AnyChildMinimised() {
+    for (HWND c : MdiChildren()) {
+        if (IsIconic(c)) return true;
+    }
+    return false;
+}
+
+void InitPopups() {
+    AppState& app = App();
+    ActiveChildState s = QueryActiveChild();
+    bool minimised = AnyChildMinimised();
+    for (int command : PopupManagedCommands()) {
+        EnableMenuItem(
+            app.menu, command,
+            MF_BYCOMMAND | (MenuItemEnabled(command, s, minimised) ? MF_ENABLED : MF_GRAYED));
+    }
+}
+
+// The File pop-up, which moves to position 1 while the active child is maximised.
+HMENU FilePopup() {
+    BOOL maximised = FALSE;
+    ActiveChild(&maximised);
+    return GetSubMenu(App().menu, maximised ? 1 : 0);
+}
+
+void SetCommunicationEnabled(bool on) {
+    if (HMENU file = FilePopup()) {
+        EnableMenuItem(file, kCommunicationPosition, MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
+    }
+}
+
+// The camera flows call this (through EndCameraSession) when the session is over.
+void GiveBackCameraCommands() {
+    if (!App().frame) return;
+    SetCommunicationEnabled(true);
+    ToolbarSetState(kTbDataIn, TBSTATE_ENABLED);
+    ToolbarSetState(kTbDataOut, TBSTATE_ENABLED);
+}
+
+void HelpContents(HWND frame) {
+    KillTimer(frame, kHelpKeyTimer);
+    ShowHelp(kHelpContents);
+    MSG msg;
+    if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+        } else if (!(msg.message == WM_TIMER && msg.hwnd == frame && msg.wParam == kHelpKeyTimer)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    SetTimer(frame, kHelpKeyTimer, kHelpKeyPollMs, nullptr);
+}
+
+void HelpKeyTick(HWND frame) {
+    AppState& app = App();
+    if (!app.app_active) return;
+    KillTimer(frame, kHelpKeyTimer);
+    bool down = (app.key_state(VK_F1) & 0x8000) != 0;
+    if (down && !app.f1_held) ShowHelp(kHelpContents);
+    app.f1_held = down;
+    SetTimer(frame, kHelpKeyTimer, kHelpKeyPollMs, nullptr);
+}
+
+int MenuCommandOf(int id) {
+    int menu = MenuCommandOfToolbar(id);
+    return menu ? menu : id;
+}
+
+void RunDataIn(HWND frame) {
+    SetCameraBusy(true);
+    SetCommunicationEnabled(false);
+    ToolbarSetState(kTbDataIn, TBSTATE_INDETERMINATE);
+    ToolbarSetState(kTbDataOut, TBSTATE_INDETERMINATE);
+    if (!StartCameraBrowser(frame)) {
+        EndCameraSession();
+        return;
+    }
+    if (App().modeless) SetFocus(App().modeless);
+}
+
+void RunWithFrameDisabled(HWND frame, void (*flow)(HWND)) {
+    EnableWindow(frame, FALSE);
+    SetCameraBusy(true);
+    flow(frame);
+    SetCameraBusy(false);
+    EnableWindow(frame, TRUE);
+    SetFocus(frame);
+}
+
+// Returns true when the command was handled here or routed.
+bool OnCommand(HWND frame, int id) {
+    AppState& app = App();
+    switch (MenuCommandOf(id)) {
+        case kCmdExit:
+            if (CameraBusy()) {
+                ShowCameraBusyRefusal(CurrentCameraWindow());
+            } else {
+                SendMessageA(frame, WM_CLOSE, 0, 0);
+            }
+            return true;
+        case kCmdAbout:
+            RunAbout(frame);
+            return true;
+        case kCmdHelpContents:
+            HelpContents(frame);
+            return true;
+        case kCmdClose:
+            CloseActive();
+            return true;
+        case kCmdTile:
+            SendMessageA(app.mdi_client, WM_MDITILE, 0, 0);
+            return true;
+        case kCmdCascade:
+            SendMessageA(app.mdi_client, WM_MDICASCADE, 0, 0);
+            return true;
+        case kCmdArrangeIcons:
+            SendMessageA(app.mdi_client, WM_MDIICONARRANGE, 0, 0);
+            return true;
+        case kCmdCloseAll:
+            CloseAll();
+            return true;
+        case kCmdToolbarToggle:
+            ToggleToolbar(frame);
+            return true;
+        case kCmdStatusbarToggle:
+            ToggleStatusBar(frame);
+            return true;
+        case kCmdDataIn:
+            RunDataIn(frame);
+            return true;
+        case kCmdDataOut:
+            RunWithFrameDisabled(frame, RunUpload);
+            return true;
+        case kCmdClockSetup:
+            RunWithFrameDisabled(frame, RunClockSetup);
+            return true;
+        case kCmdOpen:
+        case kCmdSave:
+        case kCmdSaveAs:
+        case kCmdPrint:
+        case kCmdPrintSetup:
+        case kCmdNewAlbum:
+        case kCmdComSetup:
+        case kCmdCopy:
+        case kCmdPaste:
+        case kCmdCut:
+        case kCmdAddToAlbum:
+        case kCmdAdjust:
+        case kCmdZoom25:
+        case kCmdZoom50:
+        case kCmdZoom100:
+        case kCmdZoom200:
+        case kCmdZoom400:
+        case kCmdRotateRight:
+        case kCmdRotateLeft:
+        case kCmdUndo:
+        case kCmdCutout:
+        case kCmdImageSize:
+        case kCmdSlideOptions:
+        case kCmdSlideStart:
+            RunRoutedCommand(frame, MenuCommandOf(id));
+            return true;
+        default:
+            return false;
+    }
+}
+
+void OnMenuSelect(WPARAM wp, LPARAM lp) {
+    UINT item = LOWORD(wp);
+    UINT flags = HIWORD(wp);
+    std::string text;
+    if ((flags == 0xFFFF && lp == 0) || (flags & (MF_POPUP | MF_SEPARATOR | MF_SYSMENU)) ||
+        item >= static_cast<UINT>(kFirstChildId)) {
+        text = IdleText(RegionCode());
+    } else {
+        text = MenuHelpText(static_cast<int>(item), (flags & (MF_GRAYED | MF_DISABLED)) != 0,
+                            RegionCode());
+    }
+    SetStatusText(text.c_str());
+}
+
+// Tooltip shown or hidden: part 0 follows. Returns false for what the default procedure gets.
+bool OnTooltip(const NMHDR* nm) {
+    AppState& app = App();
+    if (nm->code == TTN_POP) {
+        SetStatusText(IdleText(RegionCode()));
+        return true;
+    }
+    int command = static_cast<int>(nm->idFrom);
+    int menu = MenuCommandOfToolbar(command);
+    if (!menu || !app.toolbar) return false;
+    LRESULT state = SendMessageA(app.toolbar, TB_GETSTATE, command, 0);
+    if (state != -1 && (state & TBSTATE_ENABLED)) {
+        char text[65] = "";
+        LoadStringA(app.instance, menu, text, 64);
+        UINT flags = command == kTbNewAlbum || command == kTbAddToAlbum ? SBT_NOBORDERS : 0;
+        SetStatusText(text, flags);
+        return true;
+    }
+    const char* grey = GreyToolbarText(command);
+    if (!grey) return false;
+    SetStatusText(grey);
+    return true;
+}
+
+void OnSize(HWND, WPARAM wp, LPARAM lp) {
+    AppState& app = App();
+    if (app.toolbar) SendMessageA(app.toolbar, WM_SIZE, wp, lp);
+    if (app.status_bar) SendMessageA(app.status_bar, WM_SIZE, wp, lp);
+    int width = LOWORD(lp);
+    int height = HIWORD(lp);
+    int top = 0;
+    int bottom = 0;
+    RECT rc;
+    if (app.toolbar && GetWindowRect(app.toolbar, &rc)) top = rc.bottom - rc.top;
+    if (app.status_bar && GetWindowRect(app.status_bar, &rc)) bottom = rc.bottom - rc.top;
+    int client_height = height - top - bottom;
+    if (client_height < 0) client_height = 0;
+    if (app.mdi_client) MoveWindow(app.mdi_client, 0, top, width, client_height, TRUE);
+    SetStatusParts();
+    if (app.mdi_client) SendMessageA(app.mdi_client, WM_MDIICONARRANGE, 0, 0);
+}
+
+LRESULT OnCreate(HWND frame) {
+    AppState& app = App();
+    app.frame = frame;
+    app.prompts.frame = frame;
+    app.toolbar = app.status_bar = app.tooltip = app.mdi_client = nullptr;
+    SetCurrentCameraWindow(frame);
+    SetCameraCommandsHook(GiveBackCameraCommands);
+
+    int tool = ParseSettingInt(GetSetting(app.settings, "Tool", "0"), 0);
+    int status = ParseSettingInt(GetSetting(app.settings, "Status", "0"), 0);
+    BarChoice bars = BarsFromSettings(tool, status);
+    app.toolbar_hidden = tool;
+    app.status_hidden = status;
+    if (bars.toolbar) {
+        CheckItem(kCmdToolbarToggle, true);
+        CreateFrameToolbar(frame);
+    }
+    if (bars.status_bar) {
+        CheckItem(kCmdStatusbarToggle, true);
+        CreateStatusBar(frame);
+    }
+
+    CLIENTCREATESTRUCT ccs{app.window_menu, static_cast<UINT>(kFirstChildId)};
+    app.mdi_client = CreateWindowExA(
+        WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL, 0, 0,
+        0, 0, frame, reinterpret_cast<HMENU>(kMdiClientId), app.instance, &ccs);
+    if (!app.mdi_client) return -1;
+    if (app.toolbar) CreateToolbarTooltips(frame);
+    PostMessageA(frame, kMsgSplash, 0, 0);
+    return 0;
+}
+
+void OnSplash(HWND frame) {
+    AppState& app = App();
+    if (RunSplash(frame, app.splash_ms) != 1) {
+        SendMessageA(frame, WM_CLOSE, 0, 0);
+        return;
+    }
+    app.splash_done = true;
+    SetTimer(frame, kHelpKeyTimer, kHelpKeyPollMs, nullptr);
+    for (const std::string& word : SplitCommandLine(app.command_line)) {
+        OpenFileByPath(frame, word);
+    }
+}
+
+void OnDestroy(HWND frame) {
+    AppState& app = App();
+    char value[16];
+    std::snprintf(value, sizeof value, "%d", app.toolbar_hidden);
+    app.settings.Set("Tool", value);
+    std::snprintf(value, sizeof value, "%d", app.status_hidden);
+    app.settings.Set("Status", value);
+    KillTimer(frame, kHelpKeyTimer);
+    ShowHelp(kHelpQuit);
+    SetCameraCommandsHook(nullptr);
+    if (CurrentCameraWindow() == frame) SetCurrentCameraWindow(nullptr);
+    app.prompts.frame = nullptr;
+    app.frame = nullptr;
+    app.mdi_client = app.toolbar = app.status_bar = app.tooltip = nullptr;
+    PostQuitMessage(0);
+}
+
+}  // namespace
+
+void ShowCameraBusyRefusal(HWND owner) {
+    ShowTaskModalBox(App().frame, owner, kBusyText, kAppTitle, MB_ICONWARNING | MB_OK);
+}
+
+LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    AppState& app = App();
+    switch (msg) {
+        case WM_CREATE:
+            return OnCreate(hwnd);
+        case kMsgSplash:
+            OnSplash(hwnd);
+            return 0;
+        case WM_SIZE:
+            OnSize(hwnd, wp, lp);
+            return 0;
+        case WM_COMMAND:
+            if (OnCommand(hwnd, LOWORD(wp))) return 0;
+            break;
+        case WM_INITMENUPOPUP:
+            InitPopups();
+            break;
+        case WM_MENUSELECT:
+            OnMenuSelect(wp, lp);
+            return 0;
+        case WM_NOTIFY: {
+            const NMHDR* nm = reinterpret_cast<const NMHDR*>(lp);
+            if (nm && (nm->code == TTN_SHOW || nm->code == TTN_POP) && OnTooltip(nm)) return 0;
+            break;
+        }
+        case WM_TIMER:
+            if (wp == kHelpKeyTimer) {
+                HelpKeyTick(hwnd);
+                return 0;
+            }
+            break;
+        case WM_ACTIVATEAPP:
+            app.app_active = wp != 0;
+            break;
+        case WM_PALETTECHANGED:
+            if (!app.palette_busy) {
+                app.palette_busy = true;
+                for (HWND c : MdiChildren()) SendMessageA(c, WM_PALETTECHANGED, wp, lp);
+                app.palette_busy = false;
+            }
+            return 0;
+        case WM_QUERYNEWPALETTE: {
+            HWND child = ActiveChild(nullptr);
+            if (!child) return 0;
+            return SendMessageA(child, kMsgRealizePalette, reinterpret_cast<WPARAM>(hwnd), 0);
+        }
+        case WM_CLOSE:
+            SendMessageA(hwnd, WM_COMMAND, kCmdCloseAll, 0);
+            if (!MdiChildren().empty()) return 0;
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_QUERYENDSESSION:
+            if (CameraBusy()) {
+                ShowCameraBusyRefusal(CurrentCameraWindow());
+                return FALSE;
+            }
+            SendMessageA(hwnd, WM_COMMAND, kCmdCloseAll, 0);
+            if (!MdiChildren().empty()) return FALSE;
+            DestroyWindow(hwnd);
+            return TRUE;
+        case WM_DESTROY:
+            OnDestroy(hwnd);
+            return 0;
+        default:
+            break;
+    }
+    return DefFrameProcA(hwnd, app.mdi_client, msg, wp, lp);
+}

@@ -1,0 +1,69 @@
+#include "app/win/routes.h"
+
+#include "app/shell_rules.h"
+
+void RunRoutedCommand(HWND frame, int command) {
+    (void)frame;
+    switch (command) {
+        case kCmdOpen:        // image window: open a file, then move the zoom check mark
+        case kCmdSave:        // image save or album save
+        case kCmdSaveAs:      // image or album save under a new name
+        case kCmdPrint:       // printing
+        case kCmdPrintSetup:  // printing
+        case kCmdNewAlbum:    // album window
+        case kCmdComSetup:    // camera session: COM port setup
+        case kCmdCopy:        // undo and clipboard
+        case kCmdPaste:       // undo and clipboard
+        case kCmdCut:         // undo and clipboard
+        case kCmdAddToAlbum:  // album window
+        case kCmdAdjust:      // image adjustment
+        case kCmdZoom25:      // image window zoom
+        case kCmdZoom50:
+        case kCmdZoom100:
+        case kCmdZoom200:
+        case kCmdZoom400:
+        case kCmdRotateRight:  // geometry
+        case kCmdRotateLeft:
+        case kCmdUndo:          // undo
+        case kCmdCutout:        // geometry
+        case kCmdImageSize:     // geometry
+        case kCmdSlideOptions:  // slide show
+        case kCmdSlideStart:    // slide show
+        default:
+            break;
+    }
+}
+
+bool StartCameraBrowser(HWND) {
+    return false;
+}
+void RunUpload(HWND) {}
+void RunClockSetup(HWND) {}
+void OpenFileByPath(HWND, const std::string&) {}
+
+bool ImageWindowModified(HWND) {
+    return false;
+}
+bool AlbumHasSelection(HWND) {
+    return false;
+}
+bool AlbumHasPasteSource(HWND) {
+    return false;
+}
+
+LRESULT CALLBACK ImageWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefMDIChildProcA(hwnd, msg, wp, lp);
+}
+LRESULT CALLBACK AlbumWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefMDIChildProcA(hwnd, msg, wp, lp);
+}
+LRESULT CALLBACK AlbumButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+LRESULT CALLBACK SlideShowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+UINT_PTR CALLBACK PrintDialogHook(HWND, UINT, WPARAM, LPARAM) {
+    return 0;
+}
