@@ -464,7 +464,10 @@ LinkError SigIdentifyAuto(CameraSession& s, int* model_digit) {
 
 LinkError SigSetSpeed(CameraSession& s, BaudCode code) {
     return Retry(3, {33, 34, 100}, false,
-                 [&] { return SigAckCommand(s, kSigSetSpeed, &code, 1, 2000); });
+                 [&] {
+        return SigAckCommand(s, kSigSetSpeed, &code, 1,
+                             CurrentLinkProfile().set_speed_timeout_ms);
+    });
 }
 
 LinkError SigSetSpeedAuto(CameraSession& s, BaudCode code) {

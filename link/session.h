@@ -49,4 +49,9 @@ struct CameraSession {
     std::array<uint8_t, 100> upload_codes{};
     bool last_block_empty = false;  // signature block read: the last reply carried no data
     int32_t cancel_seen = 0;
+    // Album of a transfer: none made yet since the list or browser opened; the user chose to
+    // go on without one; images transferred since the browser opened (a new album every 100).
+    bool no_album_yet = true;
+    bool images_only = false;
+    int32_t transferred_since_open = 0;
 };

@@ -1,0 +1,276 @@
+// Camera-to-PC transfer. An image is read whole into memory, then written whole or not at all;
+// the numbering continues from the highest "DSC" file already in the folder, so nothing there is
+// ever overwritten by a transfer that the room check accepted.
+#include "link/session/transfer.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "base/dir.h"
+#include "base/files.h"
+#include "base/path.h"
+#include "base/platform.h"
+#include "codec/camera_fit.h"
+#include "link/messages.h"
+#include "link/protocol.h"
+#include "link/session/camera_ui.h"
+
+LinkError AllocateImageBuffer(CameraSession& s, uint32_t size) {
+    if (size > kMaxCameraImageBytes) {
+        ShowError(kMsgNoMemory);
+        return kLinkNoMemory;
+    }
+    s.image_byte_size = size;
+    s.block_count = (size + kBlockSize - 1) / kBlockSize;
+    s.image.assign(size_t(s.block_count) * kBlockSize, 0);
+    return kLinkOk;
+}
+
+void FreeImageBuffer(CameraSession& s) {
+    s.image.clear();
+    s.image.shrink_to_fit();
+}
+
+LinkError WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t size) {
+    ScopedFile f(OpenFileBinary(path, "wb"));
+    if (!f) {
+        ShowError(kMsgCannotCreateFile);
+        return kLinkFailed;
+    }
+    bool ok = size == 0 || std::fwrite(data, 1, size, f.get()) == size;
+    ok = f.Close() && ok;
+    if (!ok) {
+        std::remove(path.c_str());
+        return kLinkFailed;
+    }
+    return kLinkOk;
+}
+
+std::string DscFileName(int number) {
+    char name[32];
+    std::snprintf(name, sizeof name, "DSC%04d.jpg", number);
+    return name;
+}
+
+namespace {
+
+bool IsLeadByte(uint8_t b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// Whether the last byte of text is the second byte of a double-byte character.
+bool LastByteIsTrail(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        if (IsLeadByte(uint8_t(text[i])) && i + 1 < text.size()) {
+            if (i + 1 == text.size() - 1) return true;
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return false;
+}
+
+bool MatchesDscPattern(const std::string& name) {
+    if (name.size() != 11) return false;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    const char* prefix = "dsc";
+    for (int i = 0; i < 3; ++i)
+        if (lower(name[i]) != prefix[i]) return false;
+    const char* ext = ".jpg";
+    for (int i = 0; i < 4; ++i)
+        if (lower(name[7 + i]) != ext[i]) return false;
+    return true;
+}
+
+int DscNumberOf(const std::string& name) {
+    int n = 0;
+    for (int i = 3; i < 7; ++i) {
+        if (name[i] < '0' || name[i] > '9') return 0;
+        n = n * 10 + (name[i] - '0');
+    }
+    return n;
+}
+
+std::string Format(const char* format, int a, int b = 0, int c = 0) {
+    char text[128];
+    std::snprintf(text, sizeof text, format, a, b, c);
+    return text;
+}
+
+// Adds a transferred file to the album, starting a new album where one is due.
+LinkError AddToAlbum(CameraSession& s, const std::string& path) {
+    CameraUi& ui = CamUi();
+    const bool new_album =
+        s.model == 1 ? s.no_album_yet : s.no_album_yet || s.transferred_since_open % 100 == 0;
+    if (new_album) {
+        if (!ui.AlbumCreate()) return kLinkFailed;
+        s.no_album_yet = false;
+    }
+    OperationView& view = *Plat().view;
+    view.SetMeterPos(0);
+    view.SetMeterRange(25);
+    return ui.AlbumAdd(path) ? kLinkOk : kLinkFailed;
+}
+
+// Model 1: the camera sent nothing for the last block, so the image ends early. The last block
+// is cleared and the file made to end with an end-of-image marker, then re-encoded so that the
+// decoder can read what did arrive.
+void MarkTruncatedImage(CameraSession& s) {
+    const size_t last = size_t(s.block_count - 1) * kBlockSize;
+    std::memset(s.image.data() + last, 0, kBlockSize);
+    if (s.image_byte_size >= 2) {
+        s.image[s.image_byte_size - 2] = 0xFF;
+        s.image[s.image_byte_size - 1] = 0xD9;
+    }
+}
+
+// One image of the loop; *stop is set when the loop must end after it.
+LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop) {
+    OperationView& view = *Plat().view;
+    const bool model1 = s.model == 1;
+    view.SetText(kFieldTitle, "Now transferring image(Digital Camera -> PC).");
+    view.SetMeterPos(0);
+    view.SetText(kFieldDetail, Format("Image No.%d ( %d / %d )", image, k, n));
+    if (k < n) {
+        view.ShowCancel(true);
+    } else {
+        view.ShowCancel(false);
+        SetCancelRequested(false);
+    }
+    ++s.last_file_number;
+    s.file_name = DscFileName(s.last_file_number);
+    const std::string path = FolderWithSeparator(s.transfer_folder) + s.file_name;
+
+    uint32_t size = 0;
+    LinkError r = model1 ? SigImageSize(s, image, &size) : SeqImageSize(s, image, &size);
+    if (r == kLinkZeroSize) {
+        ShowErrorText("Selected image not saved.\nStop transfer.");
+        *stop = true;
+        return r;
+    }
+    if (r == kLinkOk && model1 && size == 0) r = kLinkZeroSize;
+    if (r != kLinkOk) return r;
+    r = AllocateImageBuffer(s, size);
+    if (r != kLinkOk) return r;
+    view.SetMeterRange(s.block_count);
+    r = model1 ? SigReadBlocks(s, s.block_count, true) : SeqReadBlocks(s, s.block_count, false);
+    if (!model1 && CancelRequested()) {
+        SetCancelRequested(false);
+        if (AskYesNo(kAskCancelTransfer) == kBoxYes) {
+            FreeImageBuffer(s);
+            *stop = true;
+            return r;
+        }
+        view.ShowCancel(true);
+    }
+    if (model1) {
+        s.cancel_seen = CancelRequested();
+        SetCancelRequested(false);
+    }
+    if (r == kLinkOk) {
+        const bool truncated = model1 && s.last_block_empty;
+        if (truncated) MarkTruncatedImage(s);
+        r = WriteWholeFile(path, s.image.data(), size);
+        if (r == kLinkOk && truncated) {
+            if (CompressForCameraSilent(path, -1) != 0) {
+                std::remove(path.c_str());
+                r = kLinkFailed;
+            }
+            uint32_t again = 0;
+            SigImageSize(s, image, &again);
+        }
+    }
+    if (r == kLinkOk && !s.images_only) {
+        r = AddToAlbum(s, path);
+        if (r != kLinkOk && model1) {
+            if (AskYesNo(kAskImagesOnly) == kBoxYes) {
+                s.images_only = true;
+                r = kLinkOk;
+            } else {
+                std::remove(path.c_str());
+            }
+        }
+    }
+    if (!model1) ++s.transferred_since_open;
+    FreeImageBuffer(s);
+    return r;
+}
+
+}  // namespace
+
+std::string FolderWithSeparator(const std::string& folder) {
+    if (!folder.empty()) {
+        char last = folder.back();
+        if (last == '/' && PathSeparator() == '/') return folder;
+        if (last == '\\' && !LastByteIsTrail(folder)) return folder;
+        if (last == '/' && PathSeparator() == '\\') return folder;
+    }
+    return folder + PathSeparator();
+}
+
+std::string FolderOfChosenPath(const std::string& chosen) {
+    size_t cut = std::string::npos;
+    for (size_t i = 0; i < chosen.size(); ++i)
+        if (IsPathSeparator(chosen[i])) cut = i;
+    if (cut == std::string::npos) return chosen.substr(0, 2) + PathSeparator();
+    return chosen.substr(0, cut + 1);
+}
+
+int HighestDscNumber(const std::string& folder) {
+    const std::string base = FolderWithSeparator(folder);
+    const std::string probe = base + "DSC9999.jpg";
+    if (FileExists(probe)) return 9999;
+    {
+        ScopedFile f(OpenFileBinary(probe, "wb"));
+        if (!f) return 9999;  // a folder that cannot be written has no room
+    }
+    std::remove(probe.c_str());
+    std::vector<std::string> names;
+    if (!ListFolderFiles(folder, &names)) return 9999;
+    int highest = 0;
+    for (const std::string& name : names)
+        if (MatchesDscPattern(name)) highest = std::max(highest, DscNumberOf(name));
+    return highest;
+}
+
+bool ChooseTransferFolder(CameraSession& s) {
+    std::string chosen;
+    if (!CamUi().ChooseFolder(GetSetting(*Plat().settings, "dir", ""), &chosen)) return false;
+    s.transfer_folder = FolderOfChosenPath(chosen);
+    Plat().settings->Set("dir", s.transfer_folder);
+    return true;
+}
+
+bool CheckFolderRoom(CameraSession& s, int count) {
+    const int highest = HighestDscNumber(s.transfer_folder);
+    s.last_file_number = highest;
+    if (count + highest < 10000) return true;
+    ShowError(kMsgCannotCopyDir);
+    return false;
+}
+
+LinkError TransferSelected(CameraSession& s, const std::vector<int>& images) {
+    CameraUi& ui = CamUi();
+    SetCancelRequested(false);
+    if (!ui.OpenProgress()) return kLinkFailed;
+    s.images_only = false;
+    const int n = int(images.size());
+    LinkError result = kLinkOk;
+    for (int k = 1; k <= n; ++k) {
+        bool stop = false;
+        result = TransferOne(s, images[k - 1], k, n, &stop);
+        if (stop) break;
+        if (s.model == 1) {
+            if (result != kLinkOk) break;
+            if (s.cancel_seen) {
+                if (AskYesNo(kAskCancelTransfer) == kBoxYes) break;
+                s.cancel_seen = 0;
+                Plat().view->ShowCancel(true);
+            }
+        }
+    }
+    ui.CloseProgress();
+    return result;
+}

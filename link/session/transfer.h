@@ -1,0 +1,36 @@
+// Copying camera images into a folder as numbered "DSC" files, collecting them into an album,
+// and the small buffer and file helpers every camera operation shares.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "link/link_error.h"
+#include "link/session.h"
+
+// The largest image or thumbnail the program accepts from a camera.
+constexpr uint32_t kMaxCameraImageBytes = 64u << 20;
+
+// Sizes the session's image buffer for `size` bytes in whole 1024-byte blocks; "Memory cannot
+// be allocated." and 1 when the size is beyond what a camera can hold.
+LinkError AllocateImageBuffer(CameraSession& s, uint32_t size);
+void FreeImageBuffer(CameraSession& s);
+// Creates (or replaces) the file and writes exactly size bytes: "Can't Create File." and -1
+// when it cannot be created; a failed write deletes the file and gives -1.
+LinkError WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t size);
+
+// "DSC0001.jpg" and so on.
+std::string DscFileName(int number);
+// The folder with a final separator; a backslash that is the second byte of a double-byte
+// character does not count as one.
+std::string FolderWithSeparator(const std::string& folder);
+// The folder part of a path the folder chooser returned.
+std::string FolderOfChosenPath(const std::string& chosen);
+// Highest "DSC" number in a folder (9999 when DSC9999.jpg exists or the folder cannot be
+// written).
+int HighestDscNumber(const std::string& folder);
+
+bool ChooseTransferFolder(CameraSession& s);
+// Whether count more files fit below DSC10000; sets the last file number.
+bool CheckFolderRoom(CameraSession& s, int count);
+// Transfers the images (numbers from 1) into the session's folder.
+LinkError TransferSelected(CameraSession& s, const std::vector<int>& images);
