@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/sim_driver.h"
+#include "sim/sim_config.h"
 
 // Line speed codes and the speeds they name.
 enum : uint8_t {

@@ -12,16 +12,11 @@
 #include <vector>
 
 #include "link/serial_port.h"
+#include "sim/sim_camera.h"
+#include "sim/sim_config.h"
 
-struct SimConfig {
-    int model = 2;                     // 1, 2 or 3
-    int images = 12;                   // generated images (ignored when dir is set)
-    std::string dir;                   // serve the JPEG files of this folder instead
-    uint32_t memory_limit = 8u << 20;  // total image bytes the camera can hold
-    uint32_t seed = 1;                 // seed of the generated picture content
-};
-
-struct SimCamera;  // defined in sim/sim_camera.h
+// SimCamera (sim/sim_camera.h) is the whole state of one camera; code outside sim/ holds it and
+// looks into it only through the functions below.
 
 // Never returns nullptr; a folder that cannot be read gives a camera without images.
 std::unique_ptr<SimCamera> MakeSimCamera(const SimConfig& cfg);
