@@ -424,18 +424,20 @@ std::string DescribeRequest(const Request& r, const std::vector<uint8_t>& raw) {
     return head + Hex(raw);
 }
 
-std::string DescribeReply(bool sequenced, const std::vector<uint8_t>& reply, const char* note) {
-    char head[64];
-    if (reply.empty()) return std::string("-> no reply") + note;
-    if (sequenced && reply.size() >= 4)
-        snprintf(head, sizeof head, "-> seq code %u seq %u (%zu bytes)%s: ", reply[3], reply[1],
-                 reply.size(), note);
-    else if (!sequenced && reply.size() >= kSigHeader)
-        snprintf(head, sizeof head, "-> sig code %u (%zu bytes)%s: ", reply[16], reply.size(),
-                 note);
+// The reply's code and sequence are read from the reply as built (before any fault changed
+// it); the bytes shown are those sent.
+std::string DescribeReply(bool sequenced, const std::vector<uint8_t>& built,
+                          const std::vector<uint8_t>& sent, const char* note) {
+    char head[96];
+    if (sent.empty()) return std::string("-> no reply") + note;
+    if (sequenced && built.size() >= 4)
+        snprintf(head, sizeof head, "-> seq code %u seq %u (%zu bytes)%s: ", built[3], built[1],
+                 sent.size(), note);
+    else if (!sequenced && built.size() >= kSigHeader)
+        snprintf(head, sizeof head, "-> sig code %u (%zu bytes)%s: ", built[16], sent.size(), note);
     else
-        snprintf(head, sizeof head, "-> (%zu bytes)%s: ", reply.size(), note);
-    return head + Hex(reply);
+        snprintf(head, sizeof head, "-> (%zu bytes)%s: ", sent.size(), note);
+    return head + Hex(sent);
 }
 
 void Serve(SimCamera& cam, const Request& r, std::vector<uint8_t> raw) {
@@ -463,6 +465,7 @@ void Serve(SimCamera& cam, const Request& r, std::vector<uint8_t> raw) {
     else
         reply = r.sequenced ? ServeSeq(cam, r, &new_speed) : ServeSig(cam, r, &new_speed);
 
+    const std::vector<uint8_t> built = reply;
     std::string note;
     if (silent) {
         reply.clear();
@@ -497,7 +500,7 @@ void Serve(SimCamera& cam, const Request& r, std::vector<uint8_t> raw) {
         if (status != nullptr) note += " status";
         if (!note.empty()) note = " (fault:" + note + ")";
     }
-    cam.log.push_back(DescribeReply(r.sequenced, reply, note.c_str()));
+    cam.log.push_back(DescribeReply(r.sequenced, built, reply, note.c_str()));
     cam.out.insert(cam.out.end(), reply.begin(), reply.end());
 
     // A new speed takes effect once the acknowledgement has gone out at the old one.
@@ -554,7 +557,7 @@ bool ServeNext(SimCamera& cam) {
             cam.log.push_back(DescribeRequest(r, raw) + " (length refused)");
             cam.requests.push_back(raw);
             const std::vector<uint8_t> reply = Ack(r, kStatusCannot);
-            cam.log.push_back(DescribeReply(false, reply, ""));
+            cam.log.push_back(DescribeReply(false, reply, reply, ""));
             cam.out.insert(cam.out.end(), reply.begin(), reply.end());
             return true;
         }
@@ -590,7 +593,7 @@ bool ServeNext(SimCamera& cam) {
         cam.log.push_back(DescribeRequest(r, raw) + " (bad checksum)");
         cam.requests.push_back(raw);
         const std::vector<uint8_t> reply = Ack(r, kStatusDataError);
-        cam.log.push_back(DescribeReply(true, reply, ""));
+        cam.log.push_back(DescribeReply(true, reply, reply, ""));
         cam.out.insert(cam.out.end(), reply.begin(), reply.end());
         return true;
     }

@@ -154,6 +154,7 @@ TEST(SimFaults, TheLogNotesRequestsRepliesAndFaults) {
     const std::vector<std::string>& log = SimLog(*w.cam);
     ASSERT_EQ(log.size(), before + 2);
     EXPECT_THAT(log[before], ::testing::StartsWith("<- seq cmd 7"));
+    EXPECT_THAT(log[before + 1], ::testing::StartsWith("-> seq code 8 seq 0 (20 bytes)"));
     EXPECT_THAT(log[before + 1], ::testing::HasSubstr("noise"));
     ASSERT_EQ(SimRequests(*w.cam).size(), 1u);
     EXPECT_EQ(SimRequests(*w.cam)[0], SeqFrame(7));
