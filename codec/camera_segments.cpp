@@ -219,6 +219,8 @@ bool RestoreCameraSegmentsInBuffer(const uint8_t* jpeg, size_t size, const KeptS
 
 int RestoreCameraSegments(const std::string& path, const KeptSegments& kept, uint32_t width,
                           uint32_t height) {
+    // A picture that kept nothing is left exactly as the encoder wrote it.
+    if (kept.count == 0) return 1;
     ByteBlock file;
     {
         ScopedFile f(OpenFileBinary(path, "rb"));

@@ -31,7 +31,8 @@ int KeepCameraSegmentsFromBytes(const uint8_t* data, size_t size, KeptSegments* 
 // Puts the kept segments into the JPEG file at path in place of the encoder's APP0 segment.
 // When width x height differs from the recorded pair, the copies written carry the recorded
 // pair swapped (a picture turned by a quarter); the kept segments themselves stay as read.
-// Returns 1 when the file was rewritten, 0 when it was left as it was. Silent.
+// With nothing kept the file stays exactly as the encoder wrote it. Returns 1 when the file
+// was rewritten (or needed nothing), 0 when it was left as it was. Silent.
 int RestoreCameraSegments(const std::string& path, const KeptSegments& kept, uint32_t width,
                           uint32_t height);
 // The same on a JPEG in memory; false when it is not a JPEG whose markers can be walked.

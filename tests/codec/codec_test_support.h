@@ -1,0 +1,121 @@
+// Shared pieces of the codec tests: seams that record what the code shows, a fake clock, files
+// that are removed after each test, and writers for the BMP and JPEG inputs the tests need
+// (made here with our own bytes and the JPEG library, never copied from elsewhere).
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/platform.h"
+
+struct RecordingPrompts : UserPrompts {
+    std::vector<std::string> boxes;
+    int hourglass = 0;
+    int arrow = 0;
+    int ShowBox(const std::string& text, const std::string&, BoxStyle style, BoxOwner) override {
+        boxes.push_back(text);
+        return style == BoxStyle::kError || style == BoxStyle::kInfo ? kBoxOk : kBoxNo;
+    }
+    void SetCursor(CursorKind kind) override { (kind == CursorKind::kArrow ? arrow : hourglass)++; }
+};
+
+struct FakeClock : TimeSource {
+    uint32_t now = 1000;
+    uint32_t slept = 0;
+    uint32_t TickCount() override { return now; }
+    void Sleep(uint32_t ms) override {
+        now += ms;
+        slept += ms;
+    }
+};
+
+struct RecordingView : OperationView {
+    std::vector<std::pair<int, std::string>> texts;
+    std::vector<uint32_t> positions;
+    std::vector<uint32_t> ranges;
+    std::vector<bool> cancel;
+    void SetText(int field, const std::string& text) override { texts.emplace_back(field, text); }
+    void SetMeterRange(uint32_t r) override { ranges.push_back(r); }
+    void SetMeterPos(uint32_t p) override { positions.push_back(p); }
+    void ShowCancel(bool shown) override { cancel.push_back(shown); }
+};
+
+struct CountingPump : MessagePump {
+    int calls = 0;
+    int pending = 0;  // messages waiting; each call dispatches one
+    bool quit = false;
+    PumpResult PumpOne(bool) override {
+        ++calls;
+        if (quit) return PumpResult::kQuit;
+        if (pending > 0) {
+            --pending;
+            return PumpResult::kDispatched;
+        }
+        return PumpResult::kEmpty;
+    }
+};
+
+class CodecTest : public ::testing::Test {
+protected:
+    CodecTest();
+    ~CodecTest() override;
+
+    // A fresh path in the temporary folder, removed after the test.
+    std::string TempPath(const std::string& suffix);
+
+    RecordingPrompts prompts;
+    FakeClock clock;
+    RecordingView view;
+    CountingPump pump;
+    MemorySettings settings;
+
+private:
+    ScopedPlatform* scoped_ = nullptr;
+    std::vector<std::string> paths_;
+};
+
+std::vector<uint8_t> ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+uint64_t Fnv1a(const uint8_t* p, size_t n);
+
+struct Rgb {
+    uint8_t r, g, b;
+};
+using PixelFn = std::function<Rgb(int x, int y)>;
+// A smooth, textured test picture.
+Rgb TestPattern(int x, int y);
+
+// BMP bytes: 24-bit, or a palette picture (bits 1, 4 or 8) whose pixels are palette indexes
+// given by index_fn. core selects the 12-byte header.
+std::vector<uint8_t> MakeBmp24(int width, int height, const PixelFn& fn);
+std::vector<uint8_t> MakePaletteBmp(int width, int height, int bits,
+                                    const std::vector<Rgb>& palette,
+                                    const std::function<int(int, int)>& index_fn,
+                                    bool core = false);
+
+struct JpegSpec {
+    int width = 64;
+    int height = 48;
+    int components = 3;  // 1 or 3
+    int quality = 90;
+    int h0 = 2, v0 = 1;  // luminance sampling
+    bool jfif = true;
+    bool progressive = false;
+    int density_unit = 0;
+    int x_density = 1, y_density = 1;
+    // Segments written after the start: (marker, data).
+    std::vector<std::pair<int, std::vector<uint8_t>>> markers;
+    PixelFn pixel = TestPattern;
+};
+std::vector<uint8_t> MakeJpeg(const JpegSpec& spec);
+
+// The data of a camera APP0 segment (after marker and length): byte order "II" or "MM",
+// "HEAP"/"JPGM", a directory with the size pair (tag 0x1810) and the time (tag 0x180E).
+std::vector<uint8_t> CameraApp0Data(bool big_endian, uint32_t width, uint32_t height,
+                                    uint32_t seconds);
+// Offsets inside the whole segment (from its marker) of the width and of the seconds.
+constexpr size_t kCameraPairOffset = 30 + 22;
+constexpr size_t kCameraSecondsOffset = 30 + 30;

@@ -1,0 +1,402 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "codec/bmp_file.h"
+#include "codec/jpeg_codec.h"
+#include "codec_test_support.h"
+
+extern "C" {
+#include <jpeglib.h>
+}
+
+namespace {
+
+const char kBitmapFailed[] = "It failed in the creating bitmap.";
+const char kJpegFailed[] = "It failed in the creating JPEG.";
+const char kOpenFailed[] = "File cannot be opened.";
+
+class JpegTest : public CodecTest {
+protected:
+    std::string Jpeg(const JpegSpec& spec) {
+        std::string p = TempPath(".jpg");
+        WriteBytes(p, MakeJpeg(spec));
+        return p;
+    }
+    std::string Bmp(const std::vector<uint8_t>& bytes) {
+        std::string p = TempPath(".bmp");
+        WriteBytes(p, bytes);
+        return p;
+    }
+    // Decodes with the library directly: BGR rows bottom-up with the BMP padding, the picture
+    // our decoder must write.
+    static std::vector<uint8_t> ReferenceDecode(const std::vector<uint8_t>& jpeg, int* w, int* h) {
+        jpeg_decompress_struct c;
+        jpeg_error_mgr err;
+        c.err = jpeg_std_error(&err);
+        jpeg_create_decompress(&c);
+        jpeg_mem_src(&c, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
+        jpeg_read_header(&c, TRUE);
+        c.out_color_space = JCS_RGB;
+        jpeg_start_decompress(&c);
+        *w = static_cast<int>(c.output_width);
+        *h = static_cast<int>(c.output_height);
+        size_t stride = DibStride(*w, 24);
+        std::vector<uint8_t> out(stride * *h);
+        std::vector<uint8_t> row(*w * 3);
+        while (c.output_scanline < c.output_height) {
+            int y = static_cast<int>(c.output_scanline);
+            JSAMPROW r = row.data();
+            jpeg_read_scanlines(&c, &r, 1);
+            uint8_t* o = out.data() + stride * (*h - 1 - y);
+            for (int x = 0; x < *w; ++x) {
+                o[x * 3] = row[x * 3 + 2];
+                o[x * 3 + 1] = row[x * 3 + 1];
+                o[x * 3 + 2] = row[x * 3];
+            }
+        }
+        jpeg_finish_decompress(&c);
+        jpeg_destroy_decompress(&c);
+        return out;
+    }
+    void ExpectOneBox(const char* text) {
+        ASSERT_EQ(prompts.boxes.size(), 1u);
+        EXPECT_EQ(prompts.boxes[0], text);
+        prompts.boxes.clear();
+    }
+};
+
+TEST(JpegMeterFormulas, DecodeEncodeAndRange) {
+    EXPECT_EQ(DecodeMeterPos(JpegMeter::kFull, 0, 100), 0u);
+    EXPECT_EQ(DecodeMeterPos(JpegMeter::kFull, 2, 100), 1u);  // (50 + 50) / 100
+    EXPECT_EQ(DecodeMeterPos(JpegMeter::kFull, 100, 100), 25u);
+    EXPECT_EQ(DecodeMeterPos(JpegMeter::kFull, 7, 7), 25u);
+    EXPECT_EQ(DecodeMeterPos(JpegMeter::kFirstHalf, 100, 100), 12u);
+    EXPECT_EQ(DecodeMeterPos(JpegMeter::kFirstHalf, 50, 100), 6u);  // 13 / 2
+    JpegProgress full;
+    full.meter = JpegMeter::kFull;
+    EXPECT_EQ(EncodeMeterPos(full, 1, 3), 8u);  // (25 + 1) / 3
+    JpegProgress range;
+    range.meter = JpegMeter::kRange;
+    range.lo = 40;
+    range.hi = 70;
+    EXPECT_EQ(EncodeMeterPos(range, 0, 10), 40u);
+    EXPECT_EQ(EncodeMeterPos(range, 5, 10), 55u);
+    EXPECT_EQ(EncodeMeterPos(range, 10, 10), 70u);
+    EXPECT_EQ(EncodeMeterPos(range, 1, 3), 50u);  // 40 + (30 + 1) / 3
+}
+
+TEST(JpegSampling, Parse) {
+    int h[4], v[4], n = 0;
+    ASSERT_TRUE(ParseSampling("2x1,1x1,1x1", h, v, 4, &n));
+    EXPECT_EQ(n, 3);
+    EXPECT_EQ(h[0], 2);
+    EXPECT_EQ(v[0], 1);
+    EXPECT_EQ(h[3], 1);
+    ASSERT_TRUE(ParseSampling("4X2", h, v, 4, &n));
+    EXPECT_EQ(h[0], 4);
+    EXPECT_EQ(v[0], 2);
+    EXPECT_EQ(h[1], 1);
+    EXPECT_FALSE(ParseSampling("5x1", h, v, 4));
+    EXPECT_FALSE(ParseSampling("0x1", h, v, 4));
+    EXPECT_FALSE(ParseSampling("2x1,", h, v, 4));
+    EXPECT_FALSE(ParseSampling("2-1", h, v, 4));
+    EXPECT_FALSE(ParseSampling("1x1,1x1,1x1,1x1,1x1", h, v, 4));
+}
+
+TEST_F(JpegTest, ColourDecodeMatchesTheLibraryAndItsGoldenDigest) {
+    JpegSpec spec;
+    spec.width = 70;
+    spec.height = 45;
+    std::vector<uint8_t> jpeg = MakeJpeg(spec);
+    std::string in = TempPath(".jpg");
+    WriteBytes(in, jpeg);
+    std::string out = TempPath(".bmp");
+    ASSERT_EQ(DecodeJpegFile(in, out, 0, JpegProgress()), 1);
+    std::vector<uint8_t> bmp = ReadBytes(out);
+    ASSERT_GE(bmp.size(), 54u);
+    EXPECT_EQ(bmp[0], 'B');
+    EXPECT_EQ(GetLe32(&bmp[2]), bmp.size());
+    EXPECT_EQ(GetLe32(&bmp[10]), 54u);
+    EXPECT_EQ(GetLe32(&bmp[14]), 40u);
+    EXPECT_EQ(GetLe32(&bmp[18]), 70u);
+    EXPECT_EQ(GetLe32(&bmp[22]), 45u);
+    EXPECT_EQ(GetLe16(&bmp[26]), 1);
+    EXPECT_EQ(GetLe16(&bmp[28]), 24);
+    EXPECT_EQ(GetLe32(&bmp[30]), 0u);
+    EXPECT_EQ(GetLe32(&bmp[34]), 0u);
+    EXPECT_EQ(GetLe32(&bmp[46]), 0u);
+    int w, h;
+    std::vector<uint8_t> ref = ReferenceDecode(jpeg, &w, &h);
+    ASSERT_EQ(bmp.size(), 54 + ref.size());
+    EXPECT_EQ(0, std::memcmp(bmp.data() + 54, ref.data(), ref.size()));
+    // Pinned digests of the test JPEG and of its decoded rows.
+    EXPECT_EQ(Fnv1a(jpeg.data(), jpeg.size()), 0x3b5d4458035ecaf7ull)
+        << std::hex << Fnv1a(jpeg.data(), jpeg.size());
+    EXPECT_EQ(Fnv1a(bmp.data(), bmp.size()), 0xf880dba6b304be5cull)
+        << std::hex << Fnv1a(bmp.data(), bmp.size());
+    EXPECT_TRUE(prompts.boxes.empty());
+}
+
+TEST_F(JpegTest, GreyscaleDecodesToEightBitsWithGreyRamp) {
+    JpegSpec spec;
+    spec.components = 1;
+    spec.width = 33;
+    spec.height = 17;
+    std::string out = TempPath(".bmp");
+    ASSERT_EQ(DecodeJpegFile(Jpeg(spec), out, 0, JpegProgress()), 1);
+    std::vector<uint8_t> bmp = ReadBytes(out);
+    ASSERT_EQ(bmp.size(), 54u + 1024u + DibStride(33, 8) * 17);
+    EXPECT_EQ(GetLe32(&bmp[10]), 54u + 1024u);
+    EXPECT_EQ(GetLe16(&bmp[28]), 8);
+    EXPECT_EQ(GetLe32(&bmp[46]), 256u);
+    for (int i = 0; i < 256; ++i) {
+        ASSERT_EQ(bmp[54 + i * 4], i);
+        ASSERT_EQ(bmp[54 + i * 4 + 1], i);
+        ASSERT_EQ(bmp[54 + i * 4 + 2], i);
+        ASSERT_EQ(bmp[54 + i * 4 + 3], 0);
+    }
+    // Row padding is zero.
+    for (int y = 0; y < 17; ++y)
+        for (size_t x = 33; x < DibStride(33, 8); ++x)
+            ASSERT_EQ(bmp[54 + 1024 + y * DibStride(33, 8) + x], 0);
+    DibImage d = LoadBmpFile(out);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(DibBitCount(d), 8);
+}
+
+TEST_F(JpegTest, QuantisedDecodeUsesTheLibraryPalette) {
+    std::string out = TempPath(".bmp");
+    ASSERT_EQ(DecodeJpegFile(Jpeg(JpegSpec()), out, 16, JpegProgress()), 1);
+    std::vector<uint8_t> bmp = ReadBytes(out);
+    EXPECT_EQ(GetLe16(&bmp[28]), 8);
+    EXPECT_EQ(GetLe32(&bmp[46]), 256u);
+    // Only 16 entries are used; indexes stay below 16.
+    for (size_t i = 54 + 1024; i < bmp.size(); ++i) ASSERT_LT(bmp[i], 16) << i;
+    for (int i = 16; i < 256; ++i) EXPECT_EQ(GetLe32(&bmp[54 + i * 4]), 0u);
+}
+
+TEST_F(JpegTest, DensityInDotsPerCentimetreBecomesPixelsPerMetre) {
+    JpegSpec spec;
+    spec.density_unit = 2;
+    spec.x_density = 40;
+    spec.y_density = 20;
+    std::string out = TempPath(".bmp");
+    ASSERT_EQ(DecodeJpegFile(Jpeg(spec), out, 0, JpegProgress()), 1);
+    std::vector<uint8_t> bmp = ReadBytes(out);
+    EXPECT_EQ(GetLe32(&bmp[38]), 4000u);
+    EXPECT_EQ(GetLe32(&bmp[42]), 2000u);
+    spec.density_unit = 1;  // dots per inch: not carried over
+    ASSERT_EQ(DecodeJpegFile(Jpeg(spec), out, 0, JpegProgress()), 1);
+    bmp = ReadBytes(out);
+    EXPECT_EQ(GetLe32(&bmp[38]), 0u);
+}
+
+TEST_F(JpegTest, CommentsAndProgressiveFilesDecode) {
+    JpegSpec spec;
+    spec.markers.push_back({JPEG_COM, std::vector<uint8_t>(300, 'c')});
+    spec.progressive = true;
+    std::string out = TempPath(".bmp");
+    ASSERT_EQ(DecodeJpegFile(Jpeg(spec), out, 0, JpegProgress()), 1);
+    EXPECT_TRUE(prompts.boxes.empty());
+}
+
+TEST_F(JpegTest, ScanCountIsCapped) {
+    JpegSpec spec;
+    spec.progressive = true;
+    std::string in = Jpeg(spec);
+    JpegLimits saved = CodecJpegLimits();
+    CodecJpegLimits().max_scans = 3;
+    int r = DecodeJpegFile(in, TempPath(".bmp"), 0, JpegProgress());
+    CodecJpegLimits() = saved;
+    EXPECT_EQ(r, 0);
+    ExpectOneBox(kBitmapFailed);
+}
+
+TEST_F(JpegTest, FailuresShowTheirMessages) {
+    std::string out = TempPath(".bmp");
+    EXPECT_EQ(DecodeJpegFile(TempPath(".missing"), out, 0, JpegProgress()), 0);
+    ExpectOneBox(kOpenFailed);
+    JpegProgress half;
+    half.meter = JpegMeter::kFirstHalf;
+    EXPECT_EQ(DecodeJpegFile(TempPath(".missing"), out, 0, half), 0);
+    EXPECT_TRUE(prompts.boxes.empty());
+    EXPECT_EQ(DecodeJpegFile(Bmp(MakeBmp24(4, 4, TestPattern)), out, 0, JpegProgress()), 0);
+    ExpectOneBox(kBitmapFailed);
+    EXPECT_EQ(DecodeJpegFile(Jpeg(JpegSpec()), TempPath("/no/such/dir.bmp"), 0, JpegProgress()), 0);
+    ExpectOneBox(kOpenFailed);
+}
+
+TEST_F(JpegTest, TruncatedFiles) {
+    std::vector<uint8_t> jpeg = MakeJpeg(JpegSpec());
+    // Cut inside the headers: no picture.
+    std::string p = Bmp(std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + 100));
+    EXPECT_EQ(DecodeJpegFile(p, TempPath(".bmp"), 0, JpegProgress()), 0);
+    ExpectOneBox(kBitmapFailed);
+    // Cut inside the scan: the library fills the rest; the picture has its full size.
+    p = Bmp(std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + jpeg.size() / 2));
+    std::string out = TempPath(".bmp");
+    EXPECT_EQ(DecodeJpegFile(p, out, 0, JpegProgress()), 1);
+    EXPECT_EQ(ReadBytes(out).size(), 54u + DibStride(64, 24) * 48);
+}
+
+// Patches the frame header of a small JPEG to claim another size.
+std::vector<uint8_t> ClaimSize(std::vector<uint8_t> jpeg, int width, int height) {
+    for (size_t i = 2; i + 9 < jpeg.size(); ++i) {
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+            jpeg[i + 5] = static_cast<uint8_t>(height >> 8);
+            jpeg[i + 6] = static_cast<uint8_t>(height);
+            jpeg[i + 7] = static_cast<uint8_t>(width >> 8);
+            jpeg[i + 8] = static_cast<uint8_t>(width);
+            break;
+        }
+    }
+    return jpeg;
+}
+
+TEST_F(JpegTest, ClaimedSizeLimitsAtNAndNPlusOne) {
+    JpegSpec spec;
+    spec.width = 16;
+    spec.height = 8;
+    std::vector<uint8_t> small = MakeJpeg(spec);
+    std::string out = TempPath(".bmp");
+    EXPECT_EQ(DecodeJpegFile(Bmp(ClaimSize(small, 32767, 8)), out, 0, JpegProgress()), 1);
+    EXPECT_EQ(ReadBytes(out).size(), 54u + DibStride(32767, 24) * 8);
+    EXPECT_EQ(DecodeJpegFile(Bmp(ClaimSize(small, 32768, 8)), out, 0, JpegProgress()), 0);
+    ExpectOneBox(kBitmapFailed);
+    EXPECT_EQ(DecodeJpegFile(Bmp(ClaimSize(small, 65500, 65500)), out, 0, JpegProgress()), 0);
+    ExpectOneBox(kBitmapFailed);
+    // The pixel budget: 32767 x 2730 fits in 256 MiB of rows, 2731 rows do not.
+    JpegLimits saved = CodecJpegLimits();
+    CodecJpegLimits().max_pixel_bytes = DibStride(1000, 24) * 100;
+    EXPECT_EQ(DecodeJpegFile(Bmp(ClaimSize(small, 1000, 100)), out, 0, JpegProgress()), 1);
+    EXPECT_EQ(DecodeJpegFile(Bmp(ClaimSize(small, 1000, 101)), out, 0, JpegProgress()), 0);
+    CodecJpegLimits() = saved;
+    ExpectOneBox(kBitmapFailed);
+}
+
+TEST_F(JpegTest, FullMeterDecodeMovesToTwentyFiveAndPumps) {
+    JpegSpec spec;
+    spec.width = 40;
+    spec.height = 300;
+    JpegProgress p;
+    p.meter = JpegMeter::kFull;
+    ASSERT_EQ(DecodeJpegFile(Jpeg(spec), TempPath(".bmp"), 0, p), 1);
+    ASSERT_FALSE(view.positions.empty());
+    EXPECT_LE(view.positions.size(), 26u);
+    EXPECT_EQ(view.positions.front(), 0u);
+    for (size_t i = 1; i < view.positions.size(); ++i)
+        EXPECT_GT(view.positions[i], view.positions[i - 1]);
+    EXPECT_LE(view.positions.back(), 25u);
+    EXPECT_GE(view.positions.back(), 23u);
+    EXPECT_GE(pump.calls, 300 / 16);
+}
+
+TEST_F(JpegTest, PlainDecodeNeitherPumpsNorMovesTheMeter) {
+    ASSERT_EQ(DecodeJpegFile(Jpeg(JpegSpec()), TempPath(".bmp"), 0, JpegProgress()), 1);
+    EXPECT_EQ(pump.calls, 0);
+    EXPECT_TRUE(view.positions.empty());
+}
+
+TEST_F(JpegTest, PumpDrainsQueueAndStopsAtQuit) {
+    pump.pending = 5;
+    JpegProgress p;
+    p.meter = JpegMeter::kFull;
+    ASSERT_EQ(DecodeJpegFile(Jpeg(JpegSpec()), TempPath(".bmp"), 0, p), 1);
+    EXPECT_EQ(pump.pending, 0);
+    int calls = pump.calls;
+    pump.quit = true;
+    PumpCodingMessages();
+    EXPECT_EQ(pump.calls, calls + 1);
+}
+
+TEST_F(JpegTest, EncodeRoundTripKeepsThePicture) {
+    std::string bmp = Bmp(MakeBmp24(50, 30, [](int x, int y) {
+        return Rgb{uint8_t(x * 5), uint8_t(y * 8), uint8_t(128)};
+    }));
+    std::string jpg = TempPath(".jpg");
+    ASSERT_EQ(EncodeJpegFile(bmp, jpg, kSaveSampling, 95, JpegProgress()), 1);
+    JpegHeaderInfo info;
+    ASSERT_EQ(ReadJpegHeaderInfo(jpg, &info), 1);
+    EXPECT_EQ(info.width, 50);
+    EXPECT_EQ(info.height, 30);
+    EXPECT_EQ(SamplingText(info), "2x1,1x1,1x1");
+    EXPECT_FALSE(info.progressive);
+    std::vector<uint8_t> bytes = ReadBytes(jpg);
+    // JFIF header written by the library's defaults.
+    ASSERT_GT(bytes.size(), 20u);
+    EXPECT_EQ(bytes[2], 0xFF);
+    EXPECT_EQ(bytes[3], 0xE0);
+    EXPECT_EQ(0, std::memcmp(&bytes[6], "JFIF", 4));
+    std::string back = TempPath(".bmp");
+    ASSERT_EQ(DecodeJpegFile(jpg, back, 0, JpegProgress()), 1);
+    std::vector<uint8_t> a = ReadBytes(bmp), b = ReadBytes(back);
+    ASSERT_EQ(a.size(), b.size());
+    long total = 0;
+    for (size_t i = 54; i < a.size(); ++i) total += std::abs(int(a[i]) - int(b[i]));
+    EXPECT_LT(total / long(a.size() - 54), 4);
+}
+
+TEST_F(JpegTest, EncodeCameraSamplingAndPaletteInput) {
+    std::vector<Rgb> pal = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    std::string bmp =
+        Bmp(MakePaletteBmp(24, 16, 8, pal, [](int x, int y) { return (x / 8 + y / 8) % 3; }));
+    std::string jpg = TempPath(".jpg");
+    ASSERT_EQ(EncodeJpegFile(bmp, jpg, kCameraSampling, 90, JpegProgress()), 1);
+    JpegHeaderInfo info;
+    ASSERT_EQ(ReadJpegHeaderInfo(jpg, &info), 1);
+    EXPECT_EQ(SamplingText(info), "4x1,1x1,1x1");
+    std::string back = TempPath(".bmp");
+    ASSERT_EQ(DecodeJpegFile(jpg, back, 0, JpegProgress()), 1);
+    DibImage d = LoadBmpFile(back);
+    ASSERT_TRUE(d);
+    // Top-left block is red.
+    const uint8_t* top = d.data() + 40 + DibStride(24, 24) * 15;
+    EXPECT_GT(top[2 + 6], 200);
+    EXPECT_LT(top[1 + 6], 60);
+}
+
+TEST_F(JpegTest, EncodeFailures) {
+    std::string jpg = TempPath(".jpg");
+    EXPECT_EQ(EncodeJpegFile(TempPath(".missing"), jpg, kSaveSampling, 75, JpegProgress()), 0);
+    ExpectOneBox(kOpenFailed);
+    std::string notbmp = Bmp({'X', 'Y', 'Z'});
+    EXPECT_EQ(EncodeJpegFile(notbmp, jpg, kSaveSampling, 75, JpegProgress()), 0);
+    ExpectOneBox(kJpegFailed);
+    EXPECT_EQ(EncodeJpegFile(Bmp({}), jpg, kSaveSampling, 75, JpegProgress()), 0);
+    ExpectOneBox(kJpegFailed);
+    std::string ok = Bmp(MakeBmp24(8, 8, TestPattern));
+    EXPECT_EQ(EncodeJpegFile(ok, jpg, "5x1,1x1,1x1", 75, JpegProgress()), 0);
+    ExpectOneBox(kJpegFailed);
+    std::vector<uint8_t> cut = MakeBmp24(8, 8, TestPattern);
+    cut.resize(cut.size() - 5);
+    EXPECT_EQ(EncodeJpegFile(Bmp(cut), jpg, kSaveSampling, 75, JpegProgress()), 0);
+    ExpectOneBox(kJpegFailed);
+    std::string four = Bmp(MakePaletteBmp(8, 8, 4, {{1, 1, 1}}, [](int, int) { return 0; }));
+    EXPECT_EQ(EncodeJpegFile(four, jpg, kSaveSampling, 75, JpegProgress()), 0);
+    ExpectOneBox(kJpegFailed);
+    EXPECT_EQ(EncodeJpegFile(ok, TempPath("/no/dir/x.jpg"), kSaveSampling, 75, JpegProgress()), 0);
+    ExpectOneBox(kOpenFailed);
+}
+
+TEST_F(JpegTest, RangeMeterEncodeStaysInsideItsRange) {
+    std::string bmp = Bmp(MakeBmp24(20, 200, TestPattern));
+    JpegProgress p;
+    p.meter = JpegMeter::kRange;
+    p.lo = 30;
+    p.hi = 65;
+    uint32_t reached = 0;
+    p.position_out = &reached;
+    ASSERT_EQ(EncodeJpegFile(bmp, TempPath(".jpg"), kSaveSampling, 75, p), 1);
+    ASSERT_FALSE(view.positions.empty());
+    EXPECT_EQ(view.positions.front(), 30u);
+    for (uint32_t pos : view.positions) {
+        EXPECT_GE(pos, 30u);
+        EXPECT_LE(pos, 65u);
+    }
+    EXPECT_EQ(reached, view.positions.back());
+    EXPECT_GT(pump.calls, 0);
+}
+
+}  // namespace
