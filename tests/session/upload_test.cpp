@@ -401,6 +401,30 @@ TEST(Upload, CancelAnsweredNoGoesOnWithTheNextFile) {
     EXPECT_EQ(SimImageCount(*t.cam), 7);
 }
 
+TEST(Upload, CancelIsHiddenForTheLastFileThatIsSent) {
+    Workspace ws;
+    SimSession t(2, 5);
+    ASSERT_EQ(t.Open(), kLinkOk);
+    struct CancelView : RecordingView {
+        std::vector<bool> shown;
+        void ShowCancel(bool on) override { shown.push_back(on); }
+    } view;
+    ScopedPlatform scope(Platform{&t.fp.clock, &t.fp.pump, &t.fp.prompts, &t.fp.settings, &view});
+    const std::string a = ws.Write("a.jpg", MakeJpeg(320, 240, 2, 1, 75, 0));
+    const std::string junk = ws.Write("junk.jpg", {'x', 'y'});
+    t.s.upload_list = {a, a, junk};
+    SetCancelRequested(true);  // left over: the last file clears it
+    EXPECT_EQ(UploadFiles(t.s), kLinkOk);
+    EXPECT_EQ(view.shown, (std::vector<bool>{true, true, false})) << "shown again after No";
+    EXPECT_FALSE(CancelRequested());
+    EXPECT_EQ(t.fp.prompts.Texts(),
+              (std::vector<std::string>{"This is not a Jpeg file.",
+                                        std::string(kNotTransferable) + "junk.jpg",
+                                        "Cancel image transfer?"}))
+        << "the flag seen after the first file is asked about; answered No";
+    EXPECT_EQ(SimImageCount(*t.cam), 7);
+}
+
 TEST(Upload, TooManyFilesSendNothing) {
     Workspace ws;
     SimSession t(1, 5);
