@@ -138,6 +138,7 @@ struct Workspace {
         EXPECT_TRUE(MakeFolder(root));
         saved_temp = TempFolder();
         SetTempEnv(root);
+        EXPECT_EQ(TempFolder().substr(0, root.size()), root) << "temporary files land here";
     }
     ~Workspace() {
         SetTempEnv(saved_temp);
