@@ -641,14 +641,14 @@ int CmdAutodetect(const std::vector<std::string>& args) {
 }  // namespace
 
 void RegisterCameraCommands() {
-    AddCommand({"info", "[--port DEVICE|sim:model=N,images=K] [--speed BPS]", CmdInfo});
-    AddCommand({"list", "[camera options]", CmdList});
-    AddCommand({"get", "[N|N-M|all]... [--dir D] [camera options]", CmdGet});
-    AddCommand({"thumbs", "[N|N-M|all]... [--dir D] [camera options]", CmdThumbs});
-    AddCommand({"put", "FILE... [--yes|--no] [camera options]", CmdPut});
-    AddCommand({"delete", "N...|all [--yes|--no] [camera options]", CmdDelete});
-    AddCommand({"preview", "N... [camera options] (model 1)", CmdPreview});
+    AddCommand({"info", "[--port DEVICE|sim:model=N,images=K] [--speed BPS]", CmdInfo, true});
+    AddCommand({"list", "[camera options]", CmdList, true});
+    AddCommand({"get", "[N|N-M|all]... [--dir D] [camera options]", CmdGet, true});
+    AddCommand({"thumbs", "[N|N-M|all]... [--dir D] [camera options]", CmdThumbs, true});
+    AddCommand({"put", "FILE... [--yes|--no] [camera options]", CmdPut, true});
+    AddCommand({"delete", "N...|all [--yes|--no] [camera options]", CmdDelete, true});
+    AddCommand({"preview", "N... [camera options] (model 1)", CmdPreview, true});
     AddCommand(
         {"clock", "[--set-from-pc | --set \"YYYY-MM-DD HH:MM\"] [camera options]", CmdClock});
-    AddCommand({"autodetect", "DEVICE...", CmdAutodetect});
+    AddCommand({"autodetect", "DEVICE...", CmdAutodetect, true});
 }

@@ -9,6 +9,9 @@ struct CliCommand {
     const char* usage;  // the arguments, for the help text
     // args excludes the program and the command name; returns the process exit code.
     int (*run)(const std::vector<std::string>& args);
+    // A camera command; where a file command has the same name ("info"), the camera one runs
+    // when no file is named.
+    bool camera = false;
 };
 
 void AddCommand(const CliCommand& command);

@@ -63,13 +63,17 @@ int main(int argc, char** argv) {
         Usage(stderr);
         return 2;
     }
+    std::vector<std::string> args(argv + at + 1, argv + argc);
+    bool operand = false;
+    for (const std::string& a : args) operand |= a.compare(0, 2, "--") != 0;
+    args.insert(args.end(), leading.begin(), leading.end());
+    const CliCommand* chosen = nullptr;
     for (const CliCommand& c : Table()) {
-        if (std::strcmp(c.name, argv[at]) == 0) {
-            std::vector<std::string> args(argv + at + 1, argv + argc);
-            args.insert(args.end(), leading.begin(), leading.end());
-            return c.run(args);
-        }
+        if (std::strcmp(c.name, argv[at]) != 0) continue;
+        if (!chosen || (chosen->camera && operand) || (!chosen->camera && !operand && c.camera))
+            chosen = &c;
     }
+    if (chosen) return chosen->run(args);
     std::fprintf(stderr, "vistrel-cli: unknown command '%s'\n", argv[at]);
     Usage(stderr);
     return 2;
