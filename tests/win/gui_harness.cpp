@@ -1,0 +1,181 @@
+#include "gui_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <deque>
+#include <set>
+
+namespace {
+
+DWORD g_limit_ms = 0;
+bool g_quit_seen = false;
+
+DWORD WINAPI WatchdogThread(void*) {
+    ::Sleep(g_limit_ms);
+    std::fprintf(stderr, "watchdog: the test program ran longer than %lu ms; ending it\n",
+                 static_cast<unsigned long>(g_limit_ms));
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return 0;
+}
+
+struct BoxState {
+    bool started = false;
+    std::deque<int> expected;
+    std::vector<std::string> seen;
+    int unexpected = 0;
+    std::set<HWND> answered;
+};
+BoxState g_boxes;
+
+BOOL CALLBACK FindBox(HWND hwnd, LPARAM) {
+    char cls[32] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(hwnd)) return TRUE;
+    // The message text control: 0xFFFF on Windows, 100 in Wine's template.
+    HWND text = GetDlgItem(hwnd, 0xFFFF);
+    if (!text) text = GetDlgItem(hwnd, 100);
+    if (!text) return TRUE;
+    if (g_boxes.answered.count(hwnd)) return TRUE;
+    g_boxes.answered.insert(hwnd);
+    std::string body = WindowText(text);
+    g_boxes.seen.push_back(body);
+    int button = IDOK;
+    if (!g_boxes.expected.empty()) {
+        button = g_boxes.expected.front();
+        g_boxes.expected.pop_front();
+    } else {
+        ++g_boxes.unexpected;
+        ADD_FAILURE() << "unexpected message box: " << body;
+        button = GetDlgItem(hwnd, IDNO) ? IDNO : (GetDlgItem(hwnd, IDCANCEL) ? IDCANCEL : IDOK);
+    }
+    PostMessageA(hwnd, WM_COMMAND, button, 0);
+    return TRUE;
+}
+
+void CALLBACK BoxTimer(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), FindBox, 0);
+}
+
+bool PumpOnce() {
+    MSG msg;
+    bool any = false;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        any = true;
+        if (msg.message == WM_QUIT) {
+            g_quit_seen = true;
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return any;
+}
+
+}  // namespace
+
+bool MarkWindowsUnmanaged() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const char* name = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/') name = p + 1;
+    std::string key = std::string("Software\\Wine\\AppDefaults\\") + name + "\\X11 Driver";
+    HKEY h = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0,
+                        KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
+        return false;
+    char value[8] = "";
+    DWORD size = sizeof value;
+    DWORD type = 0;
+    bool already = RegQueryValueExA(h, "Managed", nullptr, &type, reinterpret_cast<BYTE*>(value),
+                                    &size) == ERROR_SUCCESS &&
+                   type == REG_SZ && value[0] == 'N';
+    if (!already) RegSetValueExA(h, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+    RegCloseKey(h);
+    return !already;
+}
+
+int RunAgain() {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string line = GetCommandLineA();
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+        return 4;
+    WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 4;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+void StartWatchdog(DWORD limit_ms) {
+    g_limit_ms = limit_ms;
+    HANDLE t = CreateThread(nullptr, 0, WatchdogThread, nullptr, 0, nullptr);
+    if (t) CloseHandle(t);
+}
+
+namespace boxes {
+void Start() {
+    if (g_boxes.started) return;
+    g_boxes.started = true;
+    SetTimer(nullptr, 0, 30, BoxTimer);
+}
+void Expect(int button) {
+    g_boxes.expected.push_back(button);
+}
+const std::vector<std::string>& Seen() {
+    return g_boxes.seen;
+}
+int UnexpectedCount() {
+    return g_boxes.unexpected;
+}
+int PendingExpectations() {
+    return static_cast<int>(g_boxes.expected.size());
+}
+void Clear() {
+    g_boxes.seen.clear();
+    g_boxes.expected.clear();
+    g_boxes.unexpected = 0;
+}
+}  // namespace boxes
+
+void PumpFor(DWORD ms) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+        if (!PumpOnce()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    PumpOnce();
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= timeout_ms) return done();
+        if (!PumpOnce()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+bool TakeQuitSeen() {
+    bool seen = g_quit_seen;
+    g_quit_seen = false;
+    return seen;
+}
+
+std::string WindowText(HWND hwnd) {
+    char text[1024] = "";
+    GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+std::string TempFilePath(const char* name) {
+    char dir[MAX_PATH] = "";
+    GetTempPathA(MAX_PATH, dir);
+    char unique[32];
+    std::snprintf(unique, sizeof unique, "%lu-", static_cast<unsigned long>(GetCurrentProcessId()));
+    return std::string(dir) + unique + name;
+}
