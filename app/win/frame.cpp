@@ -13,6 +13,7 @@
 #include "app/win/routes.h"
 #include "app/win/window_words.h"
 #include "base/platform.h"
+#include "browser/win/coding_progress.h"
 
 namespace {
 
@@ -362,6 +363,7 @@ LRESULT OnCreate(HWND frame) {
     app.prompts.frame = frame;
     app.toolbar = app.status_bar = app.tooltip = app.mdi_client = nullptr;
     SetCurrentCameraWindow(frame);
+    SetCodingFrame(frame);
     SetCameraCommandsHook(GiveBackCameraCommands);
 
     int tool = ParseSettingInt(GetSetting(app.settings, "Tool", "0"), 0);
@@ -413,6 +415,7 @@ void OnDestroy(HWND frame) {
     ShowHelp(kHelpQuit);
     SetCameraCommandsHook(nullptr);
     if (CurrentCameraWindow() == frame) SetCurrentCameraWindow(nullptr);
+    SetCodingFrame(nullptr);
     app.prompts.frame = nullptr;
     app.frame = nullptr;
     app.mdi_client = app.toolbar = app.status_bar = app.tooltip = nullptr;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "base/platform.h"
 #include "base/win/win_prompts.h"
 #include "browser/start_status.h"
+#include "browser/win/coding_progress.h"
 #include "browser/win/meter.h"
 #include "browser/win/status_dialogs.h"
 #include "gui_harness.h"
@@ -335,6 +337,78 @@ TEST_F(Dialogs, FailureToCreateShowsMessage43AndLeavesTheOwnerEnabled) {
     EXPECT_EQ(boxes::Seen()[0], "The error not to expect occurred.");
     EXPECT_TRUE(IsWindowEnabled(owner_));
     EXPECT_EQ(CurrentCameraWindow(), owner_);
+}
+
+// A 24-bit 40 x 30 BMP file with a colour ramp.
+void WriteTestBmp(const std::string& path) {
+    const int w = 40, h = 30, stride = 120;
+    std::vector<unsigned char> file(54 + stride * h);
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<unsigned char>(v >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, static_cast<uint32_t>(file.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, w);
+    put32(22, h);
+    file[26] = 1;
+    file[28] = 24;
+    put32(34, stride * h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            unsigned char* p = &file[54 + y * stride + x * 3];
+            p[0] = static_cast<unsigned char>(x * 6);
+            p[1] = static_cast<unsigned char>(y * 8);
+            p[2] = 200;
+        }
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fwrite(file.data(), 1, file.size(), f);
+    std::fclose(f);
+}
+
+TEST_F(Dialogs, CompressAndExtractUnderTheirOwnDialogs) {
+    std::string bmp = TempFilePath("in.bmp"), jpg = TempFilePath("out.jpg"),
+                back = TempFilePath("back.bmp");
+    WriteTestBmp(bmp);
+    SetCodingFrame(owner_);
+    EXPECT_EQ(CompressWithProgress(owner_, bmp, jpg, "out.jpg", 75), 1);
+    EXPECT_TRUE(IsWindowEnabled(owner_));
+    EXPECT_NE(GetFileAttributesA(jpg.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(ExtractWithProgress(owner_, jpg, back, "out.jpg", 0), 1);
+    EXPECT_TRUE(IsWindowEnabled(owner_));
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ASSERT_TRUE(GetFileAttributesExA(back.c_str(), GetFileExInfoStandard, &data));
+    EXPECT_EQ(data.nFileSizeLow, 54u + 120u * 30u);
+    // No progress dialog is left behind.
+    EXPECT_EQ(FindWindowA("#32770", "Vistrel"), nullptr);
+    SetCodingFrame(nullptr);
+    DeleteFileA(bmp.c_str());
+    DeleteFileA(jpg.c_str());
+    DeleteFileA(back.c_str());
+}
+
+TEST_F(Dialogs, ExtractUsesTheCameraOperationsDialogAndLeavesItOpen) {
+    std::string bmp = TempFilePath("in2.bmp"), jpg = TempFilePath("out2.jpg"),
+                back = TempFilePath("back2.bmp");
+    WriteTestBmp(bmp);
+    ASSERT_EQ(CompressWithProgress(owner_, bmp, jpg, "out2.jpg", 75), 1);
+    ASSERT_TRUE(ShowMeter());
+    HWND dlg = MeterWindow();
+    EXPECT_EQ(ExtractWithProgress(owner_, jpg, back, "DSC0001.jpg", 0), 1);
+    ASSERT_TRUE(IsWindow(dlg));
+    EXPECT_EQ(MeterWindow(), dlg);
+    EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_METER_TITLE)), "Now extracting image.");
+    EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_METER_DETAIL)), "File Name: DSC0001.jpg");
+    // The decoder moved the bar of this dialog along its range of 25.
+    EXPECT_EQ(SendDlgItemMessageA(dlg, IDC_METER, kMeterGetRange, 0, 0), 25);
+    EXPECT_GT(SendDlgItemMessageA(dlg, IDC_METER, kMeterGetPos, 0, 0), 0);
+    HideMeter();
+    DeleteFileA(bmp.c_str());
+    DeleteFileA(jpg.c_str());
+    DeleteFileA(back.c_str());
 }
 
 }  // namespace

@@ -1,0 +1,91 @@
+#include "browser/win/coding_progress.h"
+
+#include "base/platform.h"
+#include "browser/win/meter.h"
+#include "browser/win/status_dialogs.h"
+#include "codec/jpeg_codec.h"
+#include "res/resource.h"
+
+namespace {
+
+HWND g_frame = nullptr;
+
+// Commands stay off the queue while the coder drains it.
+class CommandsDropped {
+public:
+    CommandsDropped() { Plat().pump->SetCommandsDropped(true); }
+    ~CommandsDropped() { Plat().pump->SetCommandsDropped(false); }
+    CommandsDropped(const CommandsDropped&) = delete;
+    CommandsDropped& operator=(const CommandsDropped&) = delete;
+};
+
+void SetTexts(HWND dlg, const char* title, const std::string& display_name) {
+    SetDlgItemTextA(dlg, IDC_METER_TITLE, title);
+    SetDlgItemTextA(dlg, IDC_METER_DETAIL, ("File Name: " + display_name).c_str());
+    ShowWindow(GetDlgItem(dlg, IDCANCEL), SW_HIDE);
+    UpdateWindow(dlg);
+}
+
+// A progress dialog of the flow's own, shown (showing resets its texts and bar).
+HWND OwnDialog(HWND owner) {
+    HWND dlg = CreateMeterDialog(owner);
+    if (dlg) ShowWindow(dlg, SW_SHOW);
+    return dlg;
+}
+
+void EndOwnDialog(HWND dlg, HWND previous_view) {
+    if (g_frame) {
+        EnableWindow(g_frame, TRUE);
+        SetFocus(g_frame);
+    }
+    SetViewMeter(previous_view);
+    if (dlg) {
+        ShowWindow(dlg, SW_HIDE);
+        DestroyWindow(dlg);
+    }
+}
+
+}  // namespace
+
+void SetCodingFrame(HWND frame) {
+    g_frame = frame;
+}
+
+int ExtractWithProgress(HWND owner, const std::string& jpeg_path, const std::string& bmp_path,
+                        const std::string& display_name, int colors) {
+    if (g_frame) EnableWindow(g_frame, FALSE);
+    HWND dlg = MeterWindow();
+    bool own = !(dlg && IsWindowVisible(dlg));
+    HWND previous_view = nullptr;
+    if (own) {
+        dlg = OwnDialog(owner);
+        previous_view = SetViewMeter(dlg);
+    }
+    if (dlg) SetTexts(dlg, "Now extracting image.", display_name);
+    JpegProgress progress;
+    progress.meter = JpegMeter::kFull;
+    int result;
+    {
+        CommandsDropped dropped;
+        result = DecodeJpegFile(jpeg_path, bmp_path, colors, progress);
+    }
+    if (own) EndOwnDialog(dlg, previous_view);
+    return result;
+}
+
+int CompressWithProgress(HWND owner, const std::string& bmp_path, const std::string& jpeg_path,
+                         const std::string& display_name, int quality) {
+    if (g_frame) EnableWindow(g_frame, FALSE);
+    HWND dlg = OwnDialog(owner);
+    HWND previous_view = SetViewMeter(dlg);
+    if (dlg) SetTexts(dlg, "Now Compressing image.", display_name);
+    JpegProgress progress;
+    progress.meter = JpegMeter::kFull;
+    int result;
+    {
+        CommandsDropped dropped;
+        result = EncodeJpegFile(bmp_path, jpeg_path, kSaveSampling, quality, progress);
+    }
+    EndOwnDialog(dlg, previous_view);
+    return result;
+}

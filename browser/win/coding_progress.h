@@ -1,0 +1,18 @@
+// Decoding and encoding one file under a progress dialog: the frame is disabled, the bar runs
+// from 0 to 25 with the rows, commands are dropped meanwhile, and the file's name is shown.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// The frame window that the flows disable (not owned); the program sets it at start.
+void SetCodingFrame(HWND frame);
+
+// JPEG file to BMP file. A camera operation's progress dialog that is showing is used and left
+// open; otherwise one is made from the region's template and destroyed afterwards. Returns the
+// decoder's result (1 or 0).
+int ExtractWithProgress(HWND owner, const std::string& jpeg_path, const std::string& bmp_path,
+                        const std::string& display_name, int colors);
+// BMP file to JPEG file with sampling "2x1,1x1,1x1", always under a dialog of its own.
+int CompressWithProgress(HWND owner, const std::string& bmp_path, const std::string& jpeg_path,
+                         const std::string& display_name, int quality);
