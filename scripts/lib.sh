@@ -93,13 +93,15 @@ ensure_wine_prefix() {
   # COM1 is the simulator's terminal (tests start vistrel-camsim with this link); Wine reads
   # its port table when the server starts, so it is written before the server is kept up.
   local com1="$VISTREL_ROOT/build/camsim-com1"
-  if [ ! -f "$WINEPREFIX/.vistrel-ports" ] || [ "$(cat "$WINEPREFIX/.vistrel-ports")" != "$com1" ]; then
+  if [ ! -f "$WINEPREFIX/.vistrel-ports" ] || [ "$(cat "$WINEPREFIX/.vistrel-ports")" != "$com1 v2" ]; then
     wineserver -k >/dev/null 2>&1 || true
     wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$com1" /f >/dev/null 2>&1
-    wine reg add 'HKLM\Software\Wine\Ports' /v COM2 /t REG_SZ /d "$com1.missing" /f >/dev/null 2>&1
+    # COM4 stays unmapped: the tests' port that has no device behind it.
+    wine reg delete 'HKLM\Software\Wine\Ports' /v COM2 /f >/dev/null 2>&1
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w
-    echo "$com1" > "$WINEPREFIX/.vistrel-ports"
+    rm -f "$WINEPREFIX/dosdevices/com2" "$WINEPREFIX/dosdevices/com4"
+    echo "$com1 v2" > "$WINEPREFIX/.vistrel-ports"
   fi
   wineserver -p >/dev/null 2>&1 || true
   # Start Wine's own services now, detached from our output: started later by a test, they

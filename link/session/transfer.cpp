@@ -8,7 +8,6 @@
 
 #include "base/dir.h"
 #include "base/files.h"
-#include "base/path.h"
 #include "base/platform.h"
 #include "codec/camera_fit.h"
 #include "link/messages.h"
@@ -213,7 +212,7 @@ std::string FolderWithSeparator(const std::string& folder) {
 std::string FolderOfChosenPath(const std::string& chosen) {
     size_t cut = std::string::npos;
     for (size_t i = 0; i < chosen.size(); ++i)
-        if (IsPathSeparator(chosen[i])) cut = i;
+        if (chosen[i] == '\\' || chosen[i] == PathSeparator()) cut = i;
     if (cut == std::string::npos) return chosen.substr(0, 2) + PathSeparator();
     return chosen.substr(0, cut + 1);
 }
