@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "base/platform.h"
+#include "browser/start_status.h"
 #include "link/messages.h"
 #include "link/port.h"
 #include "link/protocol.h"
@@ -20,7 +21,6 @@ LinkError UploadFiles(CameraSession& s);
 
 namespace {
 
-SessionHistory g_history;
 bool g_notice_shown = false;
 NullCameraUi g_null_ui;
 CameraUi* g_ui = &g_null_ui;
@@ -45,6 +45,8 @@ LinkError SwitchAndIdentify(CameraSession& s, bool wait_before_switch) {
     r = SigIdentify(s, &digit);
     if (r != kLinkOk) return r;
     s.model = ModelOfDigit(digit);
+    // The plug-in serves only the cameras of the sequenced protocol.
+    if (CurrentLinkProfile().plugin && s.model == 1) s.model = 2;
     StepWait(200);
     return kLinkOk;
 }
@@ -209,9 +211,6 @@ CameraUi& CamUi() {
 void SetCameraUi(CameraUi* ui) {
     g_ui = ui ? ui : &g_null_ui;
 }
-SessionHistory& TheSessionHistory() {
-    return g_history;
-}
 
 BaudCode SpeedCodeOfSetting(const std::string& value) {
     long n = std::strtol(value.c_str(), nullptr, 10);
@@ -319,8 +318,7 @@ bool ShowStartStatus(CameraSession&, bool on) {
     if (!on) {
         CamUi().ShowStartNotice(false);
         g_notice_shown = false;
-        g_history.notice_closed_before = true;
-        g_history.notice_closed_at = t.TickCount();
+        StartNoticeHidden(ProgramStartNoticeTimes(), t.TickCount());
         return true;
     }
     if (!CamUi().ShowStartNotice(true)) {
@@ -329,12 +327,10 @@ bool ShowStartStatus(CameraSession&, bool on) {
     }
     g_notice_shown = true;
     // A camera needs a pause between sessions: the notice stays up, without dispatching
-    // anything, until 8 seconds have passed since the previous notice closed.
-    if (g_history.connected_before && g_history.notice_closed_before) {
-        uint32_t since = t.TickCount() - g_history.notice_closed_at;
-        if (since < 8000) t.Sleep(8000 - since);
-    }
-    g_history.connected_before = true;
+    // anything, until 8 seconds have passed since the previous notice closed. (A notice window
+    // that keeps the same rule itself has already waited, and this wait is then 0.)
+    uint32_t wait = StartNoticeWait(ProgramStartNoticeTimes(), t.TickCount());
+    if (wait != 0) t.Sleep(wait);
     return true;
 }
 

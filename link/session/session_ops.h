@@ -48,12 +48,3 @@ void PortSetupOk(const PortSetupState& st);
 void PortSetupCancel(PortSetupState& st);
 // Returns the port number found (0 for none); the chosen port follows it.
 int PortSetupAutoSetup(CameraSession& s, PortSetupState& st);
-
-// Process-wide session facts: whether a connect has happened in this run and when the last
-// notice closed (for the pause between sessions).
-struct SessionHistory {
-    bool connected_before = false;
-    bool notice_closed_before = false;
-    uint32_t notice_closed_at = 0;
-};
-SessionHistory& TheSessionHistory();

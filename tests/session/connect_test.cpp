@@ -4,6 +4,7 @@
 #include "link/port.h"
 #include "link/protocol.h"
 #include "link/session/image_list.h"
+#include "browser/start_status.h"
 #include "link/session/session_ops.h"
 #include "session_fakes.h"
 
@@ -17,7 +18,7 @@ bool Has(const std::vector<std::string>& v, const std::string& x) {
 }
 
 struct ConnectTest : ::testing::Test {
-    void SetUp() override { TheSessionHistory() = SessionHistory{}; }
+    void SetUp() override { ProgramStartNoticeTimes() = StartNoticeTimes{}; }
 };
 
 TEST_F(ConnectTest, BrowseModel2NegotiatesIdentifiesCountsAndHandsTheSessionToTheBrowser) {
@@ -85,7 +86,7 @@ TEST_F(ConnectTest, TheSecondConnectWaitsEightSecondsAfterTheFirstNoticeClosed) 
     t.ui.on_list = [](CameraSession&) { return kLinkOk; };
     ASSERT_EQ(Connect(t.s, ConnectPurpose::kBrowse), kLinkOk);
     EXPECT_EQ(t.fp.clock.slept, 0u);  // the first connect of a run does not wait
-    const uint32_t closed = TheSessionHistory().notice_closed_at;
+    const uint32_t closed = ProgramStartNoticeTimes().last_hidden;
     ASSERT_EQ(Connect(t.s, ConnectPurpose::kBrowse), kLinkOk);
     EXPECT_GT(t.fp.clock.slept, 0u);
     EXPECT_LE(t.fp.clock.slept, 8000u);

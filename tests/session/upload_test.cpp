@@ -16,6 +16,8 @@
 #include "base/path.h"
 #include "base/tempfile.h"
 #include "codec/byte_block.h"
+#include "browser/start_status.h"
+#include "link/session/session_ops.h"
 #include "link/session/upload.h"
 #include "session_fakes.h"
 
@@ -561,6 +563,66 @@ TEST(Upload, FailedProbeEndsBeforeAnyQuestion) {
     EXPECT_EQ(UploadFiles(t.s), kLinkTimeout);
     EXPECT_TRUE(t.fp.prompts.boxes.empty());
     EXPECT_EQ(SimImageCount(*t.cam), 5);
+}
+
+// --- the upload session ------------------------------------------------------------------
+
+TEST(UploadSession, Speed57600RunsAt38400AndKeepsTheSetting) {
+    ProgramStartNoticeTimes() = StartNoticeTimes{};
+    Workspace ws;
+    SimSession t(2, 2);
+    t.fp.settings.values["baudrate"] = "576";
+    t.ui.upload_files = {ws.Write("a.jpg", MakeJpeg(640, 480, 2, 1, 75, 0))};
+    ASSERT_EQ(Connect(t.s, ConnectPurpose::kUpload), kLinkOk);
+    EXPECT_EQ(SimImageCount(*t.cam), 3);
+    EXPECT_EQ(t.fp.settings.values["baudrate"], "576");
+    EXPECT_EQ(t.s.speed_code, kBaud57600Code);  // the user's code is back
+    // The camera was switched to 38400, never to 57600.
+    for (const auto& r : SigRequestsOf(*t.cam, 4)) EXPECT_EQ(r[17], kBaud38400Code);
+    EXPECT_FALSE(t.s.port);
+    EXPECT_EQ(t.ui.events.front(), "choose files");
+    EXPECT_EQ(t.ui.events.back(), "commands enabled");
+}
+
+TEST(UploadSession, CancelledFileChoiceOpensNothing) {
+    ProgramStartNoticeTimes() = StartNoticeTimes{};
+    SimSession t(2, 2);
+    EXPECT_EQ(Connect(t.s, ConnectPurpose::kUpload), kLinkOk);
+    EXPECT_EQ(t.ui.events, std::vector<std::string>{"choose files"});
+    EXPECT_TRUE(SimRequests(*t.cam).empty());
+}
+
+TEST(UploadSession, Model1At115200IsRefused) {
+    ProgramStartNoticeTimes() = StartNoticeTimes{};
+    Workspace ws;
+    SimSession t(1, 2);
+    t.fp.settings.values["baudrate"] = "1152";
+    t.ui.upload_files = {ws.Write("a.jpg", MakeJpeg(320, 240, 4, 1, 60, 0))};
+    EXPECT_EQ(Connect(t.s, ConnectPurpose::kUpload), kLinkSpeedRefused);
+    EXPECT_EQ(t.fp.prompts.Texts(),
+              std::vector<std::string>{"This camera cannot connect with this baudrate.\nChange "
+                                       "lower baudrate and connect agein."});
+    EXPECT_EQ(SimRequests(*t.cam).back()[16], 31);  // ended with the signature end command
+    EXPECT_EQ(SimImageCount(*t.cam), 2);
+}
+
+TEST(UploadSession, FullMemoryReReadsTheCountAndOpensTheBrowser) {
+    ProgramStartNoticeTimes() = StartNoticeTimes{};
+    Workspace ws;
+    SimSession t(2, 2);
+    ASSERT_TRUE(AddSimFault(*t.cam, "status:21:4"));
+    t.ui.upload_files = {ws.Write("a.jpg", MakeJpeg(640, 480, 2, 1, 75, 0))};
+    int count_in_browser = 0;
+    t.ui.on_browser = [&](CameraSession& s) {
+        count_in_browser = s.image_count;
+        return kLinkOk;
+    };
+    EXPECT_EQ(Connect(t.s, ConnectPurpose::kUpload), kLinkMemoryFull);
+    EXPECT_EQ(count_in_browser, 2);
+    EXPECT_EQ(t.fp.prompts.Texts().back(), "Camera memory is full.");
+    EXPECT_TRUE(t.s.port) << "the browser owns the session";
+    EndBrowserSession(t.s);
+    EXPECT_FALSE(t.s.port);
 }
 
 }  // namespace
