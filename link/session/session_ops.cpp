@@ -35,12 +35,19 @@ bool IsRetriedBySetSpeed(LinkError r) {
     return r == 33 || r == 34 || r == 100;
 }
 
-// Switches the port to the session's speed and identifies the camera.
-LinkError SwitchAndIdentify(CameraSession& s, bool wait_before_switch) {
-    if (wait_before_switch) StepWait(200);
-    LinkError r = SetPortSpeed(*s.port, s.speed_code);
+// The front of every connect: open the port, show the notice, agree a speed, switch the port
+// to it and identify the camera. A port that cannot be opened is left closed (s.port empty).
+LinkError OpenAndIdentify(CameraSession& s, uint32_t wait_before_switch,
+                          uint32_t wait_after_switch) {
+    LinkError r = OpenPort(s);
     if (r != kLinkOk) return r;
-    StepWait(1000);
+    if (!ShowStartStatus(s, true)) return kLinkFailed;
+    r = NegotiateSpeed(s);
+    if (r != kLinkOk) return r;
+    if (wait_before_switch) StepWait(wait_before_switch);
+    r = SetPortSpeed(*s.port, s.speed_code);
+    if (r != kLinkOk) return r;
+    if (wait_after_switch) StepWait(wait_after_switch);
     int digit = 0;
     r = SigIdentify(s, &digit);
     if (r != kLinkOk) return r;
@@ -62,14 +69,11 @@ void NoticeOffIfShown(CameraSession& s) {
 LinkError ConnectBrowse(CameraSession& s) {
     CameraUi& ui = CamUi();
     LoadPortSettings(s);
-    LinkError r = OpenPort(s);
-    if (r != kLinkOk) {
+    LinkError r = OpenAndIdentify(s, 0, 1000);
+    if (!s.port) {
         ui.CameraCommandsEnabled();
         return r;
     }
-    if (!ShowStartStatus(s, true)) r = kLinkFailed;
-    if (r == kLinkOk) r = NegotiateSpeed(s);
-    if (r == kLinkOk) r = SwitchAndIdentify(s, false);
     if (r == kLinkOk) r = PlayMode(s);
     if (r == kLinkOk) {
         StepWait(200);
@@ -112,11 +116,8 @@ LinkError ConnectUpload(CameraSession& s) {
 
     bool browser_owns = false;
     bool end_command = false;
-    LinkError r = OpenPort(s);
-    if (r == kLinkOk) {
-        if (!ShowStartStatus(s, true)) r = kLinkFailed;
-        if (r == kLinkOk) r = NegotiateSpeed(s);
-        if (r == kLinkOk) r = SwitchAndIdentify(s, true);
+    LinkError r = OpenAndIdentify(s, 200, 1000);
+    if (s.port) {
         if (r == kLinkOk && s.model == 1 && s.speed_code == kBaud115200Code) {
             ShowError(kMsgBaudrate);
             r = kLinkSpeedRefused;
@@ -166,14 +167,11 @@ LinkError ConnectUpload(CameraSession& s) {
 LinkError ConnectClock(CameraSession& s) {
     CameraUi& ui = CamUi();
     LoadPortSettings(s);
-    LinkError r = OpenPort(s);
-    if (r != kLinkOk) {
+    LinkError r = OpenAndIdentify(s, 0, 0);
+    if (!s.port) {
         ui.CameraCommandsEnabled();
         return r;
     }
-    if (!ShowStartStatus(s, true)) r = kLinkFailed;
-    if (r == kLinkOk) r = NegotiateSpeed(s);
-    if (r == kLinkOk) r = SwitchAndIdentify(s, false);
     if (r == kLinkOk && s.model == 1) {
         r = kLinkDataError;
         ShowStartStatus(s, false);
