@@ -85,21 +85,21 @@ ensure_wine_prefix() {
     echo "== making the Wine prefix"
     mkdir -p "$WINEPREFIX"
     wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
+    wineserver -w || true
     # No crash dialog: a crashing test must fail, not wait for a click.
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashNotifications /t REG_DWORD /d 0 /f >/dev/null 2>&1
-    wineserver -w
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashNotifications /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+    wineserver -w || true
   fi
   # COM1 is the simulator's terminal (tests start vistrel-camsim with this link); Wine reads
   # its port table when the server starts, so it is written before the server is kept up.
   local com1="$VISTREL_ROOT/build/camsim-com1"
   if [ ! -f "$WINEPREFIX/.vistrel-ports" ] || [ "$(cat "$WINEPREFIX/.vistrel-ports")" != "$com1 v2" ]; then
     wineserver -k >/dev/null 2>&1 || true
-    wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$com1" /f >/dev/null 2>&1
+    wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$com1" /f >/dev/null 2>&1 || true
     # COM4 stays unmapped: the tests' port that has no device behind it.
-    wine reg delete 'HKLM\Software\Wine\Ports' /v COM2 /f >/dev/null 2>&1
+    wine reg delete 'HKLM\Software\Wine\Ports' /v COM2 /f >/dev/null 2>&1 || true
     wineserver -k >/dev/null 2>&1 || true
-    wineserver -w
+    wineserver -w || true
     rm -f "$WINEPREFIX/dosdevices/com2" "$WINEPREFIX/dosdevices/com4"
     echo "$com1 v2" > "$WINEPREFIX/.vistrel-ports"
   fi

@@ -2,6 +2,12 @@
 // program under Wine. The PC side opens the slave (through the symbolic link) and sets its line
 // speed there; we keep our own slave descriptor open both to read that speed and so that the
 // master never sees a hang-up when the PC side closes and reopens the link.
+//
+// A pty moves bytes as fast as the processes can copy them. With --realtime the simulator puts
+// the line's pace back: what it reads is taken to have arrived at the PC's line speed, a reply
+// starts only once its request is wholly in, and its bytes go to the master no faster than a
+// real line of the camera's speed would carry them. The pace follows a real monotonic clock, so
+// this is for benchmarks by hand; tests use the in-process driver on a fake clock.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -11,9 +17,11 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -55,12 +63,136 @@ private:
     std::string path_;
 };
 
-uint32_t NowMs() {
+int64_t NowNs() {
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u +
-                                 static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
+    return static_cast<int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
+
+uint32_t MsOf(int64_t ns) {
+    return static_cast<uint32_t>(static_cast<uint64_t>(ns / 1000000));
+}
+
+// Nanoseconds that `bytes` take on an 8N1 line at `baud`: ten bit times each (start bit, eight
+// data bits, stop bit), rounded up so that a byte is never early.
+constexpr int64_t kNsPerSecond = 1000000000;
+int64_t WireNs(uint64_t bytes, uint32_t baud) {
+    if (baud == 0) return 0;
+    return static_cast<int64_t>((bytes * 10 * kNsPerSecond + baud - 1) / baud);
+}
+
+// The camera's transmitter. Each reply is queued with the speed it goes out at and the time it
+// may start (when its request was wholly received). A run of bytes is timed from its first
+// byte's start, so late wake-ups never add up: at any moment exactly the bytes that a real line
+// would have finished are out. A speed of 0 means no pacing at all.
+class WirePacer {
+public:
+    void Queue(std::deque<uint8_t>& bytes, uint32_t baud, int64_t ready_ns) {
+        if (bytes.empty()) return;
+        queue_.push_back(Burst{std::vector<uint8_t>(bytes.begin(), bytes.end()), baud, ready_ns});
+        bytes.clear();
+    }
+
+    bool blocked() const { return blocked_; }
+
+    // Drops everything queued, as a line with nobody at the other end would.
+    void Clear() {
+        queue_.clear();
+        sent_ = 0;
+        running_ = false;
+        blocked_ = false;
+    }
+
+    // The master could not take more: the line is held, as by the PC's handshake, and starts
+    // again from now once the master is writable.
+    void Unblock(int64_t now) {
+        if (!blocked_) return;
+        blocked_ = false;
+        running_ = false;
+        wire_free_ns_ = std::max(wire_free_ns_, now);
+    }
+
+    // Writes what a line would have delivered by `now`; false on a write error.
+    bool Send(int fd, int64_t now) {
+        while (!queue_.empty() && !blocked_) {
+            const Burst& b = queue_.front();
+            Arm();
+            const size_t due = Due(now);
+            if (due == 0) return true;
+            const ssize_t n = write(fd, b.bytes.data() + sent_, due);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                if (errno != EAGAIN) return false;
+                blocked_ = true;
+                return true;
+            }
+            sent_ += static_cast<size_t>(n);
+            wire_free_ns_ = RunNs(sent_ - run_first_);
+            if (static_cast<size_t>(n) < due) {
+                blocked_ = true;
+                return true;
+            }
+            if (sent_ == b.bytes.size()) {
+                queue_.pop_front();
+                sent_ = 0;
+                running_ = false;
+            }
+        }
+        return true;
+    }
+
+    // When Send next has something to do; -1 when only new input or writability can change
+    // that. A wake-up lets out up to a millisecond's worth of bytes, and always lands on the
+    // exact end of a reply.
+    int64_t NextWakeNs() {
+        if (queue_.empty() || blocked_) return -1;
+        Arm();
+        const Burst& b = queue_.front();
+        if (b.baud == 0) return 0;
+        const size_t chunk = std::max<size_t>(1, b.baud / 10000);
+        const size_t done = sent_ - run_first_;
+        return RunNs(done + std::min(chunk, b.bytes.size() - sent_));
+    }
+
+private:
+    struct Burst {
+        std::vector<uint8_t> bytes;
+        uint32_t baud;
+        int64_t ready_ns;
+    };
+
+    // Starts timing a run at the front burst's next byte.
+    void Arm() {
+        if (running_ || queue_.empty()) return;
+        run_origin_ns_ = std::max(wire_free_ns_, queue_.front().ready_ns);
+        run_first_ = sent_;
+        running_ = true;
+    }
+
+    // When the first k bytes of the current run are wholly on the wire.
+    int64_t RunNs(size_t k) const { return run_origin_ns_ + WireNs(k, queue_.front().baud); }
+
+    // Bytes of the front burst due by now and not yet written.
+    size_t Due(int64_t now) const {
+        const Burst& b = queue_.front();
+        const size_t left = b.bytes.size() - sent_;
+        if (b.baud == 0) return left;
+        if (now <= run_origin_ns_) return 0;
+        const uint64_t finished =
+            static_cast<uint64_t>(now - run_origin_ns_) * b.baud / (10 * kNsPerSecond);
+        const size_t done = sent_ - run_first_;
+        if (finished <= done) return 0;
+        return std::min<size_t>(left, static_cast<size_t>(finished - done));
+    }
+
+    std::deque<Burst> queue_;
+    size_t sent_ = 0;            // bytes of the front burst written to the master
+    bool running_ = false;       // run_origin_ns_ and run_first_ are set for the front burst
+    bool blocked_ = false;       // the master took less than was due
+    int64_t run_origin_ns_ = 0;  // start of the current run's first byte
+    size_t run_first_ = 0;       // index of that byte in the front burst
+    int64_t wire_free_ns_ = 0;   // end of the last byte written
+};
 
 uint32_t BaudOf(speed_t s) {
     switch (s) {
@@ -82,7 +214,10 @@ uint32_t BaudOf(speed_t s) {
 int Usage() {
     fprintf(stderr,
             "usage: vistrel-camsim --model N --link PATH [--images N | --dir DIR]\n"
-            "                      [--fault SPEC]... [--memory BYTES] [--seed N]\n");
+            "                      [--fault SPEC]... [--memory BYTES] [--seed N] [--realtime]\n"
+            "  --realtime  run at the line's real pace (8N1, 10 bits a byte at the current\n"
+            "              speed): requests take their wire time to arrive, replies go out no\n"
+            "              faster than the line carries them (for benchmarks, not tests)\n");
     return 2;
 }
 
@@ -112,8 +247,13 @@ int main(int argc, char** argv) {
     SimConfig cfg;
     std::string link;
     std::vector<std::string> faults;
+    bool realtime = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
+        if (a == "--realtime") {
+            realtime = true;
+            continue;
+        }
         const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
         unsigned long n = 0;
         if (a == "--model" && ParseUnsigned(v, 3, &n) && n >= 1) {
@@ -200,32 +340,49 @@ int main(int argc, char** argv) {
     size_t shown = 0;
     FlushLog(*cam, &shown);
 
-    std::vector<uint8_t> pending;  // camera output not yet taken by the master
+    WirePacer pacer;
+    int64_t rx_free_ns = 0;  // when the camera has wholly received what was read so far
     uint8_t buf[4096];
     while (!g_stop) {
-        pollfd p{master.get(), static_cast<short>(POLLIN | (pending.empty() ? 0 : POLLOUT)), 0};
-        const int r = poll(&p, 1, 200);
+        // Sleep until input, until the next paced bytes are due, or at most 200 ms (to see a
+        // stop signal).
+        int64_t wait_ns = 200 * 1000000;
+        const int64_t wake = pacer.NextWakeNs();
+        if (wake >= 0) wait_ns = std::min(wait_ns, std::max<int64_t>(0, wake - NowNs()));
+        const timespec timeout{static_cast<time_t>(wait_ns / kNsPerSecond),
+                               static_cast<long>(wait_ns % kNsPerSecond)};
+        pollfd p{master.get(), static_cast<short>(POLLIN | (pacer.blocked() ? POLLOUT : 0)), 0};
+        const int r = ppoll(&p, 1, &timeout, nullptr);
         if (r < 0) {
             if (errno == EINTR) continue;
             perror("vistrel-camsim: poll");
             return 1;
         }
-        if (r == 0) continue;
-        if (p.revents & POLLIN) {
+        if (r > 0 && (p.revents & POLLIN)) {
             const ssize_t n = read(master.get(), buf, sizeof buf);
             if (n > 0) {
-                termios now;
+                const int64_t now = NowNs();
+                termios line;
                 uint32_t baud = 0;
-                if (tcgetattr(slave.get(), &now) == 0) baud = BaudOf(cfgetospeed(&now));
-                SimFeed(*cam, buf, static_cast<size_t>(n), baud, NowMs());
-                pending.insert(pending.end(), cam->out.begin(), cam->out.end());
-                cam->out.clear();
+                if (tcgetattr(slave.get(), &line) == 0) baud = BaudOf(cfgetospeed(&line));
+                // A reply goes out at the speed the camera had when its request came in, also
+                // when that request changes the speed.
+                const uint32_t reply_baud = realtime ? SimBaudOfCode(SimSpeedCode(*cam)) : 0;
+                int64_t arrived = now;
+                if (realtime) {
+                    rx_free_ns = std::max(rx_free_ns, now) + WireNs(static_cast<size_t>(n), baud);
+                    arrived = rx_free_ns;
+                }
+                SimFeed(*cam, buf, static_cast<size_t>(n), baud, MsOf(arrived));
+                pacer.Queue(cam->out, reply_baud, arrived);
                 FlushLog(*cam, &shown);
             }
         }
-        if (!pending.empty()) {
-            const ssize_t n = write(master.get(), pending.data(), pending.size());
-            if (n > 0) pending.erase(pending.begin(), pending.begin() + n);
+        const int64_t now = NowNs();
+        if (r > 0 && (p.revents & POLLOUT)) pacer.Unblock(now);
+        if (!pacer.Send(master.get(), now)) {
+            perror("vistrel-camsim: write");
+            pacer.Clear();
         }
     }
     fprintf(stderr, "vistrel-camsim: stopped\n");
