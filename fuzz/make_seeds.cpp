@@ -118,7 +118,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string dir = argv[1];
-    for (const char* sub : {"", "/bmp", "/jpeg", "/segments", "/date"})
+    for (const char* sub :
+         {"", "/bmp", "/jpeg", "/segments", "/date", "/replies", "/requests", "/settings"})
         mkdir((dir + sub).c_str(), 0755);
     Write(dir + "/bmp/24.bmp", Bmp(7, 5, 24, false));
     Write(dir + "/bmp/8.bmp", Bmp(5, 3, 8, false));
@@ -135,5 +136,25 @@ int main(int argc, char** argv) {
         Write(dir + "/date/camera" + (big ? "MM" : "II") + ".jpg", cam);
         Write(dir + "/jpeg/camera" + (big ? "MM" : "II") + ".jpg", cam);
     }
+    // Camera replies: an operation selector, then what arrives on the line.
+    const std::vector<uint8_t> sig_head = {'Z', 'E', 'K', ' ', 'P', 'C',
+                                           ' ', ' ', 'D', 'S', 'C', ' '};
+    std::vector<uint8_t> identify = {0};
+    identify.insert(identify.end(), sig_head.begin(), sig_head.end());
+    for (int b : {0, 0, 0, 4, 3, int('D'), int('S'), int('C'), int('2')})
+        identify.push_back(static_cast<uint8_t>(b));
+    Write(dir + "/replies/identify", identify);
+    std::vector<uint8_t> count = {5, 8, 0, 0xFF, 8, 3, 0};
+    count.resize(1 + 16, 0);
+    count[1 + 14] = static_cast<uint8_t>(0xFF + 8 + 3);  // sum of sequence, complement, code, data
+    Write(dir + "/replies/count", count);
+    // Requests to the simulated camera: model, speed, then the bytes.
+    std::vector<uint8_t> request = {1,   0,   'Z', 'E', 'K', ' ', 'D', 'S', 'C', ' ',
+                                    'P', 'C', ' ', ' ', 0,   0,   0,   0,   2};
+    Write(dir + "/requests/identify", request);
+    std::vector<uint8_t> seq = {1, 0, 8, 0, 0xFF, 7, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 6, 0};
+    Write(dir + "/requests/count", seq);
+    const char ini[] = "[ZEKAPP]\ncom=COM2\nbaudrate=1152\n[Other]\nx=1\n";
+    Write(dir + "/settings/vistrel.ini", std::vector<uint8_t>(ini, ini + sizeof ini - 1));
     return 0;
 }
