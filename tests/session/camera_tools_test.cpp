@@ -13,14 +13,8 @@ namespace {
 // Requests of a command in the signature protocol (model 1), as their first data byte.
 std::vector<int> SigRequestArgs(const SimCamera& cam, uint8_t command) {
     std::vector<int> out;
-    for (const auto& r : SimRequests(cam))
-        if (r.size() >= 18 && r[0] == 'Z' && r[16] == command) out.push_back(r[17]);
-    return out;
-}
-std::vector<std::vector<uint8_t>> SeqRequestsOf(const SimCamera& cam, uint8_t command) {
-    std::vector<std::vector<uint8_t>> out;
-    for (const auto& r : SimRequests(cam))
-        if (r.size() >= 16 && r[0] != 'Z' && r[3] == command) out.push_back(r);
+    for (const auto& r : SigRequestsOf(cam, command))
+        if (r.size() >= 18) out.push_back(r[17]);
     return out;
 }
 std::vector<int> SeqRequestArgs(const SimCamera& cam, uint8_t command) {

@@ -121,3 +121,17 @@ struct SimSession {
         return s.model == 1 ? SigPlayMode(s) : SeqPlayMode(s);
     }
 };
+
+// Requests of a command as the camera received them: signature (model 1) or sequenced.
+inline std::vector<std::vector<uint8_t>> SigRequestsOf(const SimCamera& cam, uint8_t command) {
+    std::vector<std::vector<uint8_t>> out;
+    for (const auto& r : SimRequests(cam))
+        if (r.size() >= 17 && r[0] == 'Z' && r[16] == command) out.push_back(r);
+    return out;
+}
+inline std::vector<std::vector<uint8_t>> SeqRequestsOf(const SimCamera& cam, uint8_t command) {
+    std::vector<std::vector<uint8_t>> out;
+    for (const auto& r : SimRequests(cam))
+        if (r.size() >= 16 && r[0] != 'Z' && r[3] == command) out.push_back(r);
+    return out;
+}

@@ -170,21 +170,6 @@ struct Workspace {
     }
 };
 
-// Requests of a command in the signature protocol (model 1).
-std::vector<std::vector<uint8_t>> SigRequestsOf(const SimCamera& cam, uint8_t command) {
-    std::vector<std::vector<uint8_t>> out;
-    for (const auto& r : SimRequests(cam))
-        if (r.size() >= 17 && r[0] == 'Z' && r[16] == command) out.push_back(r);
-    return out;
-}
-// Requests of a command in the sequenced protocol.
-std::vector<std::vector<uint8_t>> SeqRequestsOf(const SimCamera& cam, uint8_t command) {
-    std::vector<std::vector<uint8_t>> out;
-    for (const auto& r : SimRequests(cam))
-        if (r.size() >= 16 && r[0] != 'Z' && r[3] == command) out.push_back(r);
-    return out;
-}
-
 const char kNotTransferable[] = "This JPEG file cannot be transferred to the Camera.\nFile Name : ";
 const char kNotSupported[] = "This JPEG file type cannot be supported.\nFile Name : ";
 
