@@ -144,12 +144,13 @@ LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop) {
 
     uint32_t size = 0;
     LinkError r = model1 ? SigImageSize(s, image, &size) : SeqImageSize(s, image, &size);
+    // A model-1 camera reports an empty image as size 0 too; it is stopped the same way.
+    if (r == kLinkOk && size == 0) r = kLinkZeroSize;
     if (r == kLinkZeroSize) {
         ShowErrorText("Selected image not saved.\nStop transfer.");
         *stop = true;
         return r;
     }
-    if (r == kLinkOk && model1 && size == 0) r = kLinkZeroSize;
     if (r != kLinkOk) return r;
     r = AllocateImageBuffer(s, size);
     if (r != kLinkOk) return r;

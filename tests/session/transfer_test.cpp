@@ -175,6 +175,17 @@ TEST(Transfer, Model2ImageOfSizeZeroStopsTheRun) {
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"DSC0001.jpg"});
 }
 
+TEST(Transfer, Model1ImageOfSizeZeroStopsTheRunToo) {
+    TempFolder dir;
+    SimSession t(1, 2);
+    ASSERT_EQ(t.Open(), kLinkOk);
+    t.s.transfer_folder = dir.path;
+    EXPECT_EQ(TransferSelected(t.s, {5, 1}), kLinkZeroSize);
+    EXPECT_EQ(t.fp.prompts.Texts(),
+              std::vector<std::string>{"Selected image not saved.\nStop transfer."});
+    EXPECT_TRUE(dir.Names().empty());
+}
+
 TEST(Transfer, FailedReadLeavesNoFileAndModel2GoesOn) {
     TempFolder dir;
     SimSession t(2, 3);
