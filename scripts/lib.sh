@@ -12,11 +12,17 @@ as_root() {
   if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# Installs the Debian packages that are missing; a machine that has them all pays one dpkg query.
+# What the native build alone needs (the demo).
+VISTREL_NATIVE_PACKAGES=(cmake make g++ googletest libgtest-dev libjpeg62-turbo-dev)
+
+# Installs the Debian packages that are missing (all of them, or the ones named); a machine that
+# has them pays one dpkg query each.
 ensure_packages() {
   local missing=()
   local status
-  for p in "${VISTREL_PACKAGES[@]}"; do
+  local wanted=("$@")
+  [ ${#wanted[@]} -gt 0 ] || wanted=("${VISTREL_PACKAGES[@]}")
+  for p in "${wanted[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
     [ "$status" = "install ok installed" ] || missing+=("$p")
   done
