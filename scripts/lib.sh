@@ -68,6 +68,13 @@ EOS
 ensure_display() {
   if [ -n "${DISPLAY:-}" ]; then return 0; fi
   local n=93
+  # A server that was killed leaves its lock and socket behind: clear them so that a new one
+  # starts instead of every window test failing on a dead display.
+  local lock=/tmp/.X$n-lock
+  if [ -f "$lock" ] && ! kill -0 "$(tr -d ' ' <"$lock")" 2>/dev/null; then
+    rm -f "$lock" /tmp/.X11-unix/X$n
+  fi
+  [ -f "$lock" ] || rm -f /tmp/.X11-unix/X$n
   if [ ! -e /tmp/.X11-unix/X$n ]; then
     Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     VISTREL_XVFB_PID=$!
