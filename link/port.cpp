@@ -152,7 +152,9 @@ void ClosePort(CameraSession& s) {
     s.port.reset();
 }
 
-LinkError WritePacket(CameraSession& s, const uint8_t* bytes, uint32_t length) {
+namespace {
+
+LinkError WritePacketImpl(CameraSession& s, const uint8_t* bytes, uint32_t length, bool paced) {
     if (!s.port) {
         ShowError(kMsgCannotAccess);
         return kLinkWriteFailed;
@@ -161,7 +163,7 @@ LinkError WritePacket(CameraSession& s, const uint8_t* bytes, uint32_t length) {
         ShowError(kMsgTransferError);
         return kLinkPurge;
     }
-    if (g_paced_write) {
+    if (paced) {
         for (uint32_t i = 0; i < length; ++i) {
             uint32_t written = 0;
             if (!s.port->Write(bytes + i, 1, &written) || written != 1) {
@@ -178,6 +180,16 @@ LinkError WritePacket(CameraSession& s, const uint8_t* bytes, uint32_t length) {
         return kLinkWriteFailed;
     }
     return kLinkOk;
+}
+
+}  // namespace
+
+LinkError WritePacket(CameraSession& s, const uint8_t* bytes, uint32_t length) {
+    return WritePacketImpl(s, bytes, length, g_paced_write);
+}
+
+LinkError WritePacketWhole(CameraSession& s, const uint8_t* bytes, uint32_t length) {
+    return WritePacketImpl(s, bytes, length, false);
 }
 
 void BusyWait(uint32_t ms) {

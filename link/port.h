@@ -25,6 +25,9 @@ LinkError SetPortSpeed(SerialPort& port, BaudCode code);
 int64_t SettableSpeeds(SerialDriver& driver, const std::string& name);
 void ClosePort(CameraSession& s);
 LinkError WritePacket(CameraSession& s, const uint8_t* bytes, uint32_t length);
+// The same, always in one block, whatever the paced-write flag says (sequenced frames, the
+// header of an upload).
+LinkError WritePacketWhole(CameraSession& s, const uint8_t* bytes, uint32_t length);
 
 // Spins for ms milliseconds and recalibrates the pace count.
 void BusyWait(uint32_t ms);

@@ -79,23 +79,20 @@ LinkError ReadSome(CameraSession& s, uint8_t* dest, uint32_t waiting, uint32_t* 
     return kLinkOk;
 }
 
+// The 17-byte signature header: signature, big-endian length, command.
+void PutSigHeader(CameraSession& s, uint8_t command, uint32_t length) {
+    uint8_t* p = s.request.data();
+    std::memcpy(p, kSigRequest, 12);
+    p[12] = static_cast<uint8_t>(length >> 24);
+    p[13] = static_cast<uint8_t>(length >> 16);
+    p[14] = static_cast<uint8_t>(length >> 8);
+    p[15] = static_cast<uint8_t>(length);
+    p[16] = command;
+}
+
 LinkError SendRequest(CameraSession& s, bool paced_allowed) {
-    if (!s.port) {
-        ShowError(kMsgCannotAccess);
-        return kLinkWriteFailed;
-    }
-    if (paced_allowed) return WritePacket(s, s.request.data(), s.request_length);
-    if (!s.port->Purge()) {
-        ShowError(kMsgTransferError);
-        return kLinkPurge;
-    }
-    uint32_t written = 0;
-    if (!s.port->Write(s.request.data(), s.request_length, &written) ||
-        written != s.request_length) {
-        ShowError(kMsgCannotAccess);
-        return kLinkWriteFailed;
-    }
-    return kLinkOk;
+    return paced_allowed ? WritePacket(s, s.request.data(), s.request_length)
+                         : WritePacketWhole(s, s.request.data(), s.request_length);
 }
 
 // The reply half of a signature exchange. `command` is the request's command: a block read's
@@ -287,14 +284,8 @@ uint8_t SeqChecksum(const uint8_t* frame, uint32_t data_size) {
 LinkError SendSignature(CameraSession& s, uint8_t command, const uint8_t* data, uint32_t count,
                         uint32_t timeout_ms) {
     if (count > s.request.size() - kSigHeaderSize) return kLinkFailed;
-    uint8_t* p = s.request.data();
-    std::memcpy(p, kSigRequest, 12);
-    p[12] = static_cast<uint8_t>(count >> 24);
-    p[13] = static_cast<uint8_t>(count >> 16);
-    p[14] = static_cast<uint8_t>(count >> 8);
-    p[15] = static_cast<uint8_t>(count);
-    p[16] = command;
-    if (count > 0) std::memcpy(p + kSigHeaderSize, data, count);
+    PutSigHeader(s, command, count);
+    if (count > 0) std::memcpy(s.request.data() + kSigHeaderSize, data, count);
     s.request_length = kSigHeaderSize + count;
     LinkError r = SendRequest(s, true);
     return r != kLinkOk ? r : SigReceive(s, command, timeout_ms);
@@ -463,10 +454,8 @@ LinkError SigIdentifyAuto(CameraSession& s, int* model_digit) {
 }
 
 LinkError SigSetSpeed(CameraSession& s, BaudCode code) {
-    return Retry(3, {33, 34, 100}, false,
-                 [&] {
-        return SigAckCommand(s, kSigSetSpeed, &code, 1,
-                             CurrentLinkProfile().set_speed_timeout_ms);
+    return Retry(3, {33, 34, 100}, false, [&] {
+        return SigAckCommand(s, kSigSetSpeed, &code, 1, CurrentLinkProfile().set_speed_timeout_ms);
     });
 }
 
@@ -545,17 +534,8 @@ LinkError SigReadBlocks(CameraSession& s, uint32_t block_count, bool progress) {
 }
 
 LinkError SigUploadData(CameraSession& s, const uint8_t* data, uint32_t size) {
-    if (!s.port) {
-        ShowError(kMsgCannotAccess);
-        return kLinkWriteFailed;
-    }
-    uint8_t* p = s.request.data();
-    std::memcpy(p, kSigRequest, 12);
-    p[12] = static_cast<uint8_t>(size >> 24);
-    p[13] = static_cast<uint8_t>(size >> 16);
-    p[14] = static_cast<uint8_t>(size >> 8);
-    p[15] = static_cast<uint8_t>(size);
-    p[16] = kSigUploadData;
+    // The length field announces the whole image, which follows in separate writes.
+    PutSigHeader(s, kSigUploadData, size);
     s.request_length = kSigHeaderSize;
     LinkError r = SendRequest(s, false);
     if (r != kLinkOk) return r;
