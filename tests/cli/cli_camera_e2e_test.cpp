@@ -50,6 +50,16 @@ protected:
         return r;
     }
 
+    // Sends a picture into the camera, copies image `number` back, and checks the two match.
+    void PutAndGetBack(const std::vector<uint8_t>& picture, int number) {
+        WriteBytes(work + "/upload.jpg", picture);
+        Result r = Cli("put '" + work + "/upload.jpg' --yes");
+        ASSERT_EQ(r.status, 0) << r.out;
+        r = Cli("get " + std::to_string(number) + " --dir '" + work + "/back'");
+        ASSERT_EQ(r.status, 0) << r.out;
+        EXPECT_EQ(ReadBytes(work + "/back/DSC0001.jpg"), picture);
+    }
+
     bool Exists(const std::string& path) {
         struct stat st;
         return stat(path.c_str(), &st) == 0;
@@ -85,13 +95,7 @@ TEST_F(CliE2E, Model2) {
     spec.height = 480;
     spec.h0 = 2;
     spec.v0 = 1;
-    const std::vector<uint8_t> picture = MakeJpeg(spec);
-    WriteBytes(work + "/upload.jpg", picture);
-    r = Cli("put '" + work + "/upload.jpg' --yes");
-    ASSERT_EQ(r.status, 0) << r.out;
-    r = Cli("get 5 --dir '" + work + "/back'");
-    ASSERT_EQ(r.status, 0) << r.out;
-    EXPECT_EQ(ReadBytes(work + "/back/DSC0001.jpg"), picture);
+    PutAndGetBack(MakeJpeg(spec), 5);
 
     r = Cli("delete 1 --yes");
     ASSERT_EQ(r.status, 0) << r.out;
@@ -129,12 +133,7 @@ TEST_F(CliE2E, Model1) {
     spec.quality = 60;
     const std::vector<uint8_t> picture = MakeJpeg(spec);
     ASSERT_LT(picture.size(), 21504u);
-    WriteBytes(work + "/upload.jpg", picture);
-    r = Cli("put '" + work + "/upload.jpg' --yes");
-    ASSERT_EQ(r.status, 0) << r.out;
-    r = Cli("get 4 --dir '" + work + "/back'");
-    ASSERT_EQ(r.status, 0) << r.out;
-    EXPECT_EQ(ReadBytes(work + "/back/DSC0001.jpg"), picture);
+    PutAndGetBack(picture, 4);
 
     r = Cli("delete 2 --yes");
     ASSERT_EQ(r.status, 0) << r.out;

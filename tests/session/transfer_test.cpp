@@ -128,20 +128,26 @@ struct CancelDuringImage : RecordingView {
     }
 };
 
-TEST(Transfer, CancelDuringTheSecondImageLetsItFinishThenAsks) {
-    TempFolder dir;
-    SimSession t(2, 3);
+// Transfers images 1 to 3 into dir with Cancel pressed during the second and "Cancel image
+// transfer?" answered Yes.
+LinkError TransferCancelledAtTheSecond(SimSession& t, const TempFolder& dir) {
     CancelDuringImage view;
     view.at = 2;
     t.fp.prompts.answers = {kBoxYes};
     Platform p = Plat();
     p.view = &view;
     ScopedPlatform scope(p);
-    ASSERT_EQ(t.Open(), kLinkOk);
+    EXPECT_EQ(t.Open(), kLinkOk);
     t.s.transfer_folder = dir.path;
-    ASSERT_TRUE(CheckFolderRoom(t.s, 3));
+    EXPECT_TRUE(CheckFolderRoom(t.s, 3));
+    return TransferSelected(t.s, {1, 2, 3});
+}
+
+TEST(Transfer, CancelDuringTheSecondImageLetsItFinishThenAsks) {
+    TempFolder dir;
+    SimSession t(2, 3);
     // Models 2 and 3 ask after the read: Yes drops that image and ends the run.
-    EXPECT_EQ(TransferSelected(t.s, {1, 2, 3}), kLinkOk);
+    EXPECT_EQ(TransferCancelledAtTheSecond(t, dir), kLinkOk);
     EXPECT_EQ(t.fp.prompts.Texts(), std::vector<std::string>{"Cancel image transfer?"});
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"DSC0001.jpg"});
 }
@@ -149,16 +155,7 @@ TEST(Transfer, CancelDuringTheSecondImageLetsItFinishThenAsks) {
 TEST(Transfer, Model1CancelIsAskedAfterTheImageIsSaved) {
     TempFolder dir;
     SimSession t(1, 3);
-    CancelDuringImage view;
-    view.at = 2;
-    t.fp.prompts.answers = {kBoxYes};
-    Platform p = Plat();
-    p.view = &view;
-    ScopedPlatform scope(p);
-    ASSERT_EQ(t.Open(), kLinkOk);
-    t.s.transfer_folder = dir.path;
-    ASSERT_TRUE(CheckFolderRoom(t.s, 3));
-    EXPECT_EQ(TransferSelected(t.s, {1, 2, 3}), kLinkOk);
+    EXPECT_EQ(TransferCancelledAtTheSecond(t, dir), kLinkOk);
     EXPECT_EQ(t.fp.prompts.Texts(), std::vector<std::string>{"Cancel image transfer?"});
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"DSC0001.jpg", "DSC0002.jpg"}));
     EXPECT_EQ(ReadAll(dir.File("DSC0002.jpg")), SimImage(*t.cam, 2));
