@@ -100,6 +100,15 @@ bool SpeedSetting(const std::string& speed, std::string* setting) {
 
 volatile sig_atomic_t g_interrupted = 0;
 
+// Error lines printed by this command so far: a failure that nothing has reported yet gets the
+// program's message for its code at the end, and one that has been reported gets none again.
+int g_errors_reported = 0;
+
+void ReportError(const std::string& text) {
+    std::fprintf(stderr, "vistrel-cli: %s\n", text.c_str());
+    ++g_errors_reported;
+}
+
 void OnInterrupt(int) {
     g_interrupted = 1;
     signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program at once
@@ -122,6 +131,7 @@ struct TerminalPrompts : UserPrompts {
     int ShowBox(const std::string& text, const std::string&, BoxStyle style, BoxOwner) override {
         if (style == BoxStyle::kError || style == BoxStyle::kInfo) {
             std::fprintf(stderr, "%s\n", text.c_str());
+            if (style == BoxStyle::kError) ++g_errors_reported;
             return kBoxOk;
         }
         const bool cancel = style == BoxStyle::kYesNoCancel;
@@ -205,7 +215,7 @@ struct CliUi : CameraUi {
     bool ChooseFolder(const std::string& initial, std::string* folder) override {
         std::string dir = !options->dir.empty() ? options->dir : !initial.empty() ? initial : ".";
         if (!IsFolder(dir) && !MakeFolder(dir)) {
-            std::fprintf(stderr, "vistrel-cli: cannot make folder %s\n", dir.c_str());
+            ReportError("cannot make folder " + dir);
             return false;
         }
         *folder = FolderWithSeparator(dir) + "ZEK";
@@ -252,6 +262,10 @@ struct CliUi : CameraUi {
     }
     void SelectListLine(int) override {}
     LinkError RunClockDialog(CameraSession& s) override { return RunWork(s); }
+    void Notice(const std::string& text) override {
+        view->EndBar();
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
 };
 
 // --- one camera command -------------------------------------------------------------------
@@ -344,11 +358,24 @@ struct CameraRun {
     // Runs the connect of the purpose with the work inside; the exit code of the command.
     int Run(ConnectPurpose purpose, std::function<LinkError(CameraSession&)> work) {
         ui.work = std::move(work);
+        g_errors_reported = 0;
         LinkError r = Connect(s, purpose);
         if (r == kLinkOk && ui.work_ran) r = ui.work_result;
+        return Finish(r);
+    }
+
+    // The exit code of a command that ended with r. A failure always reaches the user with
+    // the program's message for its code, and only once.
+    int Finish(LinkError r) {
         view.EndBar();
-        if (r != kLinkOk) std::fprintf(stderr, "vistrel-cli: camera command failed (code %d)\n", r);
-        return r == kLinkOk ? 0 : 1;
+        if (r == kLinkOk) return 0;
+        if (r == kLinkUploadCancelled) {
+            std::fprintf(stderr, "vistrel-cli: cancelled\n");
+            return 1;
+        }
+        if (g_errors_reported == 0) ShowError(FailureMessageIndex(r));
+        std::fprintf(stderr, "vistrel-cli: camera command failed (code %d)\n", r);
+        return 1;
     }
 };
 
@@ -365,12 +392,15 @@ bool ParseImages(const std::vector<std::string>& specs, int count, std::vector<i
             long x = std::strtol(spec.c_str(), &end, 10);
             long y = x;
             if (*end == '-') y = std::strtol(end + 1, &end, 10);
-            if (*end != '\0' || end == spec.c_str()) return false;
+            if (*end != '\0' || end == spec.c_str()) {
+                ReportError("not an image number or range: " + spec);
+                return false;
+            }
             a = int(x);
             b = int(y);
         }
         if (a < 1 || b > count || a > b) {
-            std::fprintf(stderr, "vistrel-cli: the camera holds images 1 to %d\n", count);
+            ReportError("the camera holds images 1 to " + std::to_string(count) + ", not " + spec);
             return false;
         }
         for (int i = a; i <= b; ++i) chosen[size_t(i)] = true;
@@ -447,7 +477,8 @@ int CmdGet(const std::vector<std::string>& args) {
         if (!CheckFolderRoom(s, int(images.size()))) return kLinkFailed;
         const int first = s.last_file_number + 1;
         const auto t0 = std::chrono::steady_clock::now();
-        LinkError r = TransferSelected(s, images);
+        int saved = 0;
+        LinkError r = TransferSelected(s, images, &saved);
         const double seconds = SecondsSince(t0);
         uint64_t bytes = 0;
         int copied = 0;
@@ -462,9 +493,15 @@ int CmdGet(const std::vector<std::string>& args) {
             bytes += uint64_t(len);
             ++copied;
         }
-        std::printf("copied %d image(s), %llu bytes in %.2f s (%.0f bytes/s)\n", copied,
-                    static_cast<unsigned long long>(bytes), seconds,
+        std::printf("copied %d of %zu image(s), %llu bytes in %.2f s (%.0f bytes/s)\n", copied,
+                    images.size(), static_cast<unsigned long long>(bytes), seconds,
                     seconds > 0 ? double(bytes) / seconds : 0.0);
+        if (r == kLinkOk && saved < int(images.size())) {
+            // Cancelled part way: the run did not do what was asked.
+            ReportError("copied " + std::to_string(saved) + " of " + std::to_string(images.size()) +
+                        " image(s)");
+            return kLinkFailed;
+        }
         return r;
     });
 }
@@ -507,14 +544,16 @@ int CmdPut(const std::vector<std::string>& args) {
         std::printf("camera holds %d image(s)\n", s.image_count);
         return kLinkOk;
     };
+    g_errors_reported = 0;
     LinkError r = Connect(run.s, ConnectPurpose::kUpload);
-    run.view.EndBar();
-    if (r != kLinkOk) {
-        std::fprintf(stderr, "vistrel-cli: upload failed (code %d)\n", r);
-        return 1;
+    const size_t asked = run.options.rest.size();
+    std::printf("sent %d of %zu file(s)\n", run.s.files_sent, asked);
+    if (r == kLinkOk && size_t(run.s.files_sent) < asked) {
+        ReportError("sent " + std::to_string(run.s.files_sent) + " of " + std::to_string(asked) +
+                    " file(s)");
+        r = kLinkFailed;
     }
-    std::printf("sent %zu file(s)\n", run.options.rest.size());
-    return 0;
+    return run.Finish(r);
 }
 
 int CmdDelete(const std::vector<std::string>& args) {
@@ -612,7 +651,7 @@ int CmdClock(const std::vector<std::string>& args) {
                                 : ok.focus == kClockDay   ? "day"
                                 : ok.focus == kClockHour  ? "hour"
                                                           : "minute";
-            std::fprintf(stderr, "vistrel-cli: the camera does not take that %s\n", field);
+            ReportError(std::string("the camera does not take that ") + field);
             return kLinkFailed;
         }
         std::printf("camera clock set\n");

@@ -200,6 +200,27 @@ int LinkErrorMessageIndex(LinkError code) {
     }
 }
 
+int FailureMessageIndex(LinkError code) {
+    const int index = LinkErrorMessageIndex(code);
+    if (index >= 0) return index;
+    switch (code) {
+        case kLinkNotDone:
+            return kMsgDataErrorRestart;
+        case kLinkDriverState:
+            return kMsgTransferError;
+        case kLinkTimeout:
+            return kMsgCannotAccess;
+        case kLinkNoImage:
+            return kMsgNoImages;
+        case kLinkZeroSize:
+            return kMsgTransferError;
+        case kLinkSpeedRefused:
+            return kMsgBaudrate;
+        default:
+            return kMsgUnexpected;
+    }
+}
+
 void ShowLinkError(LinkError code) {
     int index = LinkErrorMessageIndex(code);
     if (index >= 0) ShowError(index);

@@ -105,6 +105,10 @@ int ShowErrorText(const std::string& text);
 
 // The error-table index that ShowLinkError shows for a code, or -1 for none.
 int LinkErrorMessageIndex(LinkError code);
+// The index of the message that tells the user of a failure with this code where nothing has
+// told them yet: the browser's mapping, and for the codes it leaves out (their message is
+// usually shown where they arise) the message that fits them.
+int FailureMessageIndex(LinkError code);
 // Text of a row of the program's error table, or the undefined-error text.
 const char* ErrorText(int index);
 const char* QuestionText(int index);

@@ -253,6 +253,82 @@ bool IsSeqStatus6(const CameraSession& s) {
     return s.reply[3] == kReplyAck && SeqData(s)[0] == 6;
 }
 
+// What came back for a command that changes the camera: either a whole acknowledgement, whose
+// status says what the camera did (its message has been shown), or no usable reply at all.
+struct AckResult {
+    LinkError code = kLinkOk;
+    bool intact = false;
+};
+
+AckResult SigAckOf(const CameraSession& s) {
+    LinkError r = SigCheckSignature(s, false);
+    if (r == kLinkOk) r = SigCheckReplyCode(s, kReplyAck, false);
+    if (r == kLinkOk) r = SigCheckDataLength(s, 1, false);
+    if (r != kLinkOk) return {r, false};
+    return {SigStatusCode(SigData(s)[0], true), true};
+}
+
+AckResult SeqAckOf(const CameraSession& s) {
+    LinkError r = SeqCheckFrame(s, false);
+    if (r == kLinkOk) r = SeqCheckReplyCode(s, kReplyAck, false);
+    if (r == kLinkOk) r = SeqCheckChecksumQuiet(s);
+    if (r != kLinkOk) return {r, false};
+    r = SeqStatusCode(SeqData(s)[0]);
+    if (r == kLinkFailed) ShowError(kMsgCameraError);
+    return {r, true};
+}
+
+// A reply that was lost, cut short or garbled on the way: the camera may or may not have
+// carried the command out. (Port failures and a quit are not among these.)
+bool IsLostReply(LinkError code) {
+    return Contains(
+        {kLinkBadFrame, kLinkBadReplyCode, kLinkBadLength, kLinkDataError, kLinkTimeout}, code);
+}
+
+// The message the reply checks show for a garbled reply, or the time-out's final message.
+void ShowLostReply(LinkError code) {
+    ShowError(code == kLinkTimeout ? kMsgCannotAccess : kMsgDataError);
+}
+
+enum class Change { kDone, kNotDone, kUnknown };
+
+// Whether a command whose reply was lost changed the camera: its image count is asked for,
+// and the command was carried out when the count is done_count, not when it is still the
+// count the session knew before.
+Change ChangeByCount(CameraSession& s, int32_t done_count, int32_t before) {
+    if (before < 0 || done_count < 0) return Change::kUnknown;
+    uint32_t count = 0;
+    LinkError r = s.model == 1 ? SigImageCountQuiet(s, &count) : SeqImageCountQuiet(s, &count);
+    if (r != kLinkOk) return Change::kUnknown;
+    if (count == uint32_t(done_count)) return Change::kDone;
+    if (count == uint32_t(before)) return Change::kNotDone;
+    return Change::kUnknown;
+}
+
+// The retry rule of a command that changes the camera (3 attempts, retried on 100). Such a
+// command is not idempotent: a delete sent again after the camera carried it out (and
+// renumbered) would delete the next image. So after a lost reply the camera's image count
+// decides: done, or not done and only then tried again, or unknown and given up.
+template <typename Attempt>
+LinkError CountCheckedChange(CameraSession& s, int32_t done_count, Attempt attempt) {
+    const int32_t before = s.image_count;
+    LinkError r = kLinkOk;
+    for (int i = 0; i < 3; ++i) {
+        const AckResult a = attempt();
+        if (a.intact) return a.code;
+        r = a.code;
+        if (!IsLostReply(r)) return r;  // the port's failure has shown its message
+        const Change c = ChangeByCount(s, done_count, before);
+        if (c == Change::kDone) return kLinkOk;
+        if (c == Change::kUnknown || r != kLinkTimeout) {
+            ShowLostReply(r);
+            return r;
+        }
+    }
+    ShowError(kMsgCannotAccess);
+    return r;
+}
+
 }  // namespace
 
 uint32_t SeqDataSize(uint8_t frame_type) {
@@ -475,6 +551,16 @@ LinkError SigImageList(CameraSession& s) {
     });
 }
 
+LinkError SigImageCountQuiet(CameraSession& s, uint32_t* count) {
+    return Retry(3, {100}, false, [&] {
+        LinkError r = SendSignature(s, kSigImageList, nullptr, 0, 2000);
+        if (r == kLinkOk) r = SigCheckSignature(s, false);
+        if (r == kLinkOk) r = SigCheckReplyCode(s, kReplyList, false);
+        if (r == kLinkOk) *count = std::min(s.reply_data_length, kSigReplyDataCap) / 2;
+        return r;
+    });
+}
+
 LinkError SigPlayMode(CameraSession& s) {
     const uint8_t zero = 0;
     return Retry(3, {33, 34, 100}, true,
@@ -483,7 +569,10 @@ LinkError SigPlayMode(CameraSession& s) {
 
 LinkError SigDeleteImage(CameraSession& s, int image) {
     const uint8_t n = static_cast<uint8_t>(image);
-    return Retry(3, {100}, true, [&] { return SigAckCommand(s, kSigDelete, &n, 1, 16000); });
+    return CountCheckedChange(s, s.image_count - 1, [&] {
+        LinkError r = SendSignature(s, kSigDelete, &n, 1, 16000);
+        return r != kLinkOk ? AckResult{r, false} : SigAckOf(s);
+    });
 }
 
 LinkError SigShowOnViewfinder(CameraSession& s, int image) {
@@ -554,9 +643,12 @@ LinkError SigUploadData(CameraSession& s, const uint8_t* data, uint32_t size) {
         Plat().view->SetMeterPos(c + 1);
     }
     r = SigReceive(s, kSigUploadData, 2000);
-    if (r == kLinkTimeout) ShowError(kMsgCannotAccess);
-    if (r != kLinkOk) return r;
-    return SigCheckStatus(s, true);
+    const AckResult a = r == kLinkOk ? SigAckOf(s) : AckResult{r, false};
+    if (a.intact || !IsLostReply(a.code)) return a.code;
+    // The camera stores the image before it answers: a lost answer is checked by the count.
+    if (ChangeByCount(s, s.image_count + 1, s.image_count) == Change::kDone) return kLinkOk;
+    ShowLostReply(a.code);
+    return a.code;
 }
 
 LinkError SigEndSession(CameraSession& s) {
@@ -582,6 +674,18 @@ LinkError SeqImageCount(CameraSession& s, uint32_t* count) {
     });
 }
 
+LinkError SeqImageCountQuiet(CameraSession& s, uint32_t* count) {
+    return Retry(3, {100}, false, [&] {
+        ResetSequences(s);
+        LinkError r = SendSequenced(s, kFrameShort, 0, kSeqImageCount, nullptr, 0, 2000);
+        if (r == kLinkOk) r = SeqCheckFrame(s, false);
+        if (r == kLinkOk) r = SeqCheckReplyCode(s, kReplyList, false);
+        if (r == kLinkOk) r = SeqCheckChecksumQuiet(s);
+        if (r == kLinkOk) *count = GetLe16(SeqData(s));
+        return r;
+    });
+}
+
 LinkError SeqPlayMode(CameraSession& s) {
     ResetSequences(s);
     const uint8_t zero = 0;
@@ -590,9 +694,12 @@ LinkError SeqPlayMode(CameraSession& s) {
 }
 
 LinkError SeqDeleteImage(CameraSession& s, int image) {
-    ResetSequences(s);
     const uint8_t n = static_cast<uint8_t>(image);
-    return Retry(3, {100}, true, [&] { return SeqAckCommand(s, kSeqDelete, &n, 1, 16000); });
+    return CountCheckedChange(s, s.image_count - 1, [&] {
+        ResetSequences(s);
+        LinkError r = SendSequenced(s, kFrameShort, 0, kSeqDelete, &n, 1, 16000);
+        return r != kLinkOk ? AckResult{r, false} : SeqAckOf(s);
+    });
 }
 
 LinkError SeqThumbnailSize(CameraSession& s, int image, uint32_t* size) {
@@ -666,13 +773,21 @@ LinkError SeqBeginUpload(CameraSession& s, uint32_t size) {
     return Retry(3, {100}, true, [&] { return SeqAckCommand(s, kSeqBeginUpload, data, 4, 2000); });
 }
 
-LinkError SeqUploadBlock(CameraSession& s, uint32_t index, const uint8_t* block) {
+LinkError SeqUploadBlock(CameraSession& s, uint32_t index, const uint8_t* block, bool last) {
     s.expected_sequence = 0;
     LinkError r = SendSequenced(s, kFrameLong, static_cast<uint8_t>(index), kSeqUploadBlock, block,
                                 kBlockSize, 16000);
-    if (r == kLinkTimeout) ShowError(kMsgCannotAccess);
-    if (r != kLinkOk) return r;
-    return SeqCheckAck(s, true);
+    if (!last || (r != kLinkOk && !IsLostReply(r))) {
+        if (r == kLinkTimeout) ShowError(kMsgCannotAccess);
+        if (r != kLinkOk) return r;
+        return SeqCheckAck(s, true);
+    }
+    // The last block makes the camera store the image: a lost answer is checked by the count.
+    const AckResult a = r == kLinkOk ? SeqAckOf(s) : AckResult{r, false};
+    if (a.intact) return a.code;
+    if (ChangeByCount(s, s.image_count + 1, s.image_count) == Change::kDone) return kLinkOk;
+    ShowLostReply(a.code);
+    return a.code;
 }
 
 LinkError SeqSetClockField(CameraSession& s, uint8_t selector, uint8_t variant, uint16_t value) {

@@ -91,7 +91,12 @@ LinkError SigSetSpeed(CameraSession& s, BaudCode code);
 LinkError SigSetSpeedAuto(CameraSession& s, BaudCode code);
 // Leaves the pairs (image number, quality code) in the reply data.
 LinkError SigImageList(CameraSession& s);
+// The number of images in the list, asked without any message (0 is a count like any other).
+LinkError SigImageCountQuiet(CameraSession& s, uint32_t* count);
 LinkError SigPlayMode(CameraSession& s);
+// Deletes one image; s.image_count must hold the camera's count. When the reply is lost the
+// camera's count tells whether the delete was carried out; it is sent again only when it was
+// not, so that the image renumbered into its place is never deleted by a retry.
 LinkError SigDeleteImage(CameraSession& s, int image);
 LinkError SigShowOnViewfinder(CameraSession& s, int image);
 LinkError SigBeginUpload(CameraSession& s, int size_class);
@@ -100,21 +105,27 @@ LinkError SigImageSize(CameraSession& s, int image, uint32_t* size);
 // follows the blocks. Records whether the last block's reply carried no data.
 LinkError SigReadBlocks(CameraSession& s, uint32_t block_count, bool progress);
 // Sends a whole image (announced in one header, then 256-byte chunks) and reads the
-// acknowledgement. The meter follows the chunks.
+// acknowledgement. The meter follows the chunks. When the acknowledgement is lost and
+// s.image_count holds the camera's count (not -1), the count tells whether it was stored.
 LinkError SigUploadData(CameraSession& s, const uint8_t* data, uint32_t size);
 LinkError SigEndSession(CameraSession& s);
 
 // --- sequenced commands (models 2 and 3) --------------------------------------------------
 LinkError SeqImageCount(CameraSession& s, uint32_t* count);
+// The count without any message (0 is a count like any other).
+LinkError SeqImageCountQuiet(CameraSession& s, uint32_t* count);
 LinkError SeqPlayMode(CameraSession& s);
+// As SigDeleteImage: a lost reply is settled by the camera's count, never by a blind retry.
 LinkError SeqDeleteImage(CameraSession& s, int image);
 LinkError SeqThumbnailSize(CameraSession& s, int image, uint32_t* size);
 LinkError SeqImageSize(CameraSession& s, int image, uint32_t* size);
 // Image blocks with progress, or thumbnail blocks (no progress, status 6 gives 102).
 LinkError SeqReadBlocks(CameraSession& s, uint32_t block_count, bool thumbnail);
 LinkError SeqBeginUpload(CameraSession& s, uint32_t size);
-// One 1024-byte upload block with sequence index (low 8 bits).
-LinkError SeqUploadBlock(CameraSession& s, uint32_t index, const uint8_t* block);
+// One 1024-byte upload block with sequence index (low 8 bits). The last block makes the camera
+// store the image: when its acknowledgement is lost and s.image_count holds the camera's count
+// (not -1), the count tells whether it was stored.
+LinkError SeqUploadBlock(CameraSession& s, uint32_t index, const uint8_t* block, bool last = false);
 LinkError SeqSetClockField(CameraSession& s, uint8_t selector, uint8_t variant, uint16_t value);
 // model3: send the selector followed by 1.
 LinkError SeqReadClockField(CameraSession& s, uint8_t selector, bool model3, uint16_t* value);

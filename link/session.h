@@ -46,6 +46,7 @@ struct CameraSession {
     int32_t files_examined = 0;
     int32_t files_listed = 0;
     std::vector<std::string> upload_list;
+    int32_t files_sent = 0;  // files of the upload list the camera took
     std::array<uint8_t, 100> upload_codes{};
     bool last_block_empty = false;  // signature block read: the last reply carried no data
     int32_t cancel_seen = 0;

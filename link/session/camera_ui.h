@@ -43,6 +43,9 @@ struct CameraUi {
     virtual void SelectListLine(int line) = 0;
     // Models 2/3: the clock dialog, run inside the clock session; returns when it closes.
     virtual LinkError RunClockDialog(CameraSession& s) = 0;
+    // A remark on finished work that is no error (an image kept although it arrived short):
+    // the program's status text, a line on the terminal.
+    virtual void Notice(const std::string& text) = 0;
 };
 
 // Does nothing and refuses every choice; for callers that need no windows.
@@ -62,6 +65,7 @@ struct NullCameraUi : CameraUi {
     int AskDelete(int, bool) override { return kDeleteCancel; }
     void SelectListLine(int) override {}
     LinkError RunClockDialog(CameraSession&) override { return kLinkOk; }
+    void Notice(const std::string&) override {}
 };
 
 // The installed seam (a NullCameraUi by default); not owned.

@@ -134,15 +134,11 @@ LinkError ConnectUpload(CameraSession& s) {
             ShowStartStatus(s, false);
             r = UploadFiles(s);
             if (r == kLinkMemoryFull) {
-                LinkError list;
-                if (s.model == 1) {
-                    ShowError(kMsgMemoryFull);
-                    list = ReadImageList(s);
-                } else {
-                    list = ReadImageCount(s);
-                }
+                // Model 1's status check has said it already; the sequenced one says nothing.
+                // Either way the user hears of it once.
+                if (s.model != 1) ShowError(kMsgMemoryFull);
+                const LinkError list = s.model == 1 ? ReadImageList(s) : ReadImageCount(s);
                 if (list == kLinkOk) {
-                    ShowError(kMsgMemoryFull);
                     s.no_album_yet = true;
                     s.transferred_since_open = 0;
                     if (s.model == 1) {
@@ -260,7 +256,8 @@ LinkError NegotiateSpeed(CameraSession& s) {
     SetPacedWrite(false);
     LinkError r = SigSetSpeed(s, s.speed_code);
     if (IsRetriedBySetSpeed(r)) {
-        for (BaudCode code : {kBaud115200Code, kBaud38400Code, kBaud57600Code}) {
+        // 19200 comes last: a camera that answers nowhere else costs one more try.
+        for (BaudCode code : {kBaud115200Code, kBaud38400Code, kBaud57600Code, kBaud19200Code}) {
             s.speed_code = code;
             r = SetPortSpeed(*s.port, code);
             if (r != kLinkOk) break;

@@ -180,6 +180,16 @@ LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop) {
             }
             uint32_t again = 0;
             SigImageSize(s, image, &again);
+            if (r == kLinkOk) {
+                // Kept, but the user should know that its end is made up.
+                const uint32_t arrived = (s.block_count - 1) * kBlockSize;
+                char text[160];
+                std::snprintf(text, sizeof text,
+                              "Image No.%d arrived short (%u of %u bytes); its end was completed "
+                              "and it was saved as %s.",
+                              image, arrived, size, s.file_name.c_str());
+                CamUi().Notice(text);
+            }
         }
     }
     if (r == kLinkOk && !s.images_only) {
@@ -251,16 +261,23 @@ bool CheckFolderRoom(CameraSession& s, int count) {
     return false;
 }
 
-LinkError TransferSelected(CameraSession& s, const std::vector<int>& images) {
+LinkError TransferSelected(CameraSession& s, const std::vector<int>& images, int* copied) {
     CameraUi& ui = CamUi();
     SetCancelRequested(false);
+    int saved = 0;
+    if (copied) *copied = 0;
     if (!ui.OpenProgress()) return kLinkFailed;
     s.images_only = false;
     const int n = int(images.size());
     LinkError result = kLinkOk;
+    // Models 2 and 3 go on after an image that failed; the run still fails with the first
+    // failure's code, so that a later success never hides it.
+    LinkError first_failure = kLinkOk;
     for (int k = 1; k <= n; ++k) {
         bool stop = false;
         result = TransferOne(s, images[k - 1], k, n, &stop);
+        if (result == kLinkOk && !stop) ++saved;
+        if (result != kLinkOk && first_failure == kLinkOk) first_failure = result;
         if (stop) break;
         if (s.model == 1) {
             if (result != kLinkOk) break;
@@ -272,5 +289,6 @@ LinkError TransferSelected(CameraSession& s, const std::vector<int>& images) {
         }
     }
     ui.CloseProgress();
-    return result;
+    if (copied) *copied = saved;
+    return first_failure;
 }

@@ -32,5 +32,7 @@ int HighestDscNumber(const std::string& folder);
 bool ChooseTransferFolder(CameraSession& s);
 // Whether count more files fit below DSC10000; sets the last file number.
 bool CheckFolderRoom(CameraSession& s, int count);
-// Transfers the images (numbers from 1) into the session's folder.
-LinkError TransferSelected(CameraSession& s, const std::vector<int>& images);
+// Transfers the images (numbers from 1) into the session's folder; *copied (when given) is the
+// number of images saved. An image that failed makes the run fail with its code, even where the
+// run went on with the next image.
+LinkError TransferSelected(CameraSession& s, const std::vector<int>& images, int* copied = nullptr);

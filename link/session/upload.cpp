@@ -409,7 +409,7 @@ LinkError SendFileSequenced(CameraSession& s, int index) {
             std::memset(block, 0, sizeof block);
             std::memcpy(block, buffer.data() + offset, n);
             Plat().view->SetMeterPos(i + 1);
-            r = SeqUploadBlock(s, i, block);
+            r = SeqUploadBlock(s, i, block, i + 1 == blocks);
         }
     }
     return AfterFile(s, r);
@@ -418,10 +418,20 @@ LinkError SendFileSequenced(CameraSession& s, int index) {
 LinkError UploadFiles(CameraSession& s) {
     LinkError r = ExamineUploadList(s);
     if (r != kLinkOk) return r;
+    // The count before the first file: should the camera's answer to a file be lost, the
+    // count tells whether the file was stored (-1: not known, a lost answer is a failure).
+    uint32_t count = 0;
+    r = s.model == 1 ? SigImageCountQuiet(s, &count) : SeqImageCountQuiet(s, &count);
+    s.image_count = r == kLinkOk ? static_cast<int32_t>(count) : -1;
+    s.files_sent = 0;
     const int n = static_cast<int>(s.upload_list.size());
     for (int i = 0; i < n; ++i) {
         if (s.upload_codes[i] == kUploadSkip) continue;
         r = s.model == 1 ? SendFileModel1(s, i) : SendFileSequenced(s, i);
+        if (r == kLinkOk || r == kLinkUploadCancelled) {
+            ++s.files_sent;
+            if (s.image_count >= 0) ++s.image_count;
+        }
         if (r != kLinkOk) return r;
     }
     return kLinkOk;

@@ -210,14 +210,114 @@ TEST_F(ProtocolTest, ChecksumRulesDifferByReplyKind) {
     Bytes ack = SeqAck();
     ack[14] ^= 0xFF;
     line.replies = {ack};
-    EXPECT_EQ(SeqDeleteImage(s, 1), kLinkDataError);  // quiet 33, not retried on delete
+    EXPECT_EQ(SeqSetClockField(s, 0xC0, 0, 2001), kLinkDataError);  // quiet 33, not retried
     EXPECT_TRUE(fp.prompts.boxes.empty());
+    EXPECT_EQ(line.requests.size(), 1u);
     Bytes size = SeqReply(8, 0, 29, {0, 4, 0, 0});
     size[14] ^= 0x01;
     line.replies = {size};
     uint32_t n = 0;
     EXPECT_EQ(SeqImageSize(s, 1, &n), kLinkBadFrame);
     EXPECT_EQ(fp.prompts.Texts(), std::vector<std::string>{kDataError});
+}
+
+// A delete is not idempotent: after a lost or garbled reply the camera's count decides
+// whether it was carried out, and only a delete that was not is sent again.
+TEST_F(ProtocolTest, DeleteWithALostReplyIsSettledByTheCount) {
+    auto deletes = [&](uint8_t command) {
+        int n = 0;
+        for (const Bytes& r : line.requests) n += r.size() >= 17 && r[0] == 'Z' && r[16] == command;
+        return n;
+    };
+    s.model = 1;
+    s.image_count = 4;
+    // Lost, and the list shows 3 images: done, not sent again.
+    line.replies = {Bytes{}, SigReply(8, {1, 0, 2, 0, 3, 1})};
+    EXPECT_EQ(SigDeleteImage(s, 3), kLinkOk);
+    EXPECT_EQ(deletes(17), 1);
+    EXPECT_TRUE(fp.prompts.boxes.empty());
+
+    // Lost, and the list still shows 4: not done, so the delete goes out again.
+    line.requests.clear();
+    line.replies = {Bytes{}, SigReply(8, {1, 0, 2, 0, 3, 1, 4, 1}), Ack()};
+    EXPECT_EQ(SigDeleteImage(s, 3), kLinkOk);
+    EXPECT_EQ(deletes(17), 2);
+
+    // Garbled and not done: "Data error" and no second delete.
+    line.requests.clear();
+    Bytes garbled = Ack();
+    garbled[0] = 'X';
+    line.replies = {garbled, SigReply(8, {1, 0, 2, 0, 3, 1, 4, 1})};
+    EXPECT_EQ(SigDeleteImage(s, 3), kLinkBadFrame);
+    EXPECT_EQ(deletes(17), 1);
+    EXPECT_EQ(fp.prompts.Texts(), std::vector<std::string>{kDataError});
+
+    // Lost, and the camera answers nothing more: nobody can tell, so nothing is sent again.
+    fp.prompts.boxes.clear();
+    line.requests.clear();
+    line.replies = {};
+    EXPECT_EQ(SigDeleteImage(s, 3), kLinkTimeout);
+    EXPECT_EQ(deletes(17), 1);
+    EXPECT_EQ(fp.prompts.Texts(), std::vector<std::string>{kCannotAccess});
+
+    // A whole acknowledgement decides by itself: status 4 is never retried.
+    fp.prompts.boxes.clear();
+    line.requests.clear();
+    line.replies = {Ack(4)};
+    EXPECT_EQ(SigDeleteImage(s, 3), kLinkMemoryFull);
+    EXPECT_EQ(line.requests.size(), 1u);
+    EXPECT_EQ(fp.prompts.Texts(), std::vector<std::string>{"Camera memory is full."});
+}
+
+TEST_F(ProtocolTest, SequencedDeleteWithALostReplyIsSettledByTheCount) {
+    s.model = 2;
+    s.image_count = 4;
+    Bytes bad_sum = SeqAck();
+    bad_sum[14] ^= 0xFF;
+    // A checksum-damaged acknowledgement, then a count of 3: done.
+    line.replies = {bad_sum, SeqReply(8, 0, 8, {3, 0})};
+    EXPECT_EQ(SeqDeleteImage(s, 3), kLinkOk);
+    ASSERT_EQ(line.requests.size(), 2u);
+    EXPECT_EQ(line.requests[1][3], 7);  // the count request
+    EXPECT_TRUE(fp.prompts.boxes.empty());
+    // Three lost replies with the count unchanged each time: three deletes, then the final
+    // message.
+    line.requests.clear();
+    line.replies = {Bytes{}, SeqReply(8, 0, 8, {4, 0}), Bytes{}, SeqReply(8, 0, 8, {4, 0}),
+                    Bytes{}, SeqReply(8, 0, 8, {4, 0})};
+    EXPECT_EQ(SeqDeleteImage(s, 3), kLinkTimeout);
+    EXPECT_EQ(line.requests.size(), 6u);
+    EXPECT_EQ(fp.prompts.Texts(), std::vector<std::string>{kCannotAccess});
+    // The last image going leaves a count of 0, which is no error here.
+    fp.prompts.boxes.clear();
+    s.image_count = 1;
+    line.replies = {Bytes{}, SeqReply(8, 0, 8, {0, 0})};
+    EXPECT_EQ(SeqDeleteImage(s, 1), kLinkOk);
+    EXPECT_TRUE(fp.prompts.boxes.empty());
+}
+
+TEST_F(ProtocolTest, UploadWhoseAnswerIsLostCountsAsStoredWhenTheCountGrew) {
+    Bytes image(600, 0x11);
+    s.model = 1;
+    s.image_count = 2;
+    line.replies = {Bytes{}, SigReply(8, {1, 0, 2, 0, 3, 1})};
+    EXPECT_EQ(SigUploadData(s, image.data(), 600), kLinkOk);
+    EXPECT_TRUE(fp.prompts.boxes.empty());
+    line.replies = {Bytes{}, SigReply(8, {1, 0, 2, 0})};
+    EXPECT_EQ(SigUploadData(s, image.data(), 600), kLinkTimeout);
+    EXPECT_EQ(fp.prompts.Texts(), std::vector<std::string>{kCannotAccess});
+
+    s.model = 2;
+    fp.prompts.boxes.clear();
+    Bytes block(1024, 0x5A);
+    line.replies = {Bytes{}, SeqReply(8, 0, 8, {3, 0})};
+    EXPECT_EQ(SeqUploadBlock(s, 0, block.data(), true), kLinkOk);
+    // A block before the last one stores nothing: its lost answer is a failure at once.
+    line.requests.clear();
+    line.replies = {Bytes{}};
+    EXPECT_EQ(SeqUploadBlock(s, 0, block.data(), false), kLinkTimeout);
+    EXPECT_EQ(line.requests.size(), 1u);
+    EXPECT_EQ(fp.prompts.Texts(), std::vector<std::string>{kCannotAccess});
 }
 
 TEST_F(ProtocolTest, SizesAndCountsOfZero) {

@@ -399,6 +399,37 @@ TEST(DeleteSequenced, AFailureMarksWhatWasNotDeleted) {
     EXPECT_EQ(t.ui.events.back(), "status close");
 }
 
+// The camera carries a delete out and renumbers before it answers; whatever happens to the
+// answer, exactly the asked image goes and the session's count follows the camera.
+TEST(DeleteWithDamagedReply, OnlyTheAskedImageGoesOnEitherProtocol) {
+    for (int model : {1, 2}) {
+        for (const char* fault :
+             {"noreply:17*1", "drop:17*1", "corrupt:17*1", "checksum:17*1", "noise:17:7*1"}) {
+            SCOPED_TRACE(std::string(fault) + " model " + std::to_string(model));
+            ToolSession t(model);
+            ASSERT_EQ(t.Open(), kLinkOk);
+            const auto before = Images(*t.cam);
+            ASSERT_TRUE(AddSimFault(*t.cam, fault));
+            if (model == 1) {
+                ImageListModel list = t.List();
+                SelectLine(&list, 2, true);
+                EXPECT_EQ(DeleteSelectedAll(t.s, &list), kLinkOk);
+                EXPECT_EQ(list.lines.size(), 4u);
+            } else {
+                ASSERT_EQ(ReadImageCount(t.s), kLinkOk);
+                std::vector<int> images = {3};
+                t.ui.delete_answers = {kDeleteYes};
+                EXPECT_EQ(DeleteSelectedSequenced(t.s, &images), kLinkOk);
+                EXPECT_EQ(images, std::vector<int>{3});
+            }
+            EXPECT_EQ(Images(*t.cam), (std::vector<std::vector<uint8_t>>{before[0], before[1],
+                                                                         before[3], before[4]}));
+            EXPECT_EQ(t.s.image_count, 4);
+            EXPECT_TRUE(t.prompts.boxes.empty()) << t.prompts.Texts()[0];
+        }
+    }
+}
+
 TEST(DeleteSequenced, NumbersOneByteCannotNameAreNeverSent) {
     ToolSession t(2, 5);
     ASSERT_EQ(t.Open(), kLinkOk);

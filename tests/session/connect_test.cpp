@@ -66,8 +66,8 @@ TEST_F(ConnectTest, NoCameraAtAnySpeedEndsWithCannotAccess) {
     EXPECT_TRUE(Has(t.ui.events, "commands enabled"));
     EXPECT_EQ(t.ui.events.front(), "notice on");
     EXPECT_TRUE(Has(t.ui.events, "notice off"));
-    // Every fallback was tried; the last one was 57600.
-    EXPECT_EQ(t.s.speed_code, kBaud57600Code);
+    // Every fallback was tried; the last one was 19200.
+    EXPECT_EQ(t.s.speed_code, kBaud19200Code);
 }
 
 TEST_F(ConnectTest, NotDoneFromTheCameraAsksToRestartIt) {

@@ -87,6 +87,8 @@ struct ScriptedCameraUi : CameraUi {
         events.push_back("clock dialog");
         return on_clock ? on_clock(s) : kLinkOk;
     }
+    void Notice(const std::string& text) override { notices.push_back(text); }
+    std::vector<std::string> notices;
 };
 
 // A session on the simulated camera of the given model, with the fake seams installed.

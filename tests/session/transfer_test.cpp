@@ -189,7 +189,10 @@ TEST(Transfer, FailedReadLeavesNoFileAndModel2GoesOn) {
     ASSERT_TRUE(AddSimFault(*t.cam, "status:30:5*3"));
     ASSERT_EQ(t.Open(), kLinkOk);
     t.s.transfer_folder = dir.path;
-    EXPECT_EQ(TransferSelected(t.s, {1, 2}), kLinkOk);
+    int copied = -1;
+    // The run goes on, but a later success does not hide the failure.
+    EXPECT_EQ(TransferSelected(t.s, {1, 2}, &copied), kLinkBadReplyCode);
+    EXPECT_EQ(copied, 1);
     // The first image's first block failed three times and left nothing; the second image
     // was saved under the next number.
     EXPECT_EQ(t.fp.prompts.Texts(),
@@ -206,6 +209,13 @@ TEST(Transfer, Model1TruncatedImageIsMendedIntoADecodableFile) {
     ASSERT_EQ(t.Open(), kLinkOk);
     t.s.transfer_folder = dir.path;
     ASSERT_EQ(TransferSelected(t.s, {1}), kLinkOk);
+    // Kept, and said so: which image, and how much of it arrived.
+    const uint32_t size = uint32_t(SimImage(*t.cam, 1).size());
+    const uint32_t arrived = (size - 1) / 1024 * 1024;
+    EXPECT_EQ(t.ui.notices, std::vector<std::string>{
+                                "Image No.1 arrived short (" + std::to_string(arrived) + " of " +
+                                std::to_string(size) +
+                                " bytes); its end was completed and it was saved as DSC0001.jpg."});
     std::vector<uint8_t> file = ReadAll(dir.File("DSC0001.jpg"));
     ASSERT_GE(file.size(), 4u);
     EXPECT_EQ(file[file.size() - 2], 0xFF);

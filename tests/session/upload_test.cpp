@@ -450,12 +450,35 @@ TEST(Upload, Model1CameraThatStopsAnsweringGives100) {
     SimSession t(1, 5);
     ASSERT_EQ(t.Open(), kLinkOk);
     ASSERT_TRUE(AddSimFault(*t.cam, "noreply:0"));
+    ASSERT_TRUE(AddSimFault(*t.cam, "noreply:7"));  // not even the count can tell
     t.s.upload_list = {ws.Write("a.jpg", MakeJpeg(320, 240, 4, 1, 75, 0))};
     EXPECT_EQ(UploadFiles(t.s), kLinkTimeout);
     EXPECT_EQ(t.fp.prompts.Texts(),
               std::vector<std::string>{
                   "Cannot access Camera.\nMake sure Camera is turned on and properly connected."});
     EXPECT_EQ(t.ui.events.back(), "progress close");
+}
+
+TEST(Upload, AnswerLostAfterTheCameraStoredTheImageIsNoFailure) {
+    for (int model : {1, 2}) {
+        SCOPED_TRACE(model);
+        Workspace ws;
+        SimSession t(model, 5);
+        ASSERT_EQ(t.Open(), kLinkOk);
+        // The camera stores the image, then its answer to the last piece is lost.
+        ASSERT_TRUE(AddSimFault(*t.cam, model == 1 ? "noreply:0*1" : "noreply:5*1"));
+        const std::vector<uint8_t> bytes =
+            model == 1 ? MakeJpeg(320, 240, 4, 1, 75, 0) : MakeJpeg(16, 16, 2, 1, 50, 0);
+        if (model == 2) {
+            ASSERT_LE(bytes.size(), 1024u);  // one block: the lost answer is the last one's
+        }
+        t.s.upload_list = {ws.Write("a.jpg", bytes)};
+        EXPECT_EQ(UploadFiles(t.s), kLinkOk);
+        EXPECT_TRUE(t.fp.prompts.boxes.empty());
+        EXPECT_EQ(SimImageCount(*t.cam), 6);
+        EXPECT_EQ(t.s.files_sent, 1);
+        EXPECT_EQ(SimImage(*t.cam, 6), bytes);
+    }
 }
 
 // --- models 2 and 3 ------------------------------------------------------------------------
