@@ -70,6 +70,20 @@ TEST_F(ConnectTest, NoCameraAtAnySpeedEndsWithCannotAccess) {
     EXPECT_EQ(t.s.speed_code, kBaud19200Code);
 }
 
+TEST_F(ConnectTest, CameraLeftAt19200IsFoundByTheLastFallback) {
+    for (const char* wanted : {"384", "192"}) {
+        SCOPED_TRACE(wanted);
+        ProgramStartNoticeTimes() = StartNoticeTimes{};
+        SimSession t(2, 3);
+        ASSERT_TRUE(AddSimFault(*t.cam, "speed:13"));
+        t.fp.settings.Set("baudrate", wanted);
+        EXPECT_EQ(Connect(t.s, ConnectPurpose::kBrowse), kLinkOk);
+        EXPECT_TRUE(t.fp.prompts.boxes.empty());
+        EXPECT_EQ(t.s.image_count, 3);
+        EXPECT_EQ(GetSetting(t.fp.settings, "baudrate", ""), "192");
+    }
+}
+
 TEST_F(ConnectTest, NotDoneFromTheCameraAsksToRestartIt) {
     // The camera still runs at 115200 and answers "not done" there.
     SimSession t(2, 3);

@@ -4,6 +4,8 @@
 // comment segments.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -627,9 +629,21 @@ TEST(UploadSession, FullMemoryReReadsTheCountAndOpensTheBrowser) {
     };
     EXPECT_EQ(Connect(t.s, ConnectPurpose::kUpload), kLinkMemoryFull);
     EXPECT_EQ(count_in_browser, 2);
-    EXPECT_EQ(t.fp.prompts.Texts().back(), "Camera memory is full.");
+    EXPECT_EQ(t.fp.prompts.Texts(), std::vector<std::string>{"Camera memory is full."});
     EXPECT_TRUE(t.s.port) << "the browser owns the session";
     EndBrowserSession(t.s);
+    EXPECT_FALSE(t.s.port);
+}
+
+TEST(UploadSession, Model1FullMemoryIsSaidOnceAndTheListOpens) {
+    ProgramStartNoticeTimes() = StartNoticeTimes{};
+    Workspace ws;
+    SimSession t(1, 2);
+    ASSERT_TRUE(AddSimFault(*t.cam, "status:21:4"));
+    t.ui.upload_files = {ws.Write("a.jpg", MakeJpeg(320, 240, 4, 1, 75, 0))};
+    EXPECT_EQ(Connect(t.s, ConnectPurpose::kUpload), kLinkMemoryFull);
+    EXPECT_EQ(t.fp.prompts.Texts(), std::vector<std::string>{"Camera memory is full."});
+    EXPECT_EQ(std::count(t.ui.events.begin(), t.ui.events.end(), "list dialog"), 1);
     EXPECT_FALSE(t.s.port);
 }
 
