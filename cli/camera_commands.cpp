@@ -282,6 +282,8 @@ struct CameraRun {
     PosixSerialDriver posix;
     std::unique_ptr<SimCamera> sim;
     std::unique_ptr<SimDriver> sim_driver;
+    SimInstantClock sim_clock;
+    std::string sim_card;  // folder that keeps the simulated camera's memory between runs
     CameraSession s;
 
     // False (after a message) when the options do not make a usable port.
@@ -309,13 +311,28 @@ struct CameraRun {
         const std::string com = NormalizePortName(GetSetting(settings, "com", "COM1"));
         if (options.port.compare(0, 4, "sim:") == 0) {
             SimConfig cfg;
-            if (!ParseSimPort(options.port.substr(4), &cfg)) {
-                std::fprintf(stderr, "vistrel-cli: --port sim:model=N,images=K\n");
+            std::vector<std::string> faults;
+            if (!ParseSimPort(options.port.substr(4), &cfg, &faults, &sim_card)) {
+                std::fprintf(
+                    stderr,
+                    "vistrel-cli: --port sim:model=N,images=K[,fault=SPEC]...[,card=DIR]\n");
                 return false;
             }
+            if (!sim_card.empty() && FolderHasJpegs(sim_card)) cfg.dir = sim_card;
             sim = MakeSimCamera(cfg);
+            if (!sim_card.empty()) SimLoadCardClock(*sim, sim_card);
+            for (const std::string& f : faults) {
+                if (!AddSimFault(*sim, f)) {
+                    std::fprintf(stderr, "vistrel-cli: not a simulator fault: %s\n", f.c_str());
+                    return false;
+                }
+            }
             sim_driver = std::make_unique<SimDriver>(*sim, com);
             s.driver = sim_driver.get();
+            // The camera answers at once; waiting for it can only run into a time-out.
+            scope.reset();
+            p.time = &sim_clock;
+            scope = std::make_unique<ScopedPlatform>(p);
         } else {
             for (int n = 1; n <= 4; ++n) {
                 const std::string name = "COM" + std::to_string(n);
@@ -327,7 +344,16 @@ struct CameraRun {
         return true;
     }
 
-    static bool ParseSimPort(const std::string& text, SimConfig* cfg) {
+    static bool FolderHasJpegs(const std::string& dir) {
+        std::vector<std::string> names;
+        if (!ListFolderFiles(dir, &names)) return false;
+        for (const std::string& n : names)
+            if (n.size() > 4 && n.compare(n.size() - 4, 4, ".jpg") == 0) return true;
+        return false;
+    }
+
+    static bool ParseSimPort(const std::string& text, SimConfig* cfg,
+                             std::vector<std::string>* faults, std::string* card) {
         size_t pos = 0;
         while (pos < text.size()) {
             size_t comma = text.find(',', pos);
@@ -336,6 +362,14 @@ struct CameraRun {
             size_t eq = item.find('=');
             if (eq == std::string::npos) return false;
             const std::string key = item.substr(0, eq);
+            if (key == "fault") {
+                faults->push_back(item.substr(eq + 1));
+                continue;
+            }
+            if (key == "card") {
+                *card = item.substr(eq + 1);
+                continue;
+            }
             char* end = nullptr;
             long v = std::strtol(item.c_str() + eq + 1, &end, 10);
             if (*end != '\0' || v < 0) return false;
@@ -351,6 +385,9 @@ struct CameraRun {
     }
 
     ~CameraRun() {
+        if (sim && !sim_card.empty() && !SimSaveCard(*sim, sim_card))
+            std::fprintf(stderr, "vistrel-cli: cannot save the simulated camera into %s\n",
+                         sim_card.c_str());
         SetCameraUi(nullptr);
         signal(SIGINT, SIG_DFL);
     }

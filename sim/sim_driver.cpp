@@ -4,6 +4,9 @@
 #include "sim/sim_driver.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 #include "base/platform.h"
 #include "sim/sim_camera.h"
@@ -140,6 +143,39 @@ const std::vector<std::string>& SimLog(const SimCamera& cam) {
 
 const std::vector<std::vector<uint8_t>>& SimRequests(const SimCamera& cam) {
     return cam.requests;
+}
+
+bool SimSaveCard(const SimCamera& cam, const std::string& dir) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path folder = fs::u8path(dir);
+    fs::create_directories(folder, ec);
+    std::vector<fs::path> old;
+    for (fs::directory_iterator it(folder, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        if (it->path().extension() == ".jpg") old.push_back(it->path());
+    }
+    if (ec) return false;
+    for (const fs::path& p : old) fs::remove(p, ec);
+    bool ok = true;
+    for (size_t i = 0; i < cam.images.size(); ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "%04zu.jpg", i + 1);
+        std::ofstream f(folder / name, std::ios::binary);
+        const std::vector<uint8_t>& jpeg = cam.images[i].jpeg;
+        f.write(reinterpret_cast<const char*>(jpeg.data()), std::streamsize(jpeg.size()));
+        ok = ok && bool(f);
+    }
+    std::ofstream clock(folder / "clock");
+    clock << cam.clock.year << ' ' << cam.clock.month << ' ' << cam.clock.day << ' '
+          << cam.clock.hour << ' ' << cam.clock.minute << '\n';
+    return ok && bool(clock);
+}
+
+void SimLoadCardClock(SimCamera& cam, const std::string& dir) {
+    std::ifstream f(std::filesystem::u8path(dir) / "clock");
+    SimClock c;
+    if (f >> c.year >> c.month >> c.day >> c.hour >> c.minute) cam.clock = c;
 }
 
 SimDriver::SimDriver(SimCamera& cam, std::string port_name)

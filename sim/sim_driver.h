@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/time_source.h"
 #include "link/serial_port.h"
 #include "sim/sim_camera.h"
 #include "sim/sim_config.h"
@@ -47,6 +48,24 @@ void SimGetClock(const SimCamera& cam, int* year, int* month, int* day, int* hou
 const std::vector<std::string>& SimLog(const SimCamera& cam);
 // Raw request packets as received (a model-1 upload with its whole image).
 const std::vector<std::vector<uint8_t>>& SimRequests(const SimCamera& cam);
+
+// The camera's memory card as a folder, so that one simulated camera can outlive the process
+// that drives it: its images as 0001.jpg, 0002.jpg ... in order, its clock in the file "clock"
+// ("YYYY MM DD HH MM"). Saving replaces the folder's *.jpg files; false when a file cannot be
+// written. Loading sets the clock from the file when there is one (images come through
+// SimConfig::dir).
+bool SimSaveCard(const SimCamera& cam, const std::string& dir);
+void SimLoadCardClock(SimCamera& cam, const std::string& dir);
+
+// Time for a front-end whose camera is in-process: the camera answers within the write, so a
+// wait for more can only end in its time-out. The time moves one millisecond each time it is
+// read, and a sleep moves it at once, so such waits end without blocking or spinning for real
+// while the deadlines keep their arithmetic.
+struct SimInstantClock : TimeSource {
+    uint32_t now = 1000;
+    uint32_t TickCount() override { return now++; }
+    void Sleep(uint32_t ms) override { now += ms; }
+};
 
 // A serial driver with one port, named port_name, wired to the camera; other names (and a second
 // open while the port is open) fail with nullptr. Read never blocks, GetStatus reports the bytes
