@@ -1,0 +1,176 @@
+// vistrel-cli against its built-in simulated camera with faults. The camera keeps its memory in a
+// folder between runs (the port's card=DIR), so each test can look at what a command left in
+// the camera as well as on the disk; it answers on an instant clock, so time-outs cost nothing.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "codec_test_support.h"
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out;
+    bool Says(const std::string& text) const { return out.find(text) != std::string::npos; }
+    int Count(const std::string& text) const {
+        int n = 0;
+        for (size_t at = out.find(text); at != std::string::npos; at = out.find(text, at + 1)) ++n;
+        return n;
+    }
+};
+
+class CliFaults : public ::testing::Test {
+protected:
+    std::string work;
+    std::string cli = std::string(std::getenv("VISTREL_BIN_DIR")) + "/vistrel-cli";
+
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        work = std::string(std::getenv("VISTREL_BIN_DIR")) + "/../cli-faults-" + info->name();
+        ASSERT_EQ(std::system(("rm -rf '" + work + "' && mkdir -p '" + work + "/cfg'").c_str()), 0);
+    }
+
+    std::string Card() const { return work + "/card"; }
+
+    // Runs the tool on the simulated camera of the card; stdout and stderr together.
+    Result Cli(int model, const std::string& faults, const std::string& args) {
+        std::string port = "sim:model=" + std::to_string(model) + ",images=4,card=" + Card();
+        if (!faults.empty()) port += ",fault=" + faults;
+        const std::string cmd = "VISTREL_CONFIG_DIR='" + work + "/cfg' '" + cli + "' --port '" +
+                                port + "' " + args + " </dev/null 2>&1";
+        Result r;
+        std::FILE* p = popen(cmd.c_str(), "r");
+        if (!p) return r;
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+        const int status = pclose(p);
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return r;
+    }
+
+    // The camera's images as the card holds them.
+    std::vector<std::vector<uint8_t>> Images() {
+        std::vector<std::vector<uint8_t>> out;
+        for (int n = 1;; ++n) {
+            char name[32];
+            std::snprintf(name, sizeof name, "/%04d.jpg", n);
+            std::vector<uint8_t> bytes = ReadBytes(Card() + name);
+            if (bytes.empty()) return out;
+            out.push_back(bytes);
+        }
+    }
+
+    static bool Exists(const std::string& path) {
+        struct stat st;
+        return stat(path.c_str(), &st) == 0;
+    }
+};
+
+// The camera deletes, renumbers and then its answer is lost or damaged: only the asked image
+// may go, and the run says it went.
+TEST_F(CliFaults, DeleteWhoseAnswerIsLostDeletesOnlyTheAskedImage) {
+    for (int model : {1, 2}) {
+        for (const char* fault : {"noreply:17*1", "corrupt:17*1", "drop:17*1"}) {
+            SCOPED_TRACE(std::string(fault) + " model " + std::to_string(model));
+            ASSERT_EQ(std::system(("rm -rf '" + Card() + "'").c_str()), 0);
+            ASSERT_EQ(Cli(model, "", "info").status, 0);
+            const auto before = Images();
+            ASSERT_EQ(before.size(), 4u);
+            Result r = Cli(model, fault, "--yes delete 3");
+            EXPECT_EQ(r.status, 0) << r.out;
+            EXPECT_TRUE(r.Says("camera holds 3 image(s)")) << r.out;
+            EXPECT_EQ(Images(),
+                      (std::vector<std::vector<uint8_t>>{before[0], before[1], before[3]}));
+        }
+    }
+}
+
+TEST_F(CliFaults, Model2GetWithOneFailingImageFailsAndSaysHowMany) {
+    const std::string dir = work + "/photos";
+    Result r = Cli(2, "status:26:2*1", "get all --dir '" + dir + "'");
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_TRUE(r.Says("copied 3 of 4 image(s)")) << r.out;
+    EXPECT_EQ(r.Count("Data error has occurred."), 1) << r.out;
+    // The three others are whole, under the numbers that follow the failed one.
+    EXPECT_FALSE(Exists(dir + "/DSC0001.jpg"));
+    const auto images = Images();
+    EXPECT_EQ(ReadBytes(dir + "/DSC0002.jpg"), images[1]);
+    EXPECT_EQ(ReadBytes(dir + "/DSC0004.jpg"), images[3]);
+}
+
+TEST_F(CliFaults, CameraLeftAt19200IsReached) {
+    for (const char* speed : {"", "--speed 19200 "}) {
+        SCOPED_TRACE(speed);
+        Result r = Cli(1, "speed:13", std::string(speed) + "info");
+        EXPECT_EQ(r.status, 0) << r.out;
+        EXPECT_TRUE(r.Says("images 4")) << r.out;
+    }
+}
+
+// Camera answers that used to end with nothing but a code: each failure now reaches the user
+// with the program's message, once.
+TEST_F(CliFaults, EveryFailureHasTheProgramsMessageOnce) {
+    struct Case {
+        int model;
+        const char* fault;
+        const char* args;
+        const char* message;
+    } cases[] = {
+        {1, "status:17:1", "--yes delete 2",
+         "Data error has occurred.\nPlease turn off the camera and turn on again."},
+        {1, "status:17:3", "--yes delete 2", "Data error has occurred."},
+        {2, "status:17:2", "--yes delete 2", "Command cannot be executed."},
+        {2, "status:17:5", "--yes delete 2", "Camera error has occurred."},
+        {2, "status:52:4", "clock --set \"2020-01-01 10:00\"", "Camera memory is full."},
+        {2, "status:16:5", "info", "Camera error has occurred."},
+        {2, "status:21:3", "--yes put 'CARD1'", "Data error has occurred."},
+        {1, "status:21:4", "--yes put 'CARD1'", "Camera memory is full."},
+        {2, "status:5:4", "--yes put 'CARD1'", "Camera memory is full."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.fault) + " model " + std::to_string(c.model));
+        ASSERT_EQ(std::system(("rm -rf '" + Card() + "'").c_str()), 0);
+        ASSERT_EQ(Cli(c.model, "", "info").status, 0);
+        std::string args = c.args;
+        const size_t at = args.find("CARD1");
+        if (at != std::string::npos) {
+            // The camera's own first picture goes in unchanged.
+            WriteBytes(work + "/put.jpg", Images()[0]);
+            args.replace(at, 5, work + "/put.jpg");
+        }
+        Result r = Cli(c.model, c.fault, args);
+        EXPECT_NE(r.status, 0) << r.out;
+        EXPECT_EQ(r.Count(c.message), 1) << r.out;
+        EXPECT_EQ(Images().size(), 4u) << "a refused command changes nothing";
+    }
+}
+
+TEST_F(CliFaults, PutCountsWhatWasReallySent) {
+    ASSERT_EQ(Cli(2, "", "info").status, 0);
+    WriteBytes(work + "/good.jpg", Images()[0]);
+    WriteBytes(work + "/bad.jpg", std::vector<uint8_t>{'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'});
+    Result r = Cli(2, "", "--yes put '" + work + "/good.jpg' '" + work + "/bad.jpg'");
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_TRUE(r.Says("sent 1 of 2 file(s)")) << r.out;
+    EXPECT_EQ(Images().size(), 5u);
+}
+
+TEST_F(CliFaults, TruncatedModel1ImageIsKeptAndSaidSo) {
+    const std::string dir = work + "/photos";
+    Result r = Cli(1, "emptylast", "get 2 --dir '" + dir + "'");
+    EXPECT_EQ(r.status, 0) << r.out;
+    const size_t size = Images()[1].size();
+    const size_t arrived = (size - 1) / 1024 * 1024;
+    EXPECT_TRUE(r.Says("Image No.2 arrived short (" + std::to_string(arrived) + " of " +
+                       std::to_string(size) + " bytes)"))
+        << r.out;
+    EXPECT_TRUE(Exists(dir + "/DSC0001.jpg"));
+}
+
+}  // namespace
