@@ -751,7 +751,11 @@ LinkError SeqReadBlocks(CameraSession& s, uint32_t block_count, bool thumbnail) 
                 if (show) ShowError(kMsgDataError);
                 r = kLinkBadFrame;
             }
-            if (r == kLinkOk) r = SeqCheckChecksumData(s);
+            // A damaged block is read again; only the third one says so.
+            if (r == kLinkOk && SeqCheckChecksumQuiet(s) != kLinkOk) {
+                if (show) ShowError(kMsgDataError);
+                r = kLinkBadFrame;
+            }
             done = r == kLinkOk;
         }
         if (!done) {

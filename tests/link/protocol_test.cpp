@@ -176,6 +176,20 @@ TEST_F(ProtocolTest, BlockReadSurvivesTwoTimeoutsWithoutAMessage) {
     EXPECT_EQ(fp.view.positions, (std::vector<uint32_t>{1, 2}));
 }
 
+TEST_F(ProtocolTest, DamagedBlocksAreReadAgainAndOnlyTheThirdSaysSo) {
+    s.image.assign(kBlockSize, 0);
+    Bytes damaged = SeqReply(1, 0, 5, Bytes(1024, 9));
+    damaged[1028] ^= 0xFF;
+    line.replies = {damaged, damaged, SeqReply(1, 0, 5, Bytes(1024, 9))};
+    ASSERT_EQ(SeqReadBlocks(s, 1, false), kLinkOk);
+    EXPECT_TRUE(fp.prompts.boxes.empty());
+    line.replies = {damaged, damaged, damaged};
+    EXPECT_EQ(SeqReadBlocks(s, 1, false), kLinkBadFrame);
+    EXPECT_EQ(fp.prompts.Texts(),
+              (std::vector<std::string>{kDataError,
+                                        "Unexpected error has occurred during image transfer."}));
+}
+
 TEST_F(ProtocolTest, BlockReadThatFailsThreeTimesReportsTheTransferError) {
     s.image.assign(kBlockSize, 0);
     Bytes wrong_code = SeqReply(1, 0, 6, Bytes(1024, 0));
