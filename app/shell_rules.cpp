@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/region.h"
+#include "base/region.h"
 
 bool IsActiveImage(const ActiveChildState& s) {
     return s.exists && s.kind == kKindImage;

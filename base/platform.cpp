@@ -14,8 +14,24 @@ Platform& Plat() {
     return p;
 }
 
-bool CancelRequested() { return g_cancel_requested; }
-void SetCancelRequested(bool on) { g_cancel_requested = on; }
+void PumpFor(uint32_t ms) {
+    TimeSource& clock = *Plat().time;
+    const uint32_t start = clock.TickCount();
+    for (;;) {
+        const uint32_t elapsed = clock.TickCount() - start;
+        if (elapsed >= ms) return;
+        const PumpResult r = Plat().pump->PumpOne(false);
+        if (r == PumpResult::kQuit) return;
+        if (r == PumpResult::kEmpty) clock.Sleep(ms - elapsed < 10 ? ms - elapsed : 10);
+    }
+}
+
+bool CancelRequested() {
+    return g_cancel_requested;
+}
+void SetCancelRequested(bool on) {
+    g_cancel_requested = on;
+}
 
 std::string GetSetting(SettingsStore& store, const std::string& key, const std::string& def) {
     std::string v;

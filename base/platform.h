@@ -20,6 +20,11 @@ struct Platform {
 // memory and no view.
 Platform& Plat();
 
+// Waits ms milliseconds on the installed clock while dispatching window messages one at a time;
+// ends early at a quit message. When no message is waiting it sleeps a little (at most 10 ms)
+// instead of spinning.
+void PumpFor(uint32_t ms);
+
 // The one program-wide Cancel flag (set by the Cancel button, the letter C or Enter; read and
 // cleared by the camera operations between images).
 bool CancelRequested();

@@ -4,7 +4,7 @@
 
 #include "base/files.h"
 #include "base/platform.h"
-#include "link/messages.h"
+#include "base/messages.h"
 
 namespace {
 

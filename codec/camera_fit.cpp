@@ -9,7 +9,7 @@
 #include "base/tempfile.h"
 #include "codec/bmp_file.h"
 #include "codec/jpeg_codec.h"
-#include "link/messages.h"
+#include "base/messages.h"
 
 namespace {
 
@@ -65,22 +65,12 @@ bool SetUpMeter(const std::string& jpeg_path, MeterState* meter, int* size_class
 int FinishWithFullMeter(MeterState* meter, MeterState* m) {
     m->pos = m->range;
     Plat().view->SetMeterPos(m->range);
-    PumpMessagesFor(1000);
+    PumpFor(1000);
     if (meter) *meter = *m;
     return 1;
 }
 
 }  // namespace
-
-void PumpMessagesFor(uint32_t ms) {
-    TimeSource& clock = *Plat().time;
-    const uint32_t start = clock.TickCount();
-    while (clock.TickCount() - start < ms) {
-        PumpResult r = Plat().pump->PumpOne(false);
-        if (r == PumpResult::kQuit) break;
-        if (r == PumpResult::kEmpty) clock.Sleep(10);
-    }
-}
 
 int SizeClassOfLength(int64_t length) {
     if (length <= 0) return kNoSizeClass;

@@ -49,6 +49,3 @@ int CompressForCameraSilent(const std::string& jpeg_path, int size_class);
 // file.", "Disk is full." or "Memory cannot be allocated." and return 0.
 int CopyJpegFile(const std::string& from, const std::string& to);
 
-// Drains the message queue for ms milliseconds (on the time seam), ending early at a quit
-// message.
-void PumpMessagesFor(uint32_t ms);

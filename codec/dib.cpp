@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "codec/reduce.h"
-#include "link/messages.h"
+#include "base/messages.h"
 
 DibHeader ParseDibHeader(const uint8_t* p, size_t size) {
     DibHeader h;

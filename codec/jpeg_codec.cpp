@@ -15,7 +15,7 @@
 #include "base/platform.h"
 #include "codec/byte_block.h"
 #include "codec/dib.h"
-#include "link/messages.h"
+#include "base/messages.h"
 
 extern "C" {
 #include <jerror.h>

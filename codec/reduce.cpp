@@ -8,7 +8,7 @@
 #include <memory>
 #include <new>
 
-#include "link/messages.h"
+#include "base/messages.h"
 
 namespace {
 constexpr int kCells = 8192;

@@ -33,3 +33,13 @@ constexpr LinkError kLinkUploadCancelled = 101;
 constexpr LinkError kLinkNoImage = 102;       // no image, or no thumbnail for the asked image
 constexpr LinkError kLinkZeroSize = 103;      // size 0 for an image to transfer
 constexpr LinkError kLinkSpeedRefused = 104;  // model 1 asked to receive images at 115200 bit/s
+
+// The error-table index of the camera browser's message for a failed operation's code, or -1
+// for none (the failing operation has shown its message, or none is wanted, as for 100).
+int LinkErrorMessageIndex(LinkError code);
+// Shows that message, if any.
+void ShowLinkError(LinkError code);
+// The index of the message that tells the user of a failure with this code where nothing has
+// told them yet: the browser's mapping, and for the codes it leaves out (their message is
+// usually shown where they arise) the message that fits them.
+int FailureMessageIndex(LinkError code);

@@ -4,7 +4,8 @@
 #include "link/port.h"
 
 #include "base/platform.h"
-#include "link/messages.h"
+#include "base/messages.h"
+#include "link/link_profile.h"
 
 namespace {
 
@@ -200,15 +201,6 @@ void BusyWait(uint32_t ms) {
     if (count == 0) count = 1;
     uint32_t per_pause = ms * 1000u / 200u;
     g_pace_count = per_pause == 0 ? count : count / per_pause;
-}
-
-void PumpFor(uint32_t ms) {
-    TimeSource& t = Clock();
-    MessagePump& pump = *Plat().pump;
-    uint32_t start = t.TickCount();
-    while (t.TickCount() - start < ms) {
-        if (pump.PumpOne(false) == PumpResult::kQuit) return;
-    }
 }
 
 bool PacedWrite() {

@@ -31,8 +31,6 @@ LinkError WritePacketWhole(CameraSession& s, const uint8_t* bytes, uint32_t leng
 
 // Spins for ms milliseconds and recalibrates the pace count.
 void BusyWait(uint32_t ms);
-// Waits ms milliseconds while dispatching window messages.
-void PumpFor(uint32_t ms);
 
 // The process-wide paced-write flag and pace count.
 bool PacedWrite();

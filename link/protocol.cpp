@@ -10,7 +10,8 @@
 #include <initializer_list>
 
 #include "base/platform.h"
-#include "link/messages.h"
+#include "base/messages.h"
+#include "link/link_profile.h"
 #include "link/port.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "link/serial_port.h"
+#include "base/serial_port.h"
 
 using CameraPacket = std::array<uint8_t, 3000>;
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/time_source.h"
-#include "link/serial_port.h"
+#include "base/serial_port.h"
 #include "sim/sim_camera.h"
 #include "sim/sim_config.h"
 

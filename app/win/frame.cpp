@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/camera_busy.h"
-#include "app/region.h"
+#include "base/region.h"
 #include "app/win/app.h"
 #include "app/win/routes.h"
 #include "app/win/window_words.h"

@@ -8,14 +8,15 @@
 #include <cctype>
 #include <vector>
 
-#include "app/region.h"
+#include "base/region.h"
 #include "app/win/app.h"
 #include "app/win/routes.h"
 #include "app/win/window_words.h"
 #include "base/platform.h"
 #include "base/win/win_handles.h"
 #include "browser/win/meter.h"
-#include "link/messages.h"
+#include "base/messages.h"
+#include "link/link_profile.h"
 #include "link/port.h"
 #include "res/resource.h"
 

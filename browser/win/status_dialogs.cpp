@@ -1,10 +1,10 @@
 #include "browser/win/status_dialogs.h"
 
-#include "app/region.h"
+#include "base/region.h"
 #include "base/platform.h"
-#include "browser/start_status.h"
+#include "link/session/start_status.h"
 #include "browser/win/meter.h"
-#include "link/messages.h"
+#include "base/messages.h"
 #include "res/resource.h"
 
 namespace {

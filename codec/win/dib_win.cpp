@@ -6,7 +6,7 @@
 
 #include "base/platform.h"
 #include "codec/reduce.h"
-#include "link/messages.h"
+#include "base/messages.h"
 
 ScopedPalette MakeDibPalette(const DibImage& dib) {
     DibHeader h = ReadDibHeader(dib);

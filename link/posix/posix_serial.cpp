@@ -1,7 +1,7 @@
 // termios behind the serial seam. The line is raw 8N1; the RTS handshake becomes hardware flow
 // control on devices that have modem lines (a pseudo-terminal has none and needs none). Reads
 // never block, like a Win32 comm handle whose read interval time-out is MAXDWORD.
-#include "link/posix_serial.h"
+#include "link/posix/posix_serial.h"
 
 #include <errno.h>
 #include <fcntl.h>

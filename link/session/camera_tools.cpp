@@ -9,7 +9,7 @@
 #include <cstdio>
 
 #include "base/platform.h"
-#include "link/messages.h"
+#include "base/messages.h"
 #include "link/port.h"
 #include "link/protocol.h"
 #include "link/session/camera_ui.h"

@@ -8,8 +8,9 @@
 #include <cstring>
 
 #include "base/platform.h"
-#include "browser/start_status.h"
-#include "link/messages.h"
+#include "link/session/start_status.h"
+#include "base/messages.h"
+#include "link/link_profile.h"
 #include "link/port.h"
 #include "link/protocol.h"
 #include "link/session/camera_ui.h"
@@ -172,7 +173,7 @@ LinkError ConnectClock(CameraSession& s) {
         r = kLinkDataError;
         ShowStartStatus(s, false);
         Plat().prompts->SetCursor(CursorKind::kArrow);
-        Plat().prompts->ShowBox(ErrorText(kMsgNotAvailable), CurrentLinkProfile().box_title,
+        Plat().prompts->ShowBox(ErrorText(kMsgNotAvailable), CurrentMessages().box_title,
                                 BoxStyle::kError, BoxOwner::kNone);
         SigEndSession(s);
     } else if (r == kLinkOk) {

@@ -10,7 +10,7 @@
 #include "base/files.h"
 #include "base/platform.h"
 #include "codec/camera_fit.h"
-#include "link/messages.h"
+#include "base/messages.h"
 #include "link/protocol.h"
 #include "link/session/camera_ui.h"
 

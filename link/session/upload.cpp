@@ -16,7 +16,8 @@
 #include "codec/byte_block.h"
 #include "codec/camera_fit.h"
 #include "codec/jpeg_codec.h"
-#include "link/messages.h"
+#include "base/messages.h"
+#include "link/link_profile.h"
 #include "link/port.h"
 #include "link/protocol.h"
 #include "link/session/camera_ui.h"
@@ -74,7 +75,7 @@ bool HasMarkerPair(const uint8_t* p, size_t n, uint8_t second) {
 int Box(const std::string& text, BoxStyle style) {
     UserPrompts& p = *Plat().prompts;
     p.SetCursor(CursorKind::kArrow);
-    return p.ShowBox(text, CurrentLinkProfile().box_title, style, BoxOwner::kStatusWindow);
+    return p.ShowBox(text, CurrentMessages().box_title, style, BoxOwner::kStatusWindow);
 }
 
 // The last file that will be sent: the Cancel button is hidden for it.
@@ -147,7 +148,7 @@ int ConvertCopy(const std::string& temp_path, bool single_pass) {
     view.SetMeterPos(pos);
     if (!EncodeJpegFile(bmp.name(), temp_path, kSaveSampling, quality, encode)) return 0;
     view.SetMeterPos(kConversionMeterRange);
-    PumpMessagesFor(1000);
+    PumpFor(1000);
     return 1;
 }
 

@@ -1,7 +1,7 @@
 // The Win32 comm API behind the serial seam, one call per seam operation. The port opens
 // exclusive and synchronous; with the read interval time-out at MAXDWORD a read returns at
 // once with what the input queue holds.
-#include "link/win32_serial.h"
+#include "link/win/win32_serial.h"
 
 #include <windows.h>
 

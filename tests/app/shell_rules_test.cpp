@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/region.h"
+#include "base/region.h"
 #include "app/shell_rules.h"
 
 namespace {

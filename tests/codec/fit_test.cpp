@@ -172,12 +172,12 @@ TEST_F(FitTest, CopyJpegFile) {
 TEST_F(FitTest, FullMeterPauseEndsAtQuit) {
     pump.quit = true;
     uint32_t start = clock.now;
-    PumpMessagesFor(1000);
+    PumpFor(1000);
     EXPECT_EQ(clock.now, start);
     EXPECT_EQ(pump.calls, 1);
     pump.quit = false;
     pump.pending = 3;
-    PumpMessagesFor(1000);
+    PumpFor(1000);
     EXPECT_GE(clock.now - start, 1000u);
     EXPECT_EQ(pump.pending, 0);
 }

@@ -3,7 +3,7 @@
 // side of the wire, so a slip in either packet code shows up here.
 #include <gtest/gtest.h>
 
-#include "link/messages.h"
+#include "base/messages.h"
 #include "link/port.h"
 #include "link/protocol.h"
 #include "sim/sim_driver.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "link/messages.h"
+#include "link/link_profile.h"
 #include "link/port.h"
 #include "support/fakes.h"
 #include "support/scripted_port.h"
@@ -158,19 +158,6 @@ TEST_F(PortTest, BusyWaitRecalibratesThePaceCount) {
     fp.clock.reads_per_ms = 1;
     BusyWait(1000);
     EXPECT_EQ(PaceCount(), 0u);
-}
-
-TEST_F(PortTest, PumpForDispatchesUntilTimeIsUpAndStopsAtQuit) {
-    fp.pump.queue = {PumpResult::kDispatched, PumpResult::kDispatched};
-    uint32_t start = fp.clock.now;
-    PumpFor(5000);
-    EXPECT_EQ(fp.pump.dispatched, 2);
-    EXPECT_GE(fp.clock.now - start, 5000u);
-    fp.pump.queue = {PumpResult::kQuit};
-    start = fp.clock.now;
-    PumpFor(5000);
-    EXPECT_LT(fp.clock.now - start, 10u);
-    EXPECT_EQ(fp.pump.queue.size(), 1u);  // the quit stays posted
 }
 
 TEST_F(PortTest, SettableSpeeds) {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "link/messages.h"
+#include "base/messages.h"
 #include "link/port.h"
 #include "link/protocol.h"
 #include "support/fakes.h"

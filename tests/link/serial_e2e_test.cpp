@@ -6,14 +6,14 @@
 #include <cstdlib>
 #include <string>
 
-#include "link/messages.h"
+#include "base/messages.h"
 #include "link/port.h"
 #include "link/protocol.h"
 #include "support/fakes.h"
 #ifdef _WIN32
-#include "link/win32_serial.h"
+#include "link/win/win32_serial.h"
 #else
-#include "link/posix_serial.h"
+#include "link/posix/posix_serial.h"
 #endif
 
 namespace {

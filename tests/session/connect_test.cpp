@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "link/messages.h"
+#include "base/messages.h"
 #include "link/port.h"
 #include "link/protocol.h"
 #include "link/session/image_list.h"
-#include "browser/start_status.h"
+#include "link/session/start_status.h"
 #include "link/session/session_ops.h"
 #include "session_fakes.h"
 

@@ -18,7 +18,7 @@
 #include "base/path.h"
 #include "base/tempfile.h"
 #include "codec/byte_block.h"
-#include "browser/start_status.h"
+#include "link/session/start_status.h"
 #include "link/session/session_ops.h"
 #include "link/session/upload.h"
 #include "session_fakes.h"

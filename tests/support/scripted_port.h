@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "link/serial_port.h"
+#include "base/serial_port.h"
 
 struct ScriptedLine {
     std::deque<std::vector<uint8_t>> replies;  // an empty entry means: no reply

@@ -7,10 +7,10 @@
 #include <cstring>
 #include <vector>
 
-#include "app/region.h"
+#include "base/region.h"
 #include "base/platform.h"
 #include "base/win/win_prompts.h"
-#include "browser/start_status.h"
+#include "link/session/start_status.h"
 #include "browser/win/coding_progress.h"
 #include "browser/win/meter.h"
 #include "browser/win/status_dialogs.h"

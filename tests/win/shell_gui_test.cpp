@@ -6,7 +6,7 @@
 #include <commctrl.h>
 
 #include "app/camera_busy.h"
-#include "app/region.h"
+#include "base/region.h"
 #include "app/win/app.h"
 #include "base/platform.h"
 #include "gui_harness.h"

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "link/serial_port.h"
+#include "base/serial_port.h"
 
 struct PosixSerialDriver : SerialDriver {
     // Port name -> device path. A name without a mapping cannot be opened.

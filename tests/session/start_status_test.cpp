@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "browser/start_status.h"
+#include "link/session/start_status.h"
 
 TEST(StartNotice, FirstNoticeOfTheRunDoesNotWait) {
     StartNoticeTimes t;

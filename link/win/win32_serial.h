@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "link/serial_port.h"
+#include "base/serial_port.h"
 
 struct Win32SerialDriver : SerialDriver {
     std::unique_ptr<SerialPort> Open(const std::string& name) override;

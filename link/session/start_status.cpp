@@ -1,4 +1,4 @@
-#include "browser/start_status.h"
+#include "link/session/start_status.h"
 
 uint32_t StartNoticeWait(const StartNoticeTimes& times, uint32_t now) {
     if (!times.hidden_before) return 0;

@@ -1,4 +1,4 @@
-#include "link/messages.h"
+#include "base/messages.h"
 
 #include <cstdio>
 
@@ -84,41 +84,30 @@ const char* const kQuestionTable[kQuestionTableSize] = {
 
 const char* const kFormattedQuestion = "Are you sure you want to delete Image No.%d?";
 
-const LinkProfile kProgramProfile = {
-    "Vistrel", kErrorTable, kErrorTableSize, false, 2000, 0, false, false,
-};
-const LinkProfile kPluginProfile = {
-    "Quenlar QX-4210 Plug-in Driver",
-    kPluginErrorTable,
-    kErrorTableSize - 2,
-    true,
-    5000,
-    50,
-    true,
-    true,
-};
-
-const LinkProfile* g_profile = &kProgramProfile;
+const MessageTables kProgramTables = {"Vistrel", kErrorTable, kErrorTableSize, false};
+const MessageTables kPluginTables = {"Quenlar QX-4210 Plug-in Driver", kPluginErrorTable,
+                                     kErrorTableSize - 2, true};
+const MessageTables* g_tables = &kProgramTables;
 
 int Box(const std::string& text, BoxStyle style) {
     UserPrompts& p = *Plat().prompts;
     p.SetCursor(CursorKind::kArrow);
-    return p.ShowBox(text, g_profile->box_title, style, BoxOwner::kFocus);
+    return p.ShowBox(text, g_tables->box_title, style, BoxOwner::kFocus);
 }
 
 }  // namespace
 
-const LinkProfile& ProgramLinkProfile() {
-    return kProgramProfile;
+const MessageTables& ProgramMessages() {
+    return kProgramTables;
 }
-const LinkProfile& PluginLinkProfile() {
-    return kPluginProfile;
+const MessageTables& PluginMessages() {
+    return kPluginTables;
 }
-const LinkProfile& CurrentLinkProfile() {
-    return *g_profile;
+const MessageTables& CurrentMessages() {
+    return *g_tables;
 }
-void SelectLinkProfile(const LinkProfile& profile) {
-    g_profile = &profile;
+void SelectMessages(const MessageTables& tables) {
+    g_tables = &tables;
 }
 
 const char* ErrorText(int index) {
@@ -130,13 +119,13 @@ const char* QuestionText(int index) {
 }
 
 int ShowErrorRow(int row) {
-    const char* text = row >= 0 && row < g_profile->error_count ? g_profile->error_table[row]
-                                                                : kUndefinedErrorText;
+    const char* text =
+        row >= 0 && row < g_tables->error_count ? g_tables->error_table[row] : kUndefinedErrorText;
     return Box(text, BoxStyle::kError);
 }
 
 int ShowError(int index) {
-    if (g_profile->plugin && index >= kMsgNotAvailable) {
+    if (g_tables->camera_rows_dropped && index >= kMsgNotAvailable) {
         // The plug-in has no rows for the two camera-only texts; the rest move up by two.
         return ShowErrorRow(index <= kMsgBaudrate ? -1 : index - 2);
     }
@@ -164,64 +153,4 @@ int AskYesNoCancel(int index, int number) {
     std::snprintf(text, sizeof text, kFormattedQuestion, number);
     int r = Box(text, BoxStyle::kYesNoCancel);
     return r == kBoxYes || r == kBoxCancel ? r : kBoxNo;
-}
-
-int LinkErrorMessageIndex(LinkError code) {
-    switch (code) {
-        case 1:
-        case 2:
-        case 11:
-        case 12:
-        case 13:
-        case 14:
-            return kMsgTransferError;
-        case 10:
-        case 15:
-        case 16:
-            return kMsgFailedOpenPort;
-        case 17:
-        case 20:
-            return kMsgCannotAccess;
-        case 30:
-        case 31:
-        case 32:
-        case 33:
-        case 40:
-            return kMsgDataError;
-        case 90:
-            return kMsgCannotExecute;
-        case 91:
-        case 93:
-            return kMsgCameraError;
-        case 92:
-            return kMsgMemoryFull;
-        default:
-            return -1;
-    }
-}
-
-int FailureMessageIndex(LinkError code) {
-    const int index = LinkErrorMessageIndex(code);
-    if (index >= 0) return index;
-    switch (code) {
-        case kLinkNotDone:
-            return kMsgDataErrorRestart;
-        case kLinkDriverState:
-            return kMsgTransferError;
-        case kLinkTimeout:
-            return kMsgCannotAccess;
-        case kLinkNoImage:
-            return kMsgNoImages;
-        case kLinkZeroSize:
-            return kMsgTransferError;
-        case kLinkSpeedRefused:
-            return kMsgBaudrate;
-        default:
-            return kMsgUnexpected;
-    }
-}
-
-void ShowLinkError(LinkError code) {
-    int index = LinkErrorMessageIndex(code);
-    if (index >= 0) ShowError(index);
 }

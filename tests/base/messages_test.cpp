@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "link/messages.h"
+#include "base/messages.h"
 #include "support/fakes.h"
 
 namespace {
@@ -41,35 +41,16 @@ TEST(Messages, TablesShowTheirExactTextsWithTheirStyles) {
     EXPECT_EQ(fp.prompts.boxes[2].style, BoxStyle::kYesNoCancel);
 }
 
-TEST(Messages, LinkErrorMapping) {
+TEST(Messages, PluginTablesHaveTheirOwnTitleAndShortenedTable) {
     FakePlatform fp;
-    ShowLinkError(100);
-    ShowLinkError(0);
-    ShowLinkError(103);
-    EXPECT_TRUE(fp.prompts.boxes.empty());
-    ShowLinkError(17);
-    ShowLinkError(92);
-    ShowLinkError(91);
-    ShowLinkError(10);
-    ShowLinkError(14);
-    EXPECT_EQ(fp.prompts.Texts(),
-              (std::vector<std::string>{kCannotAccess, "Camera memory is full.",
-                                        "Camera error has occurred.", "Failed to open COM Port.",
-                                        "Unexpected error has occurred during image transfer."}));
-    for (LinkError c : {30, 31, 32, 33, 40}) EXPECT_EQ(LinkErrorMessageIndex(c), kMsgDataError);
-    EXPECT_EQ(LinkErrorMessageIndex(90), kMsgCannotExecute);
-}
-
-TEST(Messages, PluginProfileHasItsOwnTitleAndShortenedTable) {
-    FakePlatform fp;
-    SelectLinkProfile(PluginLinkProfile());
+    SelectMessages(PluginMessages());
     ShowError(kMsgCannotAccess);      // same row below 12
     ShowError(kMsgNoMemory);          // two rows lower in the plug-in's table
     ShowError(kMsgCannotCreateFile);  // no full stop there
     ShowError(kMsgNotAvailable);      // the plug-in has no such row
     ShowErrorRow(43);                 // its last row
     ShowErrorRow(44);
-    SelectLinkProfile(ProgramLinkProfile());
+    SelectMessages(ProgramMessages());
     ASSERT_EQ(fp.prompts.boxes.size(), 6u);
     EXPECT_EQ(fp.prompts.boxes[0].title, "Quenlar QX-4210 Plug-in Driver");
     EXPECT_EQ(fp.prompts.Texts(),

@@ -1,10 +1,10 @@
-// The fixed message tables of the program and the code-to-message mapping of the camera
-// browser. Every box goes through the user-prompt seam with the title and error table of the
-// installed link profile.
+// The program's fixed message tables: the error table, the question tables and the box title.
+// Every subsystem reports through them (camera link, files, albums, clipboard, printing), so
+// they sit at the bottom of the layers. The plug-in shows the same texts under its own title,
+// from a table without the two camera-only rows; which tables are in force is chosen once at
+// start.
 #pragma once
 #include <string>
-
-#include "link/link_error.h"
 
 // Indexes into the program's error table.
 enum ErrorIndex {
@@ -72,43 +72,30 @@ enum QuestionIndex {
 
 extern const char* const kUndefinedErrorText;  // "It is a non-definition error."
 
-// What differs between the program's and the plug-in's build of the camera link.
-struct LinkProfile {
+// The tables in force: the program's or the plug-in's.
+struct MessageTables {
     const char* box_title;
-    const char* const* error_table;  // the profile's own error table
+    const char* const* error_table;  // the tables' own error rows
     int error_count;
-    bool plugin;                    // upper-case port names only, speeds outside the table = 115200
-    uint32_t set_speed_timeout_ms;  // each set-speed attempt of the speed negotiation
-    uint32_t connect_step_wait_ms;  // 0: the program's own waits between connect steps
-    bool single_signature_end;      // the signature end-session command makes one attempt
-    bool strict_line_errors;        // signature receiver fails with 18 on any line error
+    bool camera_rows_dropped;  // rows 12 and 13 are missing and every later row is two lower
 };
 
-const LinkProfile& ProgramLinkProfile();
-const LinkProfile& PluginLinkProfile();
-// The profile in force; chosen once at start (the program's by default).
-const LinkProfile& CurrentLinkProfile();
-void SelectLinkProfile(const LinkProfile& profile);
+const MessageTables& ProgramMessages();
+const MessageTables& PluginMessages();
+const MessageTables& CurrentMessages();
+void SelectMessages(const MessageTables& tables);
 
-// Error table by the program's index (mapped to the profile's own row); returns the button.
+// Error table by the program's index (mapped to the tables' own row); returns the button.
 int ShowError(int index);
-// Error box by a row of the profile's own table.
+// Error box by a row of the tables' own error rows.
 int ShowErrorRow(int row);
 // Question table; returns kBoxYes or kBoxNo.
 int AskYesNo(int index);
 // Formatted question table (one integer); returns kBoxYes, kBoxNo or kBoxCancel.
 int AskYesNoCancel(int index, int number);
-// The camera browser's message for a failed operation's code (nothing for most codes).
-void ShowLinkError(LinkError code);
-// Error box with a literal text (error icon, OK) and the given owner.
+// Error box with a literal text (error icon, OK).
 int ShowErrorText(const std::string& text);
 
-// The error-table index that ShowLinkError shows for a code, or -1 for none.
-int LinkErrorMessageIndex(LinkError code);
-// The index of the message that tells the user of a failure with this code where nothing has
-// told them yet: the browser's mapping, and for the codes it leaves out (their message is
-// usually shown where they arise) the message that fits them.
-int FailureMessageIndex(LinkError code);
 // Text of a row of the program's error table, or the undefined-error text.
 const char* ErrorText(int index);
 const char* QuestionText(int index);

@@ -1,4 +1,4 @@
-#include "app/region.h"
+#include "base/region.h"
 
 namespace {
 int g_region = kRegionEnglish;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/region.h"
+#include "base/region.h"
 
 TEST(Region, LanguageOfTheDialogLibraryPicksTheRegion) {
     EXPECT_EQ(RegionFromLanguage(1031), kRegionGerman);
