@@ -513,15 +513,15 @@ int CmdGet(const std::vector<std::string>& args) {
         if (!ParseImages(run.options.rest, s.image_count, &images)) return kLinkFailed;
         if (!ChooseTransferFolder(s)) return kLinkFailed;
         if (!CheckFolderRoom(s, int(images.size()))) return kLinkFailed;
-        const int first = s.last_file_number + 1;
+        const int first = s.transfer.last_file_number + 1;
         const auto t0 = std::chrono::steady_clock::now();
         int saved = 0;
         LinkError r = TransferSelected(s, images, &saved);
         const double seconds = SecondsSince(t0);
         uint64_t bytes = 0;
         int copied = 0;
-        for (int n = first; n <= s.last_file_number; ++n) {
-            const std::string path = FolderWithSeparator(s.transfer_folder) + DscFileName(n);
+        for (int n = first; n <= s.transfer.last_file_number; ++n) {
+            const std::string path = FolderWithSeparator(s.transfer.folder) + DscFileName(n);
             if (!FileExists(path)) continue;
             std::FILE* f = std::fopen(path.c_str(), "rb");
             long len = 0;
@@ -585,9 +585,9 @@ int CmdPut(const std::vector<std::string>& args) {
     g_errors_reported = 0;
     LinkError r = Connect(run.s, ConnectPurpose::kUpload);
     const size_t asked = run.options.rest.size();
-    std::printf("sent %d of %zu file(s)\n", run.s.files_sent, asked);
-    if (r == kLinkOk && size_t(run.s.files_sent) < asked) {
-        ReportError("sent " + std::to_string(run.s.files_sent) + " of " + std::to_string(asked) +
+    std::printf("sent %d of %zu file(s)\n", run.s.upload.sent, asked);
+    if (r == kLinkOk && size_t(run.s.upload.sent) < asked) {
+        ReportError("sent " + std::to_string(run.s.upload.sent) + " of " + std::to_string(asked) +
                     " file(s)");
         r = kLinkFailed;
     }

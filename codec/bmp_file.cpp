@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "base/bytes.h"
 #include "base/files.h"
 #include "base/platform.h"
 #include "base/messages.h"

@@ -3,6 +3,7 @@
 #include <ctime>
 #include <cstring>
 
+#include "base/bytes.h"
 #include "base/files.h"
 
 namespace {

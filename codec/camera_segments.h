@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "codec/byte_block.h"
+#include "base/byte_block.h"
 
 constexpr int kMaxKeptSegments = 16;
 

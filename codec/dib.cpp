@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "codec/reduce.h"
+#include "base/bytes.h"
 #include "base/messages.h"
 
 DibHeader ParseDibHeader(const uint8_t* p, size_t size) {

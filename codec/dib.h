@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "codec/byte_block.h"
+#include "base/byte_block.h"
 
 constexpr uint32_t kInfoHeaderSize = 40;
 constexpr uint32_t kCoreHeaderSize = 12;

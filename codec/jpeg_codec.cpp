@@ -11,9 +11,10 @@
 #include <memory>
 #include <new>
 
+#include "base/bytes.h"
 #include "base/files.h"
 #include "base/platform.h"
-#include "codec/byte_block.h"
+#include "base/byte_block.h"
 #include "codec/dib.h"
 #include "base/messages.h"
 

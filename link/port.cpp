@@ -53,7 +53,7 @@ LinkError ConfigurePortImpl(SerialPort& port, bool show) {
     return kLinkOk;
 }
 
-LinkError OpenPortImpl(CameraSession& s, bool show) {
+LinkError OpenPortImpl(CameraLink& s, bool show) {
     if (s.driver == nullptr) {
         if (show) ShowError(kMsgFailedOpenPort);
         return kLinkOpenFailed;
@@ -105,10 +105,10 @@ std::string NormalizePortName(const std::string& name) {
     return std::string("COM") + name[3];
 }
 
-LinkError OpenPort(CameraSession& s) {
+LinkError OpenPort(CameraLink& s) {
     return OpenPortImpl(s, true);
 }
-LinkError OpenPortQuiet(CameraSession& s) {
+LinkError OpenPortQuiet(CameraLink& s) {
     return OpenPortImpl(s, false);
 }
 LinkError ConfigurePort(SerialPort& port) {
@@ -149,13 +149,13 @@ int64_t SettableSpeeds(SerialDriver& driver, const std::string& name) {
     return props.settable_baud;
 }
 
-void ClosePort(CameraSession& s) {
+void ClosePort(CameraLink& s) {
     s.port.reset();
 }
 
 namespace {
 
-LinkError WritePacketImpl(CameraSession& s, const uint8_t* bytes, uint32_t length, bool paced) {
+LinkError WritePacketImpl(CameraLink& s, const uint8_t* bytes, uint32_t length, bool paced) {
     if (!s.port) {
         ShowError(kMsgCannotAccess);
         return kLinkWriteFailed;
@@ -185,11 +185,11 @@ LinkError WritePacketImpl(CameraSession& s, const uint8_t* bytes, uint32_t lengt
 
 }  // namespace
 
-LinkError WritePacket(CameraSession& s, const uint8_t* bytes, uint32_t length) {
+LinkError WritePacket(CameraLink& s, const uint8_t* bytes, uint32_t length) {
     return WritePacketImpl(s, bytes, length, g_paced_write);
 }
 
-LinkError WritePacketWhole(CameraSession& s, const uint8_t* bytes, uint32_t length) {
+LinkError WritePacketWhole(CameraLink& s, const uint8_t* bytes, uint32_t length) {
     return WritePacketImpl(s, bytes, length, false);
 }
 

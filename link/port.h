@@ -6,7 +6,7 @@
 #include <string>
 
 #include "link/link_error.h"
-#include "link/session.h"
+#include "link/camera_link.h"
 
 // The line speed of a code, or 0 for an invalid code.
 uint32_t BaudRateOfCode(BaudCode code);
@@ -16,18 +16,18 @@ bool CodeNeedsPacing(BaudCode code);
 // "COM1" to "COM4" (any case of "com" unless the plug-in profile is in force); else "COM1".
 std::string NormalizePortName(const std::string& name);
 
-LinkError OpenPort(CameraSession& s);
-LinkError OpenPortQuiet(CameraSession& s);
+LinkError OpenPort(CameraLink& s);
+LinkError OpenPortQuiet(CameraLink& s);
 LinkError ConfigurePort(SerialPort& port);
 LinkError SetPortSpeed(SerialPort& port, BaudCode code);
 // The driver's settable-speed mask of the named port, -1 for a property block of another
 // version, 0 when the port cannot be opened or asked.
 int64_t SettableSpeeds(SerialDriver& driver, const std::string& name);
-void ClosePort(CameraSession& s);
-LinkError WritePacket(CameraSession& s, const uint8_t* bytes, uint32_t length);
+void ClosePort(CameraLink& s);
+LinkError WritePacket(CameraLink& s, const uint8_t* bytes, uint32_t length);
 // The same, always in one block, whatever the paced-write flag says (sequenced frames, the
 // header of an upload).
-LinkError WritePacketWhole(CameraSession& s, const uint8_t* bytes, uint32_t length);
+LinkError WritePacketWhole(CameraLink& s, const uint8_t* bytes, uint32_t length);
 
 // Spins for ms milliseconds and recalibrates the pace count.
 void BusyWait(uint32_t ms);

@@ -7,8 +7,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <initializer_list>
+#include <iterator>
 
+#include "base/bytes.h"
 #include "base/platform.h"
 #include "base/messages.h"
 #include "link/link_profile.h"
@@ -20,22 +21,12 @@ TimeSource& Clock() {
     return *Plat().time;
 }
 
-uint32_t GetBe32(const uint8_t* p) {
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-}
-uint32_t GetLe32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
-uint16_t GetLe16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
 // What one round of a reply wait found.
 enum class Round { kIdle, kBusy, kQuit, kFailed };
 
 // The common part of a wait round: give the user interface one message, or else ask the
 // driver for its state. On kIdle, *waiting holds the queued byte count.
-Round WaitRound(CameraSession& s, bool sequenced, uint32_t* waiting, LinkError* err) {
+Round WaitRound(CameraLink& s, bool sequenced, uint32_t* waiting, LinkError* err) {
     PumpResult r = Plat().pump->PumpOne(sequenced);
     if (r == PumpResult::kQuit) return Round::kQuit;
     if (r == PumpResult::kDispatched) return Round::kBusy;
@@ -59,7 +50,7 @@ Round WaitRound(CameraSession& s, bool sequenced, uint32_t* waiting, LinkError* 
 }
 
 // Reads exactly count bytes that the driver said are waiting.
-LinkError ReadExact(CameraSession& s, uint8_t* dest, uint32_t count) {
+LinkError ReadExact(CameraLink& s, uint8_t* dest, uint32_t count) {
     uint32_t got = 0;
     if (!s.port->Read(dest, count, &got) || got != count) {
         ShowError(kMsgReadFailed);
@@ -69,7 +60,7 @@ LinkError ReadExact(CameraSession& s, uint8_t* dest, uint32_t count) {
 }
 
 // Reads up to `missing` bytes of what is waiting; advances the counters.
-LinkError ReadSome(CameraSession& s, uint8_t* dest, uint32_t waiting, uint32_t* missing,
+LinkError ReadSome(CameraLink& s, uint8_t* dest, uint32_t waiting, uint32_t* missing,
                    uint32_t* pos) {
     uint32_t take = std::min(waiting, *missing);
     if (take == 0) return kLinkOk;
@@ -81,7 +72,7 @@ LinkError ReadSome(CameraSession& s, uint8_t* dest, uint32_t waiting, uint32_t* 
 }
 
 // The 17-byte signature header: signature, big-endian length, command.
-void PutSigHeader(CameraSession& s, uint8_t command, uint32_t length) {
+void PutSigHeader(CameraLink& s, uint8_t command, uint32_t length) {
     uint8_t* p = s.request.data();
     std::memcpy(p, kSigRequest, 12);
     p[12] = static_cast<uint8_t>(length >> 24);
@@ -91,14 +82,14 @@ void PutSigHeader(CameraSession& s, uint8_t command, uint32_t length) {
     p[16] = command;
 }
 
-LinkError SendRequest(CameraSession& s, bool paced_allowed) {
+LinkError SendRequest(CameraLink& s, bool paced_allowed) {
     return paced_allowed ? WritePacket(s, s.request.data(), s.request_length)
                          : WritePacketWhole(s, s.request.data(), s.request_length);
 }
 
 // The reply half of a signature exchange. `command` is the request's command: a block read's
 // data goes straight into the image buffer.
-LinkError SigReceive(CameraSession& s, uint8_t command, uint32_t timeout_ms) {
+LinkError SigReceive(CameraLink& s, uint8_t command, uint32_t timeout_ms) {
     TimeSource& t = Clock();
     const uint32_t start = t.TickCount();
     LinkError err = kLinkOk;
@@ -147,7 +138,7 @@ bool SeqHeaderValid(const uint8_t* h) {
 // The reply half of a sequenced exchange: 4-byte header search with resynchronisation, the
 // body, then a drain of what arrived meanwhile. A frame that is still incomplete is never
 // taken as a reply.
-LinkError SeqReceive(CameraSession& s, uint32_t timeout_ms) {
+LinkError SeqReceive(CameraLink& s, uint32_t timeout_ms) {
     TimeSource& t = Clock();
     const uint32_t start = t.TickCount();
     LinkError err = kLinkOk;
@@ -190,15 +181,15 @@ LinkError SeqReceive(CameraSession& s, uint32_t timeout_ms) {
     return kLinkOk;
 }
 
-bool Contains(std::initializer_list<LinkError> set, LinkError code) {
-    return std::find(set.begin(), set.end(), code) != set.end();
+template <size_t N>
+bool Contains(const LinkError (&set)[N], LinkError code) {
+    return std::find(std::begin(set), std::end(set), code) != std::end(set);
 }
 
 // Runs up to `attempts` attempts; codes outside `retried` end at once. When the last attempt
 // fails, "Cannot access Camera..." is shown if asked for.
-template <typename Attempt>
-LinkError Retry(int attempts, std::initializer_list<LinkError> retried, bool final_message,
-                Attempt attempt) {
+template <size_t N, typename Attempt>
+LinkError Retry(int attempts, const LinkError (&retried)[N], bool final_message, Attempt attempt) {
     LinkError r = kLinkOk;
     for (int i = 0; i < attempts; ++i) {
         r = attempt();
@@ -209,49 +200,42 @@ LinkError Retry(int attempts, std::initializer_list<LinkError> retried, bool fin
     return r;
 }
 
-void ResetSequences(CameraSession& s) {
+void ResetSequences(CameraLink& s) {
     s.send_sequence = 0;
     s.expected_sequence = 0;
 }
 
-const uint8_t* SeqData(const CameraSession& s) {
-    return s.reply.data() + 4;
-}
-const uint8_t* SigData(const CameraSession& s) {
-    return s.reply.data() + kSigHeaderSize;
-}
-
 // Signature command with an acknowledgement reply.
-LinkError SigAckCommand(CameraSession& s, uint8_t command, const uint8_t* data, uint32_t count,
+LinkError SigAckCommand(CameraLink& s, uint8_t command, const uint8_t* data, uint32_t count,
                         uint32_t timeout) {
     LinkError r = SendSignature(s, command, data, count, timeout);
     return r != kLinkOk ? r : SigCheckStatus(s, true);
 }
 
 // Short sequenced request with an acknowledgement reply.
-LinkError SeqAckCommand(CameraSession& s, uint8_t command, const uint8_t* data, uint32_t count,
+LinkError SeqAckCommand(CameraLink& s, uint8_t command, const uint8_t* data, uint32_t count,
                         uint32_t timeout) {
     LinkError r = SendSequenced(s, kFrameShort, s.send_sequence, command, data, count, timeout);
     return r != kLinkOk ? r : SeqCheckAck(s, true);
 }
 
 // Checks of a sequenced reply that carries a value (count, size): frame, code, data checksum.
-LinkError SeqCheckDataReply(const CameraSession& s, uint8_t code, bool show) {
+LinkError SeqCheckDataReply(const CameraLink& s, uint8_t code, bool show) {
     LinkError r = SeqCheckFrame(s, show);
     if (r == kLinkOk) r = SeqCheckReplyCode(s, code, show);
     if (r == kLinkOk) r = SeqCheckChecksumData(s);
     return r;
 }
 
-LinkError SeqCheckValueReply(const CameraSession& s, bool show) {
+LinkError SeqCheckValueReply(const CameraLink& s, bool show) {
     LinkError r = SeqCheckFrame(s, show);
     if (r == kLinkOk) r = SeqCheckReplyCode(s, kReplyValue, show);
     if (r == kLinkOk) r = SeqCheckChecksumQuiet(s);
     return r;
 }
 
-bool IsSeqStatus6(const CameraSession& s) {
-    return s.reply[3] == kReplyAck && SeqData(s)[0] == 6;
+bool IsSeqStatus6(const CameraLink& s) {
+    return s.reply[3] == kReplyAck && SeqReplyData(s).U8() == 6;
 }
 
 // What came back for a command that changes the camera: either a whole acknowledgement, whose
@@ -261,20 +245,20 @@ struct AckResult {
     bool intact = false;
 };
 
-AckResult SigAckOf(const CameraSession& s) {
+AckResult SigAckOf(const CameraLink& s) {
     LinkError r = SigCheckSignature(s, false);
     if (r == kLinkOk) r = SigCheckReplyCode(s, kReplyAck, false);
     if (r == kLinkOk) r = SigCheckDataLength(s, 1, false);
     if (r != kLinkOk) return {r, false};
-    return {SigStatusCode(SigData(s)[0], true), true};
+    return {SigStatusCode(SigReplyData(s).U8(), true), true};
 }
 
-AckResult SeqAckOf(const CameraSession& s) {
+AckResult SeqAckOf(const CameraLink& s) {
     LinkError r = SeqCheckFrame(s, false);
     if (r == kLinkOk) r = SeqCheckReplyCode(s, kReplyAck, false);
     if (r == kLinkOk) r = SeqCheckChecksumQuiet(s);
     if (r != kLinkOk) return {r, false};
-    r = SeqStatusCode(SeqData(s)[0]);
+    r = SeqStatusCode(SeqReplyData(s).U8());
     if (r == kLinkFailed) ShowError(kMsgCameraError);
     return {r, true};
 }
@@ -296,7 +280,7 @@ enum class Change { kDone, kNotDone, kUnknown };
 // Whether a command whose reply was lost changed the camera: its image count is asked for,
 // and the command was carried out when the count is done_count, not when it is still the
 // count the session knew before.
-Change ChangeByCount(CameraSession& s, int32_t done_count, int32_t before) {
+Change ChangeByCount(CameraLink& s, int32_t done_count, int32_t before) {
     if (before < 0 || done_count < 0) return Change::kUnknown;
     uint32_t count = 0;
     LinkError r = s.model == 1 ? SigImageCountQuiet(s, &count) : SeqImageCountQuiet(s, &count);
@@ -311,7 +295,7 @@ Change ChangeByCount(CameraSession& s, int32_t done_count, int32_t before) {
 // renumbered) would delete the next image. So after a lost reply the camera's image count
 // decides: done, or not done and only then tried again, or unknown and given up.
 template <typename Attempt>
-LinkError CountCheckedChange(CameraSession& s, int32_t done_count, Attempt attempt) {
+LinkError CountCheckedChange(CameraLink& s, int32_t done_count, Attempt attempt) {
     const int32_t before = s.image_count;
     LinkError r = kLinkOk;
     for (int i = 0; i < 3; ++i) {
@@ -331,6 +315,15 @@ LinkError CountCheckedChange(CameraSession& s, int32_t done_count, Attempt attem
 }
 
 }  // namespace
+
+ByteReader SeqReplyData(const CameraLink& s) {
+    return ByteReader(s.reply.data() + 4, SeqDataSize(s.reply[0]));
+}
+
+ByteReader SigReplyData(const CameraLink& s) {
+    return ByteReader(s.reply.data() + kSigHeaderSize,
+                      std::min(s.reply_data_length, kSigReplyDataCap));
+}
 
 uint32_t SeqDataSize(uint8_t frame_type) {
     switch (frame_type) {
@@ -358,7 +351,7 @@ uint8_t SeqChecksum(const uint8_t* frame, uint32_t data_size) {
 
 // --- exchanges ----------------------------------------------------------------------------
 
-LinkError SendSignature(CameraSession& s, uint8_t command, const uint8_t* data, uint32_t count,
+LinkError SendSignature(CameraLink& s, uint8_t command, const uint8_t* data, uint32_t count,
                         uint32_t timeout_ms) {
     if (count > s.request.size() - kSigHeaderSize) return kLinkFailed;
     PutSigHeader(s, command, count);
@@ -368,7 +361,7 @@ LinkError SendSignature(CameraSession& s, uint8_t command, const uint8_t* data, 
     return r != kLinkOk ? r : SigReceive(s, command, timeout_ms);
 }
 
-LinkError SendSequenced(CameraSession& s, uint8_t frame_type, uint8_t sequence, uint8_t command,
+LinkError SendSequenced(CameraLink& s, uint8_t frame_type, uint8_t sequence, uint8_t command,
                         const uint8_t* data, uint32_t count, uint32_t timeout_ms) {
     const uint32_t d = SeqDataSize(frame_type);
     if (d == 0 || count > d) return kLinkFailed;
@@ -388,19 +381,19 @@ LinkError SendSequenced(CameraSession& s, uint8_t frame_type, uint8_t sequence, 
 
 // --- reply checks -------------------------------------------------------------------------
 
-LinkError SigCheckSignature(const CameraSession& s, bool show) {
+LinkError SigCheckSignature(const CameraLink& s, bool show) {
     if (std::memcmp(s.reply.data(), kSigReply, 12) == 0) return kLinkOk;
     if (show) ShowError(kMsgDataError);
     return kLinkBadFrame;
 }
 
-LinkError SigCheckReplyCode(const CameraSession& s, uint8_t expected, bool show) {
+LinkError SigCheckReplyCode(const CameraLink& s, uint8_t expected, bool show) {
     if (s.reply[16] == expected) return kLinkOk;
     if (show) ShowError(kMsgDataError);
     return kLinkBadReplyCode;
 }
 
-LinkError SigCheckDataLength(const CameraSession& s, uint32_t expected, bool show) {
+LinkError SigCheckDataLength(const CameraLink& s, uint32_t expected, bool show) {
     if (s.reply_data_length == expected) return kLinkOk;
     if (show) ShowError(kMsgDataError);
     return kLinkBadLength;
@@ -439,11 +432,11 @@ LinkError SigStatusCode(uint8_t status, bool show) {
     return code;
 }
 
-LinkError SigCheckStatus(const CameraSession& s, bool show) {
+LinkError SigCheckStatus(const CameraLink& s, bool show) {
     LinkError r = SigCheckSignature(s, show);
     if (r == kLinkOk) r = SigCheckReplyCode(s, kReplyAck, show);
     if (r == kLinkOk) r = SigCheckDataLength(s, 1, show);
-    if (r == kLinkOk) r = SigStatusCode(SigData(s)[0], show);
+    if (r == kLinkOk) r = SigStatusCode(SigReplyData(s).U8(), show);
     return r;
 }
 
@@ -464,7 +457,7 @@ LinkError SeqStatusCode(uint8_t status) {
     }
 }
 
-LinkError SeqCheckFrame(const CameraSession& s, bool show) {
+LinkError SeqCheckFrame(const CameraLink& s, bool show) {
     if (SeqDataSize(s.reply[0]) != 0 && s.reply[1] == s.expected_sequence &&
         s.reply[2] == static_cast<uint8_t>(s.expected_sequence ^ 0xFF)) {
         return kLinkOk;
@@ -473,30 +466,30 @@ LinkError SeqCheckFrame(const CameraSession& s, bool show) {
     return kLinkBadFrame;
 }
 
-LinkError SeqCheckReplyCode(const CameraSession& s, uint8_t expected, bool show) {
+LinkError SeqCheckReplyCode(const CameraLink& s, uint8_t expected, bool show) {
     if (s.reply[3] == expected) return kLinkOk;
     if (show) ShowError(kMsgDataError);
     return kLinkBadReplyCode;
 }
 
-LinkError SeqCheckChecksumQuiet(const CameraSession& s) {
+LinkError SeqCheckChecksumQuiet(const CameraLink& s) {
     uint32_t d = SeqDataSize(s.reply[0]);
     return SeqChecksum(s.reply.data(), d) == s.reply[4 + d] ? kLinkOk : kLinkDataError;
 }
 
-LinkError SeqCheckChecksumData(const CameraSession& s) {
+LinkError SeqCheckChecksumData(const CameraLink& s) {
     uint32_t d = SeqDataSize(s.reply[0]);
     if (SeqChecksum(s.reply.data(), d) == s.reply[4 + d]) return kLinkOk;
     ShowError(kMsgDataError);
     return kLinkBadFrame;
 }
 
-LinkError SeqCheckAck(const CameraSession& s, bool show) {
+LinkError SeqCheckAck(const CameraLink& s, bool show) {
     LinkError r = SeqCheckFrame(s, show);
     if (r == kLinkOk) r = SeqCheckReplyCode(s, kReplyAck, show);
     if (r == kLinkOk) r = SeqCheckChecksumQuiet(s);
     if (r != kLinkOk) return r;
-    r = SeqStatusCode(SeqData(s)[0]);
+    r = SeqStatusCode(SeqReplyData(s).U8());
     if (r == kLinkFailed && show) ShowError(kMsgCameraError);
     return r;
 }
@@ -505,14 +498,15 @@ LinkError SeqCheckAck(const CameraSession& s, bool show) {
 
 namespace {
 
-LinkError SigIdentifyAttempt(CameraSession& s, int* model_digit, bool show) {
+LinkError SigIdentifyAttempt(CameraLink& s, int* model_digit, bool show) {
     LinkError r = SendSignature(s, kSigIdentify, nullptr, 0, 2000);
     if (r == kLinkOk) r = SigCheckSignature(s, show);
     if (r == kLinkOk) r = SigCheckReplyCode(s, kReplyIdentify, show);
     if (r == kLinkOk) r = SigCheckDataLength(s, 4, show);
     if (r != kLinkOk) return r;
-    const uint8_t* d = SigData(s);
-    if (d[0] != 'D' || d[1] != 'S' || d[2] != 'C' || d[3] < '1' || d[3] > '3') {
+    ByteReader data = SigReplyData(s);
+    const uint8_t* d = data.Take(4);
+    if (!d || d[0] != 'D' || d[1] != 'S' || d[2] != 'C' || d[3] < '1' || d[3] > '3') {
         if (show) ShowError(kMsgDataError);
         return kLinkDataError;
     }
@@ -522,29 +516,31 @@ LinkError SigIdentifyAttempt(CameraSession& s, int* model_digit, bool show) {
 
 }  // namespace
 
-LinkError SigIdentify(CameraSession& s, int* model_digit) {
-    return Retry(3, {33, 34, 100}, true, [&] { return SigIdentifyAttempt(s, model_digit, true); });
+LinkError SigIdentify(CameraLink& s, int* model_digit) {
+    return Retry(3, kRetryOnNoAnswer, true,
+                 [&] { return SigIdentifyAttempt(s, model_digit, true); });
 }
 
-LinkError SigIdentifyAuto(CameraSession& s, int* model_digit) {
-    return Retry(3, {100}, false, [&] { return SigIdentifyAttempt(s, model_digit, false); });
+LinkError SigIdentifyAuto(CameraLink& s, int* model_digit) {
+    return Retry(3, kRetryOnTimeout, false,
+                 [&] { return SigIdentifyAttempt(s, model_digit, false); });
 }
 
-LinkError SigSetSpeed(CameraSession& s, BaudCode code) {
-    return Retry(3, {33, 34, 100}, false, [&] {
+LinkError SigSetSpeed(CameraLink& s, BaudCode code) {
+    return Retry(3, kRetryOnNoAnswer, false, [&] {
         return SigAckCommand(s, kSigSetSpeed, &code, 1, CurrentLinkProfile().set_speed_timeout_ms);
     });
 }
 
-LinkError SigSetSpeedAuto(CameraSession& s, BaudCode code) {
-    return Retry(2, {100}, false, [&] {
+LinkError SigSetSpeedAuto(CameraLink& s, BaudCode code) {
+    return Retry(2, kRetryOnTimeout, false, [&] {
         LinkError r = SendSignature(s, kSigSetSpeed, &code, 1, 1000);
         return r != kLinkOk ? r : SigCheckStatus(s, false);
     });
 }
 
-LinkError SigImageList(CameraSession& s) {
-    return Retry(3, {100}, true, [&] {
+LinkError SigImageList(CameraLink& s) {
+    return Retry(3, kRetryOnTimeout, true, [&] {
         LinkError r = SendSignature(s, kSigImageList, nullptr, 0, 2000);
         if (r == kLinkOk) r = SigCheckSignature(s, true);
         if (r == kLinkOk) r = SigCheckReplyCode(s, kReplyList, true);
@@ -552,8 +548,8 @@ LinkError SigImageList(CameraSession& s) {
     });
 }
 
-LinkError SigImageCountQuiet(CameraSession& s, uint32_t* count) {
-    return Retry(3, {100}, false, [&] {
+LinkError SigImageCountQuiet(CameraLink& s, uint32_t* count) {
+    return Retry(3, kRetryOnTimeout, false, [&] {
         LinkError r = SendSignature(s, kSigImageList, nullptr, 0, 2000);
         if (r == kLinkOk) r = SigCheckSignature(s, false);
         if (r == kLinkOk) r = SigCheckReplyCode(s, kReplyList, false);
@@ -562,13 +558,13 @@ LinkError SigImageCountQuiet(CameraSession& s, uint32_t* count) {
     });
 }
 
-LinkError SigPlayMode(CameraSession& s) {
+LinkError SigPlayMode(CameraLink& s) {
     const uint8_t zero = 0;
-    return Retry(3, {33, 34, 100}, true,
+    return Retry(3, kRetryOnNoAnswer, true,
                  [&] { return SigAckCommand(s, kSigPlayMode, &zero, 1, 8000); });
 }
 
-LinkError SigDeleteImage(CameraSession& s, int image) {
+LinkError SigDeleteImage(CameraLink& s, int image) {
     const uint8_t n = static_cast<uint8_t>(image);
     return CountCheckedChange(s, s.image_count - 1, [&] {
         LinkError r = SendSignature(s, kSigDelete, &n, 1, 16000);
@@ -576,29 +572,31 @@ LinkError SigDeleteImage(CameraSession& s, int image) {
     });
 }
 
-LinkError SigShowOnViewfinder(CameraSession& s, int image) {
+LinkError SigShowOnViewfinder(CameraLink& s, int image) {
     const uint8_t n = static_cast<uint8_t>(image);
-    return Retry(3, {100}, true, [&] { return SigAckCommand(s, kSigViewfinder, &n, 1, 10000); });
+    return Retry(3, kRetryOnTimeout, true,
+                 [&] { return SigAckCommand(s, kSigViewfinder, &n, 1, 10000); });
 }
 
-LinkError SigBeginUpload(CameraSession& s, int size_class) {
+LinkError SigBeginUpload(CameraLink& s, int size_class) {
     const uint8_t c = static_cast<uint8_t>(size_class);
-    return Retry(3, {100}, true, [&] { return SigAckCommand(s, kSigBeginUpload, &c, 1, 2000); });
+    return Retry(3, kRetryOnTimeout, true,
+                 [&] { return SigAckCommand(s, kSigBeginUpload, &c, 1, 2000); });
 }
 
-LinkError SigImageSize(CameraSession& s, int image, uint32_t* size) {
+LinkError SigImageSize(CameraLink& s, int image, uint32_t* size) {
     const uint8_t n = static_cast<uint8_t>(image);
-    return Retry(3, {100}, true, [&] {
+    return Retry(3, kRetryOnTimeout, true, [&] {
         LinkError r = SendSignature(s, kSigImageSize, &n, 1, 2000);
         if (r == kLinkOk) r = SigCheckSignature(s, true);
         if (r == kLinkOk) r = SigCheckReplyCode(s, kReplySize, true);
         if (r == kLinkOk) r = SigCheckDataLength(s, 4, true);
-        if (r == kLinkOk) *size = GetBe32(SigData(s));
+        if (r == kLinkOk) *size = SigReplyData(s).Be32();
         return r;
     });
 }
 
-LinkError SigReadBlocks(CameraSession& s, uint32_t block_count, bool progress) {
+LinkError SigReadBlocks(CameraLink& s, uint32_t block_count, bool progress) {
     s.last_block_empty = false;
     if (uint64_t(block_count) * kBlockSize > s.image.size()) return kLinkNoLock;
     for (uint32_t i = 0; i < block_count; ++i) {
@@ -623,7 +621,7 @@ LinkError SigReadBlocks(CameraSession& s, uint32_t block_count, bool progress) {
     return kLinkOk;
 }
 
-LinkError SigUploadData(CameraSession& s, const uint8_t* data, uint32_t size) {
+LinkError SigUploadData(CameraLink& s, const uint8_t* data, uint32_t size) {
     // The length field announces the whole image, which follows in separate writes.
     PutSigHeader(s, kSigUploadData, size);
     s.request_length = kSigHeaderSize;
@@ -652,21 +650,21 @@ LinkError SigUploadData(CameraSession& s, const uint8_t* data, uint32_t size) {
     return a.code;
 }
 
-LinkError SigEndSession(CameraSession& s) {
+LinkError SigEndSession(CameraLink& s) {
     const int attempts = CurrentLinkProfile().single_signature_end ? 1 : 3;
-    return Retry(attempts, {100}, true,
+    return Retry(attempts, kRetryOnTimeout, true,
                  [&] { return SigAckCommand(s, kSigEndSession, nullptr, 0, 2000); });
 }
 
 // --- sequenced commands -------------------------------------------------------------------
 
-LinkError SeqImageCount(CameraSession& s, uint32_t* count) {
+LinkError SeqImageCount(CameraLink& s, uint32_t* count) {
     ResetSequences(s);
-    return Retry(3, {33, 34, 100}, true, [&] {
+    return Retry(3, kRetryOnNoAnswer, true, [&] {
         LinkError r = SendSequenced(s, kFrameShort, 0, kSeqImageCount, nullptr, 0, 2000);
         if (r == kLinkOk) r = SeqCheckDataReply(s, kReplyList, true);
         if (r != kLinkOk) return r;
-        *count = GetLe16(SeqData(s));
+        *count = SeqReplyData(s).Le16();
         if (*count == 0) {
             ShowError(kMsgNoImages);
             return kLinkNoImage;
@@ -675,26 +673,26 @@ LinkError SeqImageCount(CameraSession& s, uint32_t* count) {
     });
 }
 
-LinkError SeqImageCountQuiet(CameraSession& s, uint32_t* count) {
-    return Retry(3, {100}, false, [&] {
+LinkError SeqImageCountQuiet(CameraLink& s, uint32_t* count) {
+    return Retry(3, kRetryOnTimeout, false, [&] {
         ResetSequences(s);
         LinkError r = SendSequenced(s, kFrameShort, 0, kSeqImageCount, nullptr, 0, 2000);
         if (r == kLinkOk) r = SeqCheckFrame(s, false);
         if (r == kLinkOk) r = SeqCheckReplyCode(s, kReplyList, false);
         if (r == kLinkOk) r = SeqCheckChecksumQuiet(s);
-        if (r == kLinkOk) *count = GetLe16(SeqData(s));
+        if (r == kLinkOk) *count = SeqReplyData(s).Le16();
         return r;
     });
 }
 
-LinkError SeqPlayMode(CameraSession& s) {
+LinkError SeqPlayMode(CameraLink& s) {
     ResetSequences(s);
     const uint8_t zero = 0;
-    return Retry(3, {33, 34, 100}, true,
+    return Retry(3, kRetryOnNoAnswer, true,
                  [&] { return SeqAckCommand(s, kSeqPlayMode, &zero, 1, 8000); });
 }
 
-LinkError SeqDeleteImage(CameraSession& s, int image) {
+LinkError SeqDeleteImage(CameraLink& s, int image) {
     const uint8_t n = static_cast<uint8_t>(image);
     return CountCheckedChange(s, s.image_count - 1, [&] {
         ResetSequences(s);
@@ -703,12 +701,12 @@ LinkError SeqDeleteImage(CameraSession& s, int image) {
     });
 }
 
-LinkError SeqThumbnailSize(CameraSession& s, int image, uint32_t* size) {
+LinkError SeqThumbnailSize(CameraLink& s, int image, uint32_t* size) {
     ResetSequences(s);
     const uint32_t v = static_cast<uint32_t>(image);
     const uint8_t data[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
                              static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
-    return Retry(3, {100}, true, [&] {
+    return Retry(3, kRetryOnTimeout, true, [&] {
         LinkError r = SendSequenced(s, kFrameShort, 0, kSeqThumbnailSize, data, 4, 2000);
         if (r == kLinkOk) r = SeqCheckFrame(s, true);
         if (r != kLinkOk) return r;
@@ -716,24 +714,24 @@ LinkError SeqThumbnailSize(CameraSession& s, int image, uint32_t* size) {
         r = SeqCheckReplyCode(s, kReplySize, true);
         if (r == kLinkOk) r = SeqCheckChecksumData(s);
         if (r != kLinkOk) return r;
-        *size = GetLe32(SeqData(s));
+        *size = SeqReplyData(s).Le32();
         return *size == 0 ? kLinkNoImage : kLinkOk;
     });
 }
 
-LinkError SeqImageSize(CameraSession& s, int image, uint32_t* size) {
+LinkError SeqImageSize(CameraLink& s, int image, uint32_t* size) {
     ResetSequences(s);
     const uint8_t n = static_cast<uint8_t>(image);
-    return Retry(3, {100}, true, [&] {
+    return Retry(3, kRetryOnTimeout, true, [&] {
         LinkError r = SendSequenced(s, kFrameShort, 0, kSeqImageSize, &n, 1, 2000);
         if (r == kLinkOk) r = SeqCheckDataReply(s, kReplySize, true);
         if (r != kLinkOk) return r;
-        *size = GetLe32(SeqData(s));
+        *size = SeqReplyData(s).Le32();
         return *size == 0 ? kLinkZeroSize : kLinkOk;
     });
 }
 
-LinkError SeqReadBlocks(CameraSession& s, uint32_t block_count, bool thumbnail) {
+LinkError SeqReadBlocks(CameraLink& s, uint32_t block_count, bool thumbnail) {
     ResetSequences(s);
     if (uint64_t(block_count) * kBlockSize > s.image.size()) return kLinkNoLock;
     for (uint32_t i = 0; i < block_count; ++i) {
@@ -763,7 +761,8 @@ LinkError SeqReadBlocks(CameraSession& s, uint32_t block_count, bool thumbnail) 
             ShowError(kMsgTransferError);
             return r;
         }
-        std::memcpy(s.image.data() + uint64_t(i) * kBlockSize, SeqData(s), kBlockSize);
+        std::memcpy(s.image.data() + uint64_t(i) * kBlockSize, SeqReplyData(s).Take(kBlockSize),
+                    kBlockSize);
         ++s.send_sequence;
         ++s.expected_sequence;
         if (!thumbnail) Plat().view->SetMeterPos(i + 1);
@@ -771,14 +770,15 @@ LinkError SeqReadBlocks(CameraSession& s, uint32_t block_count, bool thumbnail) 
     return kLinkOk;
 }
 
-LinkError SeqBeginUpload(CameraSession& s, uint32_t size) {
+LinkError SeqBeginUpload(CameraLink& s, uint32_t size) {
     ResetSequences(s);
     const uint8_t data[4] = {static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
                              static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
-    return Retry(3, {100}, true, [&] { return SeqAckCommand(s, kSeqBeginUpload, data, 4, 2000); });
+    return Retry(3, kRetryOnTimeout, true,
+                 [&] { return SeqAckCommand(s, kSeqBeginUpload, data, 4, 2000); });
 }
 
-LinkError SeqUploadBlock(CameraSession& s, uint32_t index, const uint8_t* block, bool last) {
+LinkError SeqUploadBlock(CameraLink& s, uint32_t index, const uint8_t* block, bool last) {
     s.expected_sequence = 0;
     LinkError r = SendSequenced(s, kFrameLong, static_cast<uint8_t>(index), kSeqUploadBlock, block,
                                 kBlockSize, 16000);
@@ -795,40 +795,41 @@ LinkError SeqUploadBlock(CameraSession& s, uint32_t index, const uint8_t* block,
     return a.code;
 }
 
-LinkError SeqSetClockField(CameraSession& s, uint8_t selector, uint8_t variant, uint16_t value) {
+LinkError SeqSetClockField(CameraLink& s, uint8_t selector, uint8_t variant, uint16_t value) {
     s.send_sequence = 0;
     const uint8_t data[4] = {selector, variant, static_cast<uint8_t>(value),
                              static_cast<uint8_t>(value >> 8)};
-    return Retry(3, {100}, true, [&] { return SeqAckCommand(s, kSeqSetClock, data, 4, 2000); });
+    return Retry(3, kRetryOnTimeout, true,
+                 [&] { return SeqAckCommand(s, kSeqSetClock, data, 4, 2000); });
 }
 
-LinkError SeqReadClockField(CameraSession& s, uint8_t selector, bool model3, uint16_t* value) {
+LinkError SeqReadClockField(CameraLink& s, uint8_t selector, bool model3, uint16_t* value) {
     s.send_sequence = 0;
     const uint8_t data[2] = {selector, 1};
-    return Retry(3, {100}, true, [&] {
+    return Retry(3, kRetryOnTimeout, true, [&] {
         LinkError r = SendSequenced(s, kFrameShort, 0, kSeqReadClock, data, model3 ? 2 : 1, 2000);
         if (r == kLinkOk) r = SeqCheckValueReply(s, true);
-        if (r == kLinkOk) *value = GetLe16(SeqData(s));
+        if (r == kLinkOk) *value = SeqReplyData(s).Le16();
         return r;
     });
 }
 
-LinkError SeqModelProbe(CameraSession& s, int* model) {
+LinkError SeqModelProbe(CameraLink& s, int* model) {
     s.send_sequence = 0;
     const uint8_t data[2] = {14, 0};
     LinkError r = SendSequenced(s, kFrameShort, 0, kSeqModelProbe, data, 2, 2000);
     if (r == kLinkOk) r = SeqCheckValueReply(s, false);
     if (r != kLinkOk) return r;
-    *model = SeqData(s)[0] == 0xFF && SeqData(s)[1] == 0xFF ? 3 : 2;
+    *model = SeqReplyData(s).Le16() == 0xFFFF ? 3 : 2;
     return kLinkOk;
 }
 
-LinkError SeqEndSession(CameraSession& s) {
+LinkError SeqEndSession(CameraLink& s) {
     ResetSequences(s);
     SendSequenced(s, kFrameShort, 0, kSeqEndSession, nullptr, 0, 1000);
     return kLinkOk;
 }
 
-LinkError EndSessionCommand(CameraSession& s) {
+LinkError EndSessionCommand(CameraLink& s) {
     return s.model == 1 ? SigEndSession(s) : SeqEndSession(s);
 }

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "link/link_error.h"
-#include "link/session.h"
+#include "link/session/camera_session.h"
 #include "link/session/image_list.h"
 
 // The status dialog: on opens it (Cancel hidden, texts 303 and 304 cleared); when it cannot be

@@ -13,16 +13,17 @@ LinkError ReadImageList(CameraSession& s) {
     if (r != kLinkOk) return r;
     s.quality.fill(255);
     // Only the bytes that were read count, whatever the camera announced.
-    const uint32_t bytes = std::min(s.reply_data_length, kSigReplyDataCap);
-    if (bytes < 2) {
+    ByteReader pairs = SigReplyData(s);
+    if (pairs.size() < 2) {
         s.image_count = 0;
         ShowError(kMsgNoImages);
         return kLinkNoImage;
     }
-    s.image_count = static_cast<int32_t>(bytes / 2);
-    const uint8_t* d = s.reply.data() + kSigHeaderSize;
-    for (uint32_t i = 0; i + 1 < bytes; i += 2) {
-        if (d[i] >= 1 && d[i] <= 100) s.quality[d[i] - 1] = d[i + 1];
+    s.image_count = static_cast<int32_t>(pairs.size() / 2);
+    while (pairs.left() >= 2) {
+        const uint8_t number = pairs.U8();
+        const uint8_t quality = pairs.U8();
+        if (number >= 1 && number <= 100) s.quality[number - 1] = quality;
     }
     return kLinkOk;
 }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "link/link_error.h"
-#include "link/session.h"
+#include "link/session/camera_session.h"
 
 LinkError ReadImageList(CameraSession& s);   // model 1
 LinkError ReadImageCount(CameraSession& s);  // models 2 and 3

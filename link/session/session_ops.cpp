@@ -33,7 +33,7 @@ void StepWait(uint32_t ms) {
 }
 
 bool IsRetriedBySetSpeed(LinkError r) {
-    return r == 33 || r == 34 || r == 100;
+    return r == kLinkDataError || r == kLinkNotDone || r == kLinkTimeout;
 }
 
 // The front of every connect: open the port, show the notice, agree a speed, switch the port
@@ -89,8 +89,8 @@ LinkError ConnectBrowse(CameraSession& s) {
         StepWait(200);
         SaveSpeed(s.speed_code);
         ShowStartStatus(s, false);
-        s.no_album_yet = true;
-        s.transferred_since_open = 0;
+        s.transfer.no_album_yet = true;
+        s.transfer.transferred_since_open = 0;
         if (s.model != 1) {
             if (ui.OpenThumbnailBrowser(s)) return kLinkOk;  // the browser owns the session now
             r = kLinkFailed;
@@ -110,7 +110,7 @@ LinkError ConnectUpload(CameraSession& s) {
     std::vector<std::string> files;
     if (!ui.ChooseUploadFiles(GetSetting(*Plat().settings, "dir", ""), &files) || files.empty())
         return kLinkOk;
-    s.upload_list = files;
+    s.upload.files = files;
     LoadPortSettings(s);
     const BaudCode user_code = s.speed_code;
     if (s.speed_code == kBaud57600Code) s.speed_code = kBaud38400Code;
@@ -140,8 +140,8 @@ LinkError ConnectUpload(CameraSession& s) {
                 if (s.model != 1) ShowError(kMsgMemoryFull);
                 const LinkError list = s.model == 1 ? ReadImageList(s) : ReadImageCount(s);
                 if (list == kLinkOk) {
-                    s.no_album_yet = true;
-                    s.transferred_since_open = 0;
+                    s.transfer.no_album_yet = true;
+                    s.transfer.transferred_since_open = 0;
                     if (s.model == 1) {
                         ui.RunImageList(s);
                     } else {
@@ -156,7 +156,7 @@ LinkError ConnectUpload(CameraSession& s) {
     }
     if (s.model == 3) s.model = 2;
     s.speed_code = user_code;
-    s.upload_list.clear();
+    s.upload.files.clear();
     if (!browser_owns) ui.CameraCommandsEnabled();
     return r;
 }
@@ -263,7 +263,9 @@ LinkError NegotiateSpeed(CameraSession& s) {
             r = SetPortSpeed(*s.port, code);
             if (r != kLinkOk) break;
             r = SigSetSpeed(s, code);
-            if (r == 0 || r == 30 || r == 31 || r == 34) break;
+            // The camera answered at this speed (even if only to refuse): no further speed.
+            if (r == kLinkOk || r == kLinkBadFrame || r == kLinkBadReplyCode || r == kLinkNotDone)
+                break;
         }
     }
     if (r == kLinkOk) return r;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "link/link_error.h"
-#include "link/session.h"
+#include "link/session/camera_session.h"
 
 enum class ConnectPurpose { kBrowse, kUpload, kClock };
 

@@ -21,13 +21,19 @@ LinkError AllocateImageBuffer(CameraSession& s, uint32_t size) {
     }
     s.image_byte_size = size;
     s.block_count = (size + kBlockSize - 1) / kBlockSize;
-    s.image.assign(size_t(s.block_count) * kBlockSize, 0);
+    if (s.block_count == 0) {
+        s.image.Reset();
+        return kLinkOk;
+    }
+    if (!s.image.Allocate(size_t(s.block_count) * kBlockSize)) {
+        ShowError(kMsgNoMemory);
+        return kLinkNoMemory;
+    }
     return kLinkOk;
 }
 
 void FreeImageBuffer(CameraSession& s) {
-    s.image.clear();
-    s.image.shrink_to_fit();
+    s.image.Reset();
 }
 
 LinkError WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t size) {
@@ -102,10 +108,11 @@ std::string Format(const char* format, int a, int b = 0, int c = 0) {
 LinkError AddToAlbum(CameraSession& s, const std::string& path) {
     CameraUi& ui = CamUi();
     const bool new_album =
-        s.model == 1 ? s.no_album_yet : s.no_album_yet || s.transferred_since_open % 100 == 0;
+        s.model == 1 ? s.transfer.no_album_yet
+                     : s.transfer.no_album_yet || s.transfer.transferred_since_open % 100 == 0;
     if (new_album) {
         if (!ui.AlbumCreate()) return kLinkFailed;
-        s.no_album_yet = false;
+        s.transfer.no_album_yet = false;
     }
     OperationView& view = *Plat().view;
     view.SetMeterPos(0);
@@ -120,8 +127,8 @@ void MarkTruncatedImage(CameraSession& s) {
     const size_t last = size_t(s.block_count - 1) * kBlockSize;
     std::memset(s.image.data() + last, 0, kBlockSize);
     if (s.image_byte_size >= 2) {
-        s.image[s.image_byte_size - 2] = 0xFF;
-        s.image[s.image_byte_size - 1] = 0xD9;
+        s.image.data()[s.image_byte_size - 2] = 0xFF;
+        s.image.data()[s.image_byte_size - 1] = 0xD9;
     }
 }
 
@@ -138,9 +145,9 @@ LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop) {
         view.ShowCancel(false);
         SetCancelRequested(false);
     }
-    ++s.last_file_number;
-    s.file_name = DscFileName(s.last_file_number);
-    const std::string path = FolderWithSeparator(s.transfer_folder) + s.file_name;
+    ++s.transfer.last_file_number;
+    s.transfer.file_name = DscFileName(s.transfer.last_file_number);
+    const std::string path = FolderWithSeparator(s.transfer.folder) + s.transfer.file_name;
 
     uint32_t size = 0;
     LinkError r = model1 ? SigImageSize(s, image, &size) : SeqImageSize(s, image, &size);
@@ -187,23 +194,23 @@ LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop) {
                 std::snprintf(text, sizeof text,
                               "Image No.%d arrived short (%u of %u bytes); its end was completed "
                               "and it was saved as %s.",
-                              image, arrived, size, s.file_name.c_str());
+                              image, arrived, size, s.transfer.file_name.c_str());
                 CamUi().Notice(text);
             }
         }
     }
-    if (r == kLinkOk && !s.images_only) {
+    if (r == kLinkOk && !s.transfer.images_only) {
         r = AddToAlbum(s, path);
         if (r != kLinkOk && model1) {
             if (AskYesNo(kAskImagesOnly) == kBoxYes) {
-                s.images_only = true;
+                s.transfer.images_only = true;
                 r = kLinkOk;
             } else {
                 std::remove(path.c_str());
             }
         }
     }
-    if (!model1) ++s.transferred_since_open;
+    if (!model1) ++s.transfer.transferred_since_open;
     FreeImageBuffer(s);
     return r;
 }
@@ -248,14 +255,14 @@ int HighestDscNumber(const std::string& folder) {
 bool ChooseTransferFolder(CameraSession& s) {
     std::string chosen;
     if (!CamUi().ChooseFolder(GetSetting(*Plat().settings, "dir", ""), &chosen)) return false;
-    s.transfer_folder = FolderOfChosenPath(chosen);
-    Plat().settings->Set("dir", s.transfer_folder);
+    s.transfer.folder = FolderOfChosenPath(chosen);
+    Plat().settings->Set("dir", s.transfer.folder);
     return true;
 }
 
 bool CheckFolderRoom(CameraSession& s, int count) {
-    const int highest = HighestDscNumber(s.transfer_folder);
-    s.last_file_number = highest;
+    const int highest = HighestDscNumber(s.transfer.folder);
+    s.transfer.last_file_number = highest;
     if (count + highest < 10000) return true;
     ShowError(kMsgCannotCopyDir);
     return false;
@@ -267,7 +274,7 @@ LinkError TransferSelected(CameraSession& s, const std::vector<int>& images, int
     int saved = 0;
     if (copied) *copied = 0;
     if (!ui.OpenProgress()) return kLinkFailed;
-    s.images_only = false;
+    s.transfer.images_only = false;
     const int n = int(images.size());
     LinkError result = kLinkOk;
     // Models 2 and 3 go on after an image that failed; the run still fails with the first

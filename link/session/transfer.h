@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "link/link_error.h"
-#include "link/session.h"
+#include "link/session/camera_session.h"
 
 // The largest image or thumbnail the program accepts from a camera.
 constexpr uint32_t kMaxCameraImageBytes = 64u << 20;

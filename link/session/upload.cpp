@@ -13,7 +13,7 @@
 #include "base/platform.h"
 #include "base/tempfile.h"
 #include "codec/bmp_file.h"
-#include "codec/byte_block.h"
+#include "base/byte_block.h"
 #include "codec/camera_fit.h"
 #include "codec/jpeg_codec.h"
 #include "base/messages.h"
@@ -80,9 +80,9 @@ int Box(const std::string& text, BoxStyle style) {
 
 // The last file that will be sent: the Cancel button is hidden for it.
 int LastSendableIndex(const CameraSession& s) {
-    const int n = std::min<int>(static_cast<int>(s.upload_list.size()), kMaxUploadFiles);
+    const int n = std::min<int>(static_cast<int>(s.upload.files.size()), kMaxUploadFiles);
     for (int i = n - 1; i >= 0; --i)
-        if (s.upload_codes[i] != kUploadSkip) return i;
+        if (s.upload.codes[i] != kUploadSkip) return i;
     return -1;
 }
 
@@ -234,7 +234,7 @@ LinkError AfterFile(CameraSession& s, LinkError result) {
 }
 
 bool ValidIndex(const CameraSession& s, int index) {
-    return index >= 0 && index < kMaxUploadFiles && index < static_cast<int>(s.upload_list.size());
+    return index >= 0 && index < kMaxUploadFiles && index < static_cast<int>(s.upload.files.size());
 }
 
 }  // namespace
@@ -296,11 +296,11 @@ uint8_t UploadCodeOfFile(int model, const std::string& path, UploadRefusal* why)
 }
 
 LinkError ExamineUploadList(CameraSession& s) {
-    s.upload_codes.fill(kUploadSkip);
-    s.files_examined = 0;
-    s.files_listed = static_cast<int32_t>(std::min<size_t>(s.upload_list.size(), 0x7FFFFFFF));
+    s.upload.codes.fill(kUploadSkip);
+    s.upload.examined = 0;
+    s.upload.listed = static_cast<int32_t>(std::min<size_t>(s.upload.files.size(), 0x7FFFFFFF));
     // Refused before anything is asked: the user is not taken through a hundred files first.
-    if (s.upload_list.size() > static_cast<size_t>(kMaxUploadFiles)) {
+    if (s.upload.files.size() > static_cast<size_t>(kMaxUploadFiles)) {
         ShowError(kMsgNameTooLong);
         return kLinkFailed;
     }
@@ -311,8 +311,8 @@ LinkError ExamineUploadList(CameraSession& s) {
         s.model = model;
     }
     int sendable = 0;
-    for (size_t i = 0; i < s.upload_list.size(); ++i) {
-        const std::string& path = s.upload_list[i];
+    for (size_t i = 0; i < s.upload.files.size(); ++i) {
+        const std::string& path = s.upload.files[i];
         const std::string name = PathFileName(path);
         UploadRefusal why = UploadRefusal::kNone;
         uint8_t code = UploadCodeOfFile(s.model, path, &why);
@@ -326,8 +326,8 @@ LinkError ExamineUploadList(CameraSession& s) {
                     BoxStyle::kYesNo) != kBoxYes)
                 code = kUploadSkip;
         }
-        s.upload_codes[i] = code;
-        ++s.files_examined;
+        s.upload.codes[i] = code;
+        ++s.upload.examined;
         if (code != kUploadSkip) ++sendable;
     }
     if (s.model == 3) s.model = 2;
@@ -336,10 +336,10 @@ LinkError ExamineUploadList(CameraSession& s) {
 
 LinkError SendFileModel1(CameraSession& s, int index) {
     if (!ValidIndex(s, index)) return kLinkFailed;
-    const uint8_t code = s.upload_codes[index];
+    const uint8_t code = s.upload.codes[index];
     if (code == kUploadSkip) return kLinkOk;
-    const std::string& path = s.upload_list[index];
-    s.file_name = path;
+    const std::string& path = s.upload.files[index];
+    s.upload.current_file = path;
 
     BusyWait(500);
     LinkError r = SigBeginUpload(s, code & kUploadClassMask);
@@ -371,10 +371,10 @@ LinkError SendFileModel1(CameraSession& s, int index) {
 
 LinkError SendFileSequenced(CameraSession& s, int index) {
     if (!ValidIndex(s, index)) return kLinkFailed;
-    const uint8_t code = s.upload_codes[index];
+    const uint8_t code = s.upload.codes[index];
     if (code == kUploadSkip) return kLinkOk;
-    const std::string& path = s.upload_list[index];
-    s.file_name = path;
+    const std::string& path = s.upload.files[index];
+    s.upload.current_file = path;
 
     ScopedTempFile temp;
     LinkError r;
@@ -424,13 +424,13 @@ LinkError UploadFiles(CameraSession& s) {
     uint32_t count = 0;
     r = s.model == 1 ? SigImageCountQuiet(s, &count) : SeqImageCountQuiet(s, &count);
     s.image_count = r == kLinkOk ? static_cast<int32_t>(count) : -1;
-    s.files_sent = 0;
-    const int n = static_cast<int>(s.upload_list.size());
+    s.upload.sent = 0;
+    const int n = static_cast<int>(s.upload.files.size());
     for (int i = 0; i < n; ++i) {
-        if (s.upload_codes[i] == kUploadSkip) continue;
+        if (s.upload.codes[i] == kUploadSkip) continue;
         r = s.model == 1 ? SendFileModel1(s, i) : SendFileSequenced(s, i);
         if (r == kLinkOk || r == kLinkUploadCancelled) {
-            ++s.files_sent;
+            ++s.upload.sent;
             if (s.image_count >= 0) ++s.image_count;
         }
         if (r != kLinkOk) return r;

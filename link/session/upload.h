@@ -3,13 +3,13 @@
 // camera cannot take are reported and skipped, files of the wrong sampling are re-compressed
 // into the camera's form once the user agrees, and the rest go out one by one under the
 // progress dialog. The work runs inside the upload session, after the connect; the list was
-// chosen before the session opened and is in s.upload_list.
+// chosen before the session opened and is in s.upload.files.
 #pragma once
 #include <cstdint>
 #include <string>
 
 #include "link/link_error.h"
-#include "link/session.h"
+#include "link/session/camera_session.h"
 
 // At most this many files are taken from the list.
 constexpr int kMaxUploadFiles = 100;

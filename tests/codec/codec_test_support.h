@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/bytes.h"
 #include "base/platform.h"
 
 struct RecordingPrompts : UserPrompts {

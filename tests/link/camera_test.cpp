@@ -18,7 +18,7 @@ struct Camera {
     FakePlatform fp;
     std::unique_ptr<SimCamera> cam;
     std::unique_ptr<SimDriver> driver;
-    CameraSession s;
+    CameraLink s;
     explicit Camera(int model, int images = 3) {
         SimConfig cfg;
         cfg.model = model;
@@ -43,10 +43,10 @@ struct Camera {
         LinkError r = s.model == 1 ? SigImageSize(s, n, &size) : SeqImageSize(s, n, &size);
         EXPECT_EQ(r, kLinkOk);
         const uint32_t blocks = (size + 1023) / 1024;
-        s.image.assign(size_t(blocks) * 1024, 0);
+        EXPECT_TRUE(s.image.Allocate(size_t(blocks) * 1024));
         r = s.model == 1 ? SigReadBlocks(s, blocks, true) : SeqReadBlocks(s, blocks, false);
         EXPECT_EQ(r, kLinkOk);
-        return std::vector<uint8_t>(s.image.begin(), s.image.begin() + size);
+        return std::vector<uint8_t>(s.image.data(), s.image.data() + size);
     }
 };
 
@@ -89,10 +89,10 @@ TEST(CameraModel2, EveryCommand) {
     uint32_t tsize = 0;
     ASSERT_EQ(SeqThumbnailSize(c.s, 1, &tsize), kLinkOk);
     EXPECT_EQ(tsize, SimThumbnail(*c.cam, 1).size());
-    c.s.image.assign((tsize + 1023) / 1024 * 1024, 0);
+    ASSERT_TRUE(c.s.image.Allocate((tsize + 1023) / 1024 * 1024));
     ASSERT_EQ(SeqReadBlocks(c.s, (tsize + 1023) / 1024, true), kLinkOk);
     EXPECT_TRUE(std::equal(SimThumbnail(*c.cam, 1).begin(), SimThumbnail(*c.cam, 1).end(),
-                           c.s.image.begin()));
+                           c.s.image.data()));
     EXPECT_EQ(SeqThumbnailSize(c.s, 7, &tsize), kLinkNoImage);
     uint32_t size = 0;
     EXPECT_EQ(SeqImageSize(c.s, 7, &size), kLinkZeroSize);
@@ -163,11 +163,11 @@ TEST_P(Faults, ReadingAnImage) {
     LinkError r = c.s.model == 1 ? SigImageSize(c.s, 1, &size) : SeqImageSize(c.s, 1, &size);
     if (r == kLinkOk) {
         const uint32_t blocks = (size + 1023) / 1024;
-        c.s.image.assign(size_t(blocks) * 1024, 0);
+        ASSERT_TRUE(c.s.image.Allocate(size_t(blocks) * 1024));
         r = c.s.model == 1 ? SigReadBlocks(c.s, blocks, false) : SeqReadBlocks(c.s, blocks, false);
         if (r == kLinkOk) {
             EXPECT_TRUE(std::equal(SimImage(*c.cam, 1).begin(), SimImage(*c.cam, 1).end(),
-                                   c.s.image.begin()));
+                                   c.s.image.data()));
         }
     }
     EXPECT_EQ(r, fc.expected) << fc.fault;
@@ -177,27 +177,25 @@ TEST_P(Faults, ReadingAnImage) {
 const char* kDataError = "Data error has occurred.";
 const char* kTransfer = "Unexpected error has occurred during image transfer.";
 
-INSTANTIATE_TEST_SUITE_P(Camera, Faults,
-                         ::testing::Values(
-                             // Recovered: noise is skipped, a damaged block is asked for again.
-                             FaultCase{2, "noise:30:4*1", kLinkOk, {}},
-                             FaultCase{2, "noise:26:13*1", kLinkOk, {}},
-                             // Noise shifts a signature header: the length it seems to announce never arrives, and
+INSTANTIATE_TEST_SUITE_P(
+    Camera, Faults,
+    ::testing::Values(
+        // Recovered: noise is skipped, a damaged block is asked for again.
+        FaultCase{2, "noise:30:4*1", kLinkOk, {}}, FaultCase{2, "noise:26:13*1", kLinkOk, {}},
+        // Noise shifts a signature header: the length it seems to announce never arrives, and
         // the time-out starts another attempt.
-        FaultCase{1, "noise:26:5*1", kLinkOk, {}},
-                             FaultCase{2, "corrupt:30*2", kLinkOk, {}},
-                             FaultCase{2, "checksum:30*2", kLinkOk, {}},
-                             FaultCase{2, "drop:30*2", kLinkOk, {}},
-                             FaultCase{1, "drop:30*2", kLinkOk, {}},
-                             FaultCase{1, "noreply:26*2", kLinkOk, {}},
-                             // Not recovered.
-                             FaultCase{2, "corrupt:30", kLinkBadReplyCode, {kDataError, kTransfer}},
-                             FaultCase{1, "corrupt:30", kLinkBadFrame, {kDataError, kTransfer}},
-                             FaultCase{2, "checksum:26", kLinkBadFrame, {kDataError}},
-                             FaultCase{2, "status:26:5", kLinkBadReplyCode, {kDataError}},
-                             FaultCase{1, "status:26:2", kLinkBadReplyCode, {kDataError}},
-                             FaultCase{2, "noreply:26", kLinkTimeout, {kCannotAccess}},
-                             FaultCase{1, "noreply:30", kLinkTimeout, {kTransfer}}));
+        FaultCase{1, "noise:26:5*1", kLinkOk, {}}, FaultCase{2, "corrupt:30*2", kLinkOk, {}},
+        FaultCase{2, "checksum:30*2", kLinkOk, {}},
+        FaultCase{2, "drop:30*2", kLinkOk, {}}, FaultCase{1, "drop:30*2", kLinkOk, {}},
+        FaultCase{1, "noreply:26*2", kLinkOk, {}},
+        // Not recovered.
+        FaultCase{2, "corrupt:30", kLinkBadReplyCode, {kDataError, kTransfer}},
+        FaultCase{1, "corrupt:30", kLinkBadFrame, {kDataError, kTransfer}},
+        FaultCase{2, "checksum:26", kLinkBadFrame, {kDataError}},
+        FaultCase{2, "status:26:5", kLinkBadReplyCode, {kDataError}},
+        FaultCase{1, "status:26:2", kLinkBadReplyCode, {kDataError}},
+        FaultCase{2, "noreply:26", kLinkTimeout, {kCannotAccess}},
+        FaultCase{1, "noreply:30", kLinkTimeout, {kTransfer}}));
 
 TEST(CameraSpeed, ACameraAtAnotherSpeedIgnoresWhatArrives) {
     Camera c(2, 1);
@@ -230,7 +228,7 @@ TEST(CameraMemory, FullMemoryRefusesAnUpload) {
     cfg.memory_limit = 1;  // already full
     std::unique_ptr<SimCamera> cam = MakeSimCamera(cfg);
     SimDriver driver(*cam);
-    CameraSession s;
+    CameraLink s;
     s.driver = &driver;
     ASSERT_EQ(OpenPort(s), kLinkOk);
     int digit = 0;

@@ -10,7 +10,7 @@ namespace {
 struct PortTest : ::testing::Test {
     FakePlatform fp;
     ScriptedDriver driver;
-    CameraSession s;
+    CameraLink s;
     void SetUp() override {
         s.driver = &driver;
         SetPacedWrite(false);

@@ -18,7 +18,7 @@ const char* kDataError = "Data error has occurred.";
 struct ProtocolTest : ::testing::Test {
     FakePlatform fp;
     ScriptedDriver driver;
-    CameraSession s;
+    CameraLink s;
     ScriptedLine& line = driver.line;
     void SetUp() override {
         SetPacedWrite(false);
@@ -49,7 +49,7 @@ TEST_F(ProtocolTest, SignatureSetSpeedRequestIsByteExact) {
 
 TEST_F(ProtocolTest, SignatureBlockGoesStraightToItsPlaceInTheImage) {
     // Blocks 0..258; only the last one is checked for its place.
-    s.image.assign(259 * kBlockSize, 0);
+    ASSERT_TRUE(s.image.Allocate(259 * kBlockSize));
     Bytes block(1024);
     for (size_t i = 0; i < block.size(); ++i) block[i] = uint8_t(i * 7 + 3);
     for (int i = 0; i < 258; ++i) line.replies.push_back(SigReply(0, Bytes(1024, 0)));
@@ -67,11 +67,12 @@ TEST_F(ProtocolTest, SignatureBlockGoesStraightToItsPlaceInTheImage) {
 }
 
 TEST_F(ProtocolTest, SignatureLastBlockWithoutDataIsRecorded) {
-    s.image.assign(2 * kBlockSize, 0xAA);
+    ASSERT_TRUE(s.image.Allocate(2 * kBlockSize));
+    std::memset(s.image.data(), 0xAA, s.image.size());
     line.replies = {SigReply(0, Bytes(1024, 1)), SigReply(0, {})};
     ASSERT_EQ(SigReadBlocks(s, 2, false), kLinkOk);
     EXPECT_TRUE(s.last_block_empty);
-    EXPECT_EQ(s.image[1024], 0xAA);  // untouched
+    EXPECT_EQ(s.image.data()[1024], 0xAA);  // untouched
     EXPECT_TRUE(fp.view.positions.empty());
 }
 
@@ -162,7 +163,7 @@ TEST_F(ProtocolTest, SetSpeedGivesUpSilently) {
 }
 
 TEST_F(ProtocolTest, BlockReadSurvivesTwoTimeoutsWithoutAMessage) {
-    s.image.assign(2 * kBlockSize, 0);
+    ASSERT_TRUE(s.image.Allocate(2 * kBlockSize));
     line.replies = {SeqReply(1, 0, 5, Bytes(1024, 9)), {}, {}, SeqReply(1, 1, 5, Bytes(1024, 7))};
     ASSERT_EQ(SeqReadBlocks(s, 2, false), kLinkOk);
     EXPECT_TRUE(fp.prompts.boxes.empty());
@@ -171,8 +172,8 @@ TEST_F(ProtocolTest, BlockReadSurvivesTwoTimeoutsWithoutAMessage) {
     EXPECT_EQ(line.requests[1][1], 1);
     EXPECT_EQ(line.requests[3][1], 1);
     EXPECT_EQ(line.requests[3][4], 1);  // block index, little-endian
-    EXPECT_EQ(s.image[0], 9);
-    EXPECT_EQ(s.image[1024], 7);
+    EXPECT_EQ(s.image.data()[0], 9);
+    EXPECT_EQ(s.image.data()[1024], 7);
     EXPECT_EQ(fp.view.positions, (std::vector<uint32_t>{1, 2}));
 }
 
@@ -191,7 +192,7 @@ TEST_F(ProtocolTest, DamagedBlocksAreReadAgainAndOnlyTheThirdSaysSo) {
 }
 
 TEST_F(ProtocolTest, BlockReadThatFailsThreeTimesReportsTheTransferError) {
-    s.image.assign(kBlockSize, 0);
+    ASSERT_TRUE(s.image.Allocate(kBlockSize));
     Bytes wrong_code = SeqReply(1, 0, 6, Bytes(1024, 0));
     line.replies = {wrong_code, wrong_code, wrong_code};
     EXPECT_EQ(SeqReadBlocks(s, 1, false), kLinkBadReplyCode);
@@ -202,7 +203,7 @@ TEST_F(ProtocolTest, BlockReadThatFailsThreeTimesReportsTheTransferError) {
 }
 
 TEST_F(ProtocolTest, BlockReadEndsAtOnceOnAnExchangeFailure) {
-    s.image.assign(2 * kBlockSize, 0);
+    ASSERT_TRUE(s.image.Allocate(2 * kBlockSize));
     line.fail_status = true;
     EXPECT_EQ(SeqReadBlocks(s, 2, false), kLinkDriverState);
     EXPECT_EQ(line.requests.size(), 1u);
@@ -214,7 +215,7 @@ TEST_F(ProtocolTest, ThumbnailStatusSixIsNoThumbnailWithoutMessage) {
     EXPECT_EQ(SeqThumbnailSize(s, 7, &size), kLinkNoImage);
     EXPECT_EQ(line.requests[0][3], 22);
     EXPECT_EQ(line.requests[0][4], 7);
-    s.image.assign(kBlockSize, 0);
+    ASSERT_TRUE(s.image.Allocate(kBlockSize));
     line.replies = {SeqAck(6)};
     EXPECT_EQ(SeqReadBlocks(s, 1, true), kLinkNoImage);
     EXPECT_TRUE(fp.prompts.boxes.empty());

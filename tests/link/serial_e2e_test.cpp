@@ -34,7 +34,7 @@ struct SerialE2E : ::testing::Test {
 #else
     PosixSerialDriver driver;
 #endif
-    CameraSession s;
+    CameraLink s;
     void SetUp() override {
 #ifndef _WIN32
         const char* link = std::getenv("VISTREL_CAMSIM_LINK");
@@ -74,17 +74,17 @@ TEST_F(SerialE2E, SpeedChangeIdentifyAndBlockRead) {
     ASSERT_GT(size, 2u);
     ASSERT_LT(size, 4u << 20);
     const uint32_t blocks = (size + 1023) / 1024;
-    s.image.assign(size_t(blocks) * 1024, 0);
+    ASSERT_TRUE(s.image.Allocate(size_t(blocks) * 1024));
     if (model == 1) {
         ASSERT_EQ(SigReadBlocks(s, blocks, true), kLinkOk);
         EXPECT_EQ(view.positions.size(), blocks);
     } else {
         ASSERT_EQ(SeqReadBlocks(s, blocks, true), kLinkOk);
     }
-    EXPECT_EQ(s.image[0], 0xFF);
-    EXPECT_EQ(s.image[1], 0xD8);
-    EXPECT_EQ(s.image[size - 2], 0xFF);
-    EXPECT_EQ(s.image[size - 1], 0xD9);
+    EXPECT_EQ(s.image.data()[0], 0xFF);
+    EXPECT_EQ(s.image.data()[1], 0xD8);
+    EXPECT_EQ(s.image.data()[size - 2], 0xFF);
+    EXPECT_EQ(s.image.data()[size - 1], 0xD9);
     s.model = model;
     EXPECT_EQ(EndSessionCommand(s), kLinkOk);
     ClosePort(s);

@@ -60,10 +60,10 @@ TEST(FolderRoom, NumberingContinuesFromTheHighestDscFile) {
     EXPECT_FALSE(FileExists(dir.File("DSC9999.jpg"))) << "the probe file is removed again";
     FakePlatform fp;
     CameraSession s;
-    s.transfer_folder = dir.path;
+    s.transfer.folder = dir.path;
     Touch(dir.File("DSC9990.jpg"));
     EXPECT_TRUE(CheckFolderRoom(s, 9));
-    EXPECT_EQ(s.last_file_number, 9990);
+    EXPECT_EQ(s.transfer.last_file_number, 9990);
     EXPECT_FALSE(CheckFolderRoom(s, 10));
     EXPECT_EQ(fp.prompts.Texts(),
               std::vector<std::string>{"Cannot copy This Directory. Please Change Directory.\n"});
@@ -97,7 +97,7 @@ TEST(Transfer, Model2ImagesLandAsNumberedFilesInANewAlbum) {
     Touch(dir.File("DSC0012.jpg"));
     SimSession t(2, 4);
     ASSERT_EQ(t.Open(), kLinkOk);
-    t.s.transfer_folder = dir.path;
+    t.s.transfer.folder = dir.path;
     ASSERT_TRUE(CheckFolderRoom(t.s, 2));
     ASSERT_EQ(TransferSelected(t.s, {2, 4}), kLinkOk);
     EXPECT_EQ(ReadAll(dir.File("DSC0013.jpg")), SimImage(*t.cam, 2));
@@ -138,7 +138,7 @@ LinkError TransferCancelledAtTheSecond(SimSession& t, const TempFolder& dir) {
     p.view = &view;
     ScopedPlatform scope(p);
     EXPECT_EQ(t.Open(), kLinkOk);
-    t.s.transfer_folder = dir.path;
+    t.s.transfer.folder = dir.path;
     EXPECT_TRUE(CheckFolderRoom(t.s, 3));
     return TransferSelected(t.s, {1, 2, 3});
 }
@@ -165,7 +165,7 @@ TEST(Transfer, Model2ImageOfSizeZeroStopsTheRun) {
     TempFolder dir;
     SimSession t(2, 2);
     ASSERT_EQ(t.Open(), kLinkOk);
-    t.s.transfer_folder = dir.path;
+    t.s.transfer.folder = dir.path;
     EXPECT_EQ(TransferSelected(t.s, {1, 9, 2}), kLinkZeroSize);
     EXPECT_EQ(t.fp.prompts.Texts(),
               std::vector<std::string>{"Selected image not saved.\nStop transfer."});
@@ -176,7 +176,7 @@ TEST(Transfer, Model1ImageOfSizeZeroStopsTheRunToo) {
     TempFolder dir;
     SimSession t(1, 2);
     ASSERT_EQ(t.Open(), kLinkOk);
-    t.s.transfer_folder = dir.path;
+    t.s.transfer.folder = dir.path;
     EXPECT_EQ(TransferSelected(t.s, {5, 1}), kLinkZeroSize);
     EXPECT_EQ(t.fp.prompts.Texts(),
               std::vector<std::string>{"Selected image not saved.\nStop transfer."});
@@ -188,7 +188,7 @@ TEST(Transfer, FailedReadLeavesNoFileAndModel2GoesOn) {
     SimSession t(2, 3);
     ASSERT_TRUE(AddSimFault(*t.cam, "status:30:5*3"));
     ASSERT_EQ(t.Open(), kLinkOk);
-    t.s.transfer_folder = dir.path;
+    t.s.transfer.folder = dir.path;
     int copied = -1;
     // The run goes on, but a later success does not hide the failure.
     EXPECT_EQ(TransferSelected(t.s, {1, 2}, &copied), kLinkBadReplyCode);
@@ -207,7 +207,7 @@ TEST(Transfer, Model1TruncatedImageIsMendedIntoADecodableFile) {
     SimSession t(1, 1);
     ASSERT_TRUE(AddSimFault(*t.cam, "emptylast"));
     ASSERT_EQ(t.Open(), kLinkOk);
-    t.s.transfer_folder = dir.path;
+    t.s.transfer.folder = dir.path;
     ASSERT_EQ(TransferSelected(t.s, {1}), kLinkOk);
     // Kept, and said so: which image, and how much of it arrived.
     const uint32_t size = uint32_t(SimImage(*t.cam, 1).size());
@@ -234,13 +234,13 @@ TEST(Transfer, Model1AlbumFailureAsksWhetherToGoOnWithoutIt) {
     t.ui.album_create_ok = false;
     t.fp.prompts.answers = {kBoxNo};
     ASSERT_EQ(t.Open(), kLinkOk);
-    t.s.transfer_folder = dir.path;
+    t.s.transfer.folder = dir.path;
     EXPECT_EQ(TransferSelected(t.s, {1, 2}), kLinkFailed);
     EXPECT_EQ(t.fp.prompts.Texts(), std::vector<std::string>{"Does it Transfer Only Image(s)?"});
     EXPECT_TRUE(dir.Names().empty()) << "No deletes the file just written";
     t.fp.prompts.boxes.clear();
     t.fp.prompts.answers = {kBoxYes};
-    t.s.last_file_number = 0;
+    t.s.transfer.last_file_number = 0;
     EXPECT_EQ(TransferSelected(t.s, {1, 2}), kLinkOk);
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"DSC0001.jpg", "DSC0002.jpg"}));
     EXPECT_EQ(t.fp.prompts.boxes.size(), 1u);  // asked once, then images only
@@ -250,7 +250,7 @@ TEST(Transfer, EveryHundredImagesStartANewAlbum) {
     TempFolder dir;
     SimSession t(2, 250);
     ASSERT_EQ(t.Open(), kLinkOk);
-    t.s.transfer_folder = dir.path;
+    t.s.transfer.folder = dir.path;
     std::vector<int> all;
     for (int i = 1; i <= 250; ++i) all.push_back(i);
     ASSERT_EQ(TransferSelected(t.s, all), kLinkOk);

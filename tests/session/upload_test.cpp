@@ -17,7 +17,8 @@
 #include "base/files.h"
 #include "base/path.h"
 #include "base/tempfile.h"
-#include "codec/byte_block.h"
+#include "base/byte_block.h"
+#include "base/bytes.h"
 #include "link/session/start_status.h"
 #include "link/session/session_ops.h"
 #include "link/session/upload.h"
@@ -250,7 +251,7 @@ TEST(Upload, Model1RefusesASmallPictureOfTooManyBytes) {
     Workspace ws;
     SimSession t(1, 5);
     ASSERT_EQ(t.Open(), kLinkOk);
-    t.s.upload_list = {ws.Write("small.jpg", PadTo(MakeJpeg(320, 240, 4, 1, 75, 0), 30000))};
+    t.s.upload.files = {ws.Write("small.jpg", PadTo(MakeJpeg(320, 240, 4, 1, 75, 0), 30000))};
     EXPECT_EQ(UploadFiles(t.s), kLinkFailed);
     EXPECT_EQ(t.fp.prompts.Texts(),
               std::vector<std::string>{std::string(kNotTransferable) + "small.jpg"});
@@ -258,7 +259,7 @@ TEST(Upload, Model1RefusesASmallPictureOfTooManyBytes) {
     EXPECT_EQ(t.fp.prompts.boxes[0].title, "Vistrel");
     EXPECT_EQ(SimImageCount(*t.cam), 5);
     EXPECT_TRUE(SigRequestsOf(*t.cam, 21).empty()) << "nothing is begun";
-    EXPECT_EQ(t.s.upload_codes[0], kUploadSkip);
+    EXPECT_EQ(t.s.upload.codes[0], kUploadSkip);
 }
 
 TEST(Upload, Model1SendsAFileUnchanged) {
@@ -266,7 +267,7 @@ TEST(Upload, Model1SendsAFileUnchanged) {
     SimSession t(1, 5);
     ASSERT_EQ(t.Open(), kLinkOk);
     const std::vector<uint8_t> bytes = PadTo(MakeJpeg(640, 480, 4, 1, 75, 0), 70000);
-    t.s.upload_list = {ws.Write("a.jpg", bytes)};
+    t.s.upload.files = {ws.Write("a.jpg", bytes)};
     EXPECT_EQ(UploadFiles(t.s), kLinkOk);
     EXPECT_TRUE(t.fp.prompts.boxes.empty());
     ASSERT_EQ(SimImageCount(*t.cam), 6);
@@ -294,7 +295,7 @@ TEST(Upload, Model1RecompressesA2x1PictureAfterTheQuestion) {
     ASSERT_EQ(t.Open(), kLinkOk);
     const std::vector<uint8_t> bytes = PadTo(MakeJpeg(640, 480, 2, 1, 40, 24), 100000);
     const std::string path = ws.Write("big.jpg", bytes);
-    t.s.upload_list = {path};
+    t.s.upload.files = {path};
     t.fp.prompts.answers = {kBoxYes};
     EXPECT_EQ(UploadFiles(t.s), kLinkOk);
     EXPECT_EQ(t.fp.prompts.Texts(),
@@ -329,11 +330,11 @@ TEST(Upload, AnsweringNoToTheConversionLeavesNothingToSend) {
     Workspace ws;
     SimSession t(1, 5);
     ASSERT_EQ(t.Open(), kLinkOk);
-    t.s.upload_list = {ws.Write("big.jpg", MakeJpeg(640, 480, 2, 1, 75, 0))};
+    t.s.upload.files = {ws.Write("big.jpg", MakeJpeg(640, 480, 2, 1, 75, 0))};
     t.fp.prompts.answers = {kBoxNo};
     EXPECT_EQ(UploadFiles(t.s), kLinkFailed);
     EXPECT_EQ(t.fp.prompts.boxes.size(), 2u);
-    EXPECT_EQ(t.s.upload_codes[0], kUploadSkip);
+    EXPECT_EQ(t.s.upload.codes[0], kUploadSkip);
     EXPECT_EQ(SimImageCount(*t.cam), 5);
     EXPECT_TRUE(SigRequestsOf(*t.cam, 21).empty());
 }
@@ -343,15 +344,15 @@ TEST(Upload, NotAJpegIsReportedTwiceAndSkipped) {
     SimSession t(1, 5);
     ASSERT_EQ(t.Open(), kLinkOk);
     const std::vector<uint8_t> good = MakeJpeg(320, 240, 4, 1, 75, 0);
-    t.s.upload_list = {ws.Write("notes.jpg", {'n', 'o', 't', 'e'}), ws.Write("ok.jpg", good)};
+    t.s.upload.files = {ws.Write("notes.jpg", {'n', 'o', 't', 'e'}), ws.Write("ok.jpg", good)};
     EXPECT_EQ(UploadFiles(t.s), kLinkOk);
     EXPECT_EQ(t.fp.prompts.Texts(),
               (std::vector<std::string>{"This is not a Jpeg file.",
                                         std::string(kNotTransferable) + "notes.jpg"}));
     ASSERT_EQ(SimImageCount(*t.cam), 6);
     EXPECT_EQ(SimImage(*t.cam, 6), good);
-    EXPECT_EQ(t.s.files_examined, 2);
-    EXPECT_EQ(t.s.files_listed, 2);
+    EXPECT_EQ(t.s.upload.examined, 2);
+    EXPECT_EQ(t.s.upload.listed, 2);
 }
 
 TEST(Upload, CancelDuringTheFirstOfTwoFilesEndsWith101) {
@@ -359,7 +360,7 @@ TEST(Upload, CancelDuringTheFirstOfTwoFilesEndsWith101) {
     SimSession t(1, 5);
     ASSERT_EQ(t.Open(), kLinkOk);
     const std::vector<uint8_t> bytes = PadTo(MakeJpeg(320, 240, 4, 1, 75, 0), 20000);
-    t.s.upload_list = {ws.Write("one.jpg", bytes), ws.Write("two.jpg", bytes)};
+    t.s.upload.files = {ws.Write("one.jpg", bytes), ws.Write("two.jpg", bytes)};
     t.fp.view.cancel_at = 3;
     t.fp.prompts.answers = {kBoxYes};
     EXPECT_EQ(UploadFiles(t.s), kLinkUploadCancelled);
@@ -374,7 +375,7 @@ TEST(Upload, CancelAnsweredNoGoesOnWithTheNextFile) {
     SimSession t(2, 5);
     ASSERT_EQ(t.Open(), kLinkOk);
     const std::vector<uint8_t> bytes = MakeJpeg(320, 240, 2, 1, 75, 0);
-    t.s.upload_list = {ws.Write("one.jpg", bytes), ws.Write("two.jpg", bytes)};
+    t.s.upload.files = {ws.Write("one.jpg", bytes), ws.Write("two.jpg", bytes)};
     // Cancel pressed once, while the first file goes out.
     struct OnceView : RecordingView {
         void SetMeterPos(uint32_t pos) override {
@@ -402,7 +403,7 @@ TEST(Upload, CancelIsHiddenForTheLastFileThatIsSent) {
     ScopedPlatform scope(Platform{&t.fp.clock, &t.fp.pump, &t.fp.prompts, &t.fp.settings, &view});
     const std::string a = ws.Write("a.jpg", MakeJpeg(320, 240, 2, 1, 75, 0));
     const std::string junk = ws.Write("junk.jpg", {'x', 'y'});
-    t.s.upload_list = {a, a, junk};
+    t.s.upload.files = {a, a, junk};
     SetCancelRequested(true);  // left over: the last file clears it
     EXPECT_EQ(UploadFiles(t.s), kLinkOk);
     EXPECT_EQ(view.shown, (std::vector<bool>{true, true, false})) << "shown again after No";
@@ -420,7 +421,7 @@ TEST(Upload, TooManyFilesSendNothing) {
     SimSession t(1, 5);
     ASSERT_EQ(t.Open(), kLinkOk);
     const std::string one = ws.Write("one.jpg", MakeJpeg(320, 240, 4, 1, 75, 0));
-    t.s.upload_list.assign(101, one);
+    t.s.upload.files.assign(101, one);
     EXPECT_EQ(UploadFiles(t.s), kLinkFailed);
     EXPECT_EQ(t.fp.prompts.Texts(), std::vector<std::string>{"The file Name is too long."});
     EXPECT_EQ(SimImageCount(*t.cam), 5);
@@ -429,7 +430,7 @@ TEST(Upload, TooManyFilesSendNothing) {
     SimSession u(2, 1);
     ASSERT_EQ(u.Open(), kLinkOk);
     const std::string tiny = ws.Write("tiny.jpg", MakeJpeg(16, 16, 2, 1, 75, 0));
-    u.s.upload_list.assign(100, tiny);
+    u.s.upload.files.assign(100, tiny);
     EXPECT_EQ(UploadFiles(u.s), kLinkOk);
     EXPECT_EQ(SimImageCount(*u.cam), 101);
 }
@@ -440,7 +441,7 @@ TEST(Upload, Model1FullMemoryEndsWith92) {
     ASSERT_EQ(t.Open(), kLinkOk);
     ASSERT_TRUE(AddSimFault(*t.cam, "status:21:4"));
     const std::string a = ws.Write("a.jpg", MakeJpeg(320, 240, 4, 1, 75, 0));
-    t.s.upload_list = {a, a};
+    t.s.upload.files = {a, a};
     EXPECT_EQ(UploadFiles(t.s), kLinkMemoryFull);
     EXPECT_EQ(t.fp.prompts.Texts(), std::vector<std::string>{"Camera memory is full."});
     EXPECT_EQ(SigRequestsOf(*t.cam, 21).size(), 1u) << "no retry, no second file";
@@ -453,7 +454,7 @@ TEST(Upload, Model1CameraThatStopsAnsweringGives100) {
     ASSERT_EQ(t.Open(), kLinkOk);
     ASSERT_TRUE(AddSimFault(*t.cam, "noreply:0"));
     ASSERT_TRUE(AddSimFault(*t.cam, "noreply:7"));  // not even the count can tell
-    t.s.upload_list = {ws.Write("a.jpg", MakeJpeg(320, 240, 4, 1, 75, 0))};
+    t.s.upload.files = {ws.Write("a.jpg", MakeJpeg(320, 240, 4, 1, 75, 0))};
     EXPECT_EQ(UploadFiles(t.s), kLinkTimeout);
     EXPECT_EQ(t.fp.prompts.Texts(),
               std::vector<std::string>{
@@ -474,11 +475,11 @@ TEST(Upload, AnswerLostAfterTheCameraStoredTheImageIsNoFailure) {
         if (model == 2) {
             ASSERT_LE(bytes.size(), 1024u);  // one block: the lost answer is the last one's
         }
-        t.s.upload_list = {ws.Write("a.jpg", bytes)};
+        t.s.upload.files = {ws.Write("a.jpg", bytes)};
         EXPECT_EQ(UploadFiles(t.s), kLinkOk);
         EXPECT_TRUE(t.fp.prompts.boxes.empty());
         EXPECT_EQ(SimImageCount(*t.cam), 6);
-        EXPECT_EQ(t.s.files_sent, 1);
+        EXPECT_EQ(t.s.upload.sent, 1);
         EXPECT_EQ(SimImage(*t.cam, 6), bytes);
     }
 }
@@ -490,7 +491,7 @@ TEST(Upload, Model2SendsLongFramesPaddedWithZeros) {
     SimSession t(2, 5);
     ASSERT_EQ(t.Open(), kLinkOk);
     const std::vector<uint8_t> bytes = PadTo(MakeJpeg(16, 16, 2, 1, 50, 0), 1025);
-    t.s.upload_list = {ws.Write("k.jpg", bytes)};
+    t.s.upload.files = {ws.Write("k.jpg", bytes)};
     EXPECT_EQ(UploadFiles(t.s), kLinkOk);
     EXPECT_TRUE(t.fp.prompts.boxes.empty());
     auto begins = SeqRequestsOf(*t.cam, 21);
@@ -522,10 +523,10 @@ TEST(Upload, ProbedModel3Accepts2x2UnchangedAndIsSetBackToModel2) {
     const std::vector<uint8_t> bytes = MakeJpeg(1600, 1200, 2, 2, 75, 0);
     const std::string path = ws.Write("uxga.jpg", bytes);
     EXPECT_EQ(UploadCodeOfFile(2, path), kUploadSkip);
-    t.s.upload_list = {path};
+    t.s.upload.files = {path};
     EXPECT_EQ(UploadFiles(t.s), kLinkOk);
     EXPECT_TRUE(t.fp.prompts.boxes.empty());
-    EXPECT_EQ(t.s.upload_codes[0], 1);
+    EXPECT_EQ(t.s.upload.codes[0], 1);
     EXPECT_EQ(SeqRequestsOf(*t.cam, 56).size(), 1u);
     ASSERT_EQ(SimImageCount(*t.cam), 6);
     EXPECT_EQ(SimImage(*t.cam, 6), bytes);
@@ -537,7 +538,7 @@ TEST(Upload, Model2RecompressesInOnePass) {
     SimSession t(2, 5);
     ASSERT_EQ(t.Open(), kLinkOk);
     const std::vector<uint8_t> bytes = MakeJpeg(320, 240, 4, 1, 75, 8);
-    t.s.upload_list = {ws.Write("q.jpg", bytes)};
+    t.s.upload.files = {ws.Write("q.jpg", bytes)};
     t.fp.prompts.answers = {kBoxYes};
     EXPECT_EQ(UploadFiles(t.s), kLinkOk);
     ASSERT_EQ(SimImageCount(*t.cam), 6);
@@ -556,7 +557,7 @@ TEST(Upload, Model2FullMemoryEndsWith92AndLeavesNoTemporaryFile) {
     SimSession t(2, 5);
     ASSERT_EQ(t.Open(), kLinkOk);
     ASSERT_TRUE(AddSimFault(*t.cam, "status:21:4"));
-    t.s.upload_list = {ws.Write("q.jpg", MakeJpeg(320, 240, 4, 1, 75, 8))};
+    t.s.upload.files = {ws.Write("q.jpg", MakeJpeg(320, 240, 4, 1, 75, 8))};
     t.fp.prompts.answers = {kBoxYes};
     EXPECT_EQ(UploadFiles(t.s), kLinkMemoryFull);
     EXPECT_EQ(SimImageCount(*t.cam), 5);
@@ -569,7 +570,7 @@ TEST(Upload, FailedProbeEndsBeforeAnyQuestion) {
     SimSession t(2, 5);
     ASSERT_EQ(t.Open(), kLinkOk);
     ASSERT_TRUE(AddSimFault(*t.cam, "noreply:56"));
-    t.s.upload_list = {ws.Write("q.jpg", MakeJpeg(320, 240, 4, 1, 75, 0))};
+    t.s.upload.files = {ws.Write("q.jpg", MakeJpeg(320, 240, 4, 1, 75, 0))};
     EXPECT_EQ(UploadFiles(t.s), kLinkTimeout);
     EXPECT_TRUE(t.fp.prompts.boxes.empty());
     EXPECT_EQ(SimImageCount(*t.cam), 5);
