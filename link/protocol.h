@@ -8,7 +8,7 @@
 #include "link/link_error.h"
 #include "link/camera_link.h"
 
-// --- wire constants, shared with the camera simulator ---------------------------------------
+// --- wire constants (the camera simulator keeps its own copy) -----------------------------
 constexpr char kSigRequest[] = "ZEK DSC PC  ";  // 12 bytes on the wire, no terminator
 constexpr char kSigReply[] = "ZEK PC  DSC ";
 constexpr uint32_t kSigHeaderSize = 17;

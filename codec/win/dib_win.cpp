@@ -46,13 +46,6 @@ bool DrawDib(HDC dc, const DibImage& dib, const RECT& dst, const RECT& src) {
 }
 
 namespace {
-struct ScreenDc {
-    HDC dc = GetDC(nullptr);
-    ~ScreenDc() {
-        if (dc) ReleaseDC(nullptr, dc);
-    }
-};
-
 DibImage ReadBack(void* context, int compression, int bit_count);
 struct BitmapPair {
     HBITMAP bitmap;
@@ -89,19 +82,12 @@ DibImage DibFromBitmap(HBITMAP bitmap, HPALETTE palette, int compression, int bi
     h.compression = static_cast<uint32_t>(compression);
     WriteInfoHeader(head.data(), h);
 
-    ScreenDc screen;
-    HPALETTE old_palette = nullptr;
-    if (palette) {
-        old_palette = SelectPalette(screen.dc, palette, FALSE);
-        RealizePalette(screen.dc);
-    }
-    auto restore = [&]() {
-        if (old_palette) SelectPalette(screen.dc, old_palette, FALSE);
-    };
+    ScopedWindowDC screen(nullptr);
+    ScopedSelectPalette selected(screen.dc(), palette, FALSE);
+    if (palette) RealizePalette(screen.dc());
     BITMAPINFO* bi = reinterpret_cast<BITMAPINFO*>(head.data());
-    if (!GetDIBits(screen.dc, bitmap, 0, static_cast<UINT>(bm.bmHeight), nullptr, bi,
+    if (!GetDIBits(screen.dc(), bitmap, 0, static_cast<UINT>(bm.bmHeight), nullptr, bi,
                    DIB_RGB_COLORS)) {
-        restore();
         ShowError(kMsgBitmapCreateFailed);
         return out;
     }
@@ -110,29 +96,25 @@ DibImage DibFromBitmap(HBITMAP bitmap, HPALETTE palette, int compression, int bi
     if (image == 0 || compression == BI_RGB)
         image = DibStride(bm.bmWidth, bits) * static_cast<uint64_t>(bm.bmHeight);
     if (image > kMaxPixelBytes) {
-        restore();
         ShowError(kMsgNoMemory);
         return out;
     }
     const size_t pal_bytes = colors * 4;
     if (!out.block.Allocate(kInfoHeaderSize + pal_bytes + static_cast<size_t>(image))) {
-        restore();
         ShowError(kMsgNoMemory);
         return out;
     }
     std::memcpy(out.data(), head.data(), kInfoHeaderSize + pal_bytes);
     bi = reinterpret_cast<BITMAPINFO*>(out.data());
     bi->bmiHeader.biSizeImage = static_cast<DWORD>(image);
-    if (!GetDIBits(screen.dc, bitmap, 0, static_cast<UINT>(bm.bmHeight),
+    if (!GetDIBits(screen.dc(), bitmap, 0, static_cast<UINT>(bm.bmHeight),
                    out.data() + kInfoHeaderSize + pal_bytes, bi, DIB_RGB_COLORS)) {
-        restore();
         out.block.Reset();
         ShowError(kMsgBitmapCreateFailed);
         return out;
     }
     // Our blocks always carry the whole palette the header promises.
     bi->bmiHeader.biClrUsed = colors;
-    restore();
     return out;
 }
 
@@ -161,9 +143,9 @@ int ColorCapabilityFrom(bool palette_device, int bits) {
 int DisplayColorCapability() {
     static int capability = -1;
     if (capability < 0) {
-        ScreenDc screen;
-        bool palette_device = (GetDeviceCaps(screen.dc, RASTERCAPS) & RC_PALETTE) != 0;
-        capability = ColorCapabilityFrom(palette_device, GetDeviceCaps(screen.dc, BITSPIXEL));
+        ScopedWindowDC screen(nullptr);
+        bool palette_device = (GetDeviceCaps(screen.dc(), RASTERCAPS) & RC_PALETTE) != 0;
+        capability = ColorCapabilityFrom(palette_device, GetDeviceCaps(screen.dc(), BITSPIXEL));
     }
     return capability;
 }

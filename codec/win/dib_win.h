@@ -3,43 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "base/win/win_handles.h"
 #include "codec/dib.h"
-
-// Owns a GDI object (palette, bitmap) and deletes it on every path out.
-template <typename H>
-class ScopedGdiObject {
-public:
-    ScopedGdiObject() = default;
-    explicit ScopedGdiObject(H h) : h_(h) {}
-    ~ScopedGdiObject() { Reset(); }
-    ScopedGdiObject(const ScopedGdiObject&) = delete;
-    ScopedGdiObject& operator=(const ScopedGdiObject&) = delete;
-    ScopedGdiObject(ScopedGdiObject&& o) noexcept : h_(o.h_) { o.h_ = nullptr; }
-    ScopedGdiObject& operator=(ScopedGdiObject&& o) noexcept {
-        if (this != &o) {
-            Reset();
-            h_ = o.h_;
-            o.h_ = nullptr;
-        }
-        return *this;
-    }
-    H get() const { return h_; }
-    explicit operator bool() const { return h_ != nullptr; }
-    H release() {
-        H h = h_;
-        h_ = nullptr;
-        return h;
-    }
-    void Reset(H h = nullptr) {
-        if (h_) DeleteObject(h_);
-        h_ = h;
-    }
-
-private:
-    H h_ = nullptr;
-};
-using ScopedPalette = ScopedGdiObject<HPALETTE>;
-using ScopedBitmap = ScopedGdiObject<HBITMAP>;
 
 // A logical palette (version 0x300) of the picture's colours; none for a picture without a
 // palette. No memory: "Memory cannot be allocated.".

@@ -5,12 +5,13 @@
 
 #include <windows.h>
 
+#include "base/win/win_handles.h"
+
 namespace {
 
 class Win32Port : public SerialPort {
 public:
-    explicit Win32Port(HANDLE h) : h_(h) {}
-    ~Win32Port() override { CloseHandle(h_); }
+    explicit Win32Port(HANDLE h) : handle_(h), h_(h) {}
     Win32Port(const Win32Port&) = delete;
     Win32Port& operator=(const Win32Port&) = delete;
 
@@ -115,7 +116,8 @@ public:
     }
 
 private:
-    HANDLE h_;
+    ScopedKernelHandle handle_;
+    HANDLE h_;  // handle_'s, for the calls
     DCB dcb_{};
 };
 

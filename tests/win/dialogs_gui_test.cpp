@@ -265,7 +265,7 @@ TEST_F(Dialogs, StatusDialogHeldEnterCancelsOnceAndGreysCancel) {
     SetForegroundWindow(dlg);
     ASSERT_EQ(GetForegroundWindow(), dlg);
     g_enter = static_cast<SHORT>(0x8000);
-    PumpFor(150);
+    PumpWindowsFor(150);
     EXPECT_FALSE(CancelRequested());
 
     view_.ShowCancel(true);
@@ -273,7 +273,7 @@ TEST_F(Dialogs, StatusDialogHeldEnterCancelsOnceAndGreysCancel) {
     EXPECT_FALSE(IsWindowEnabled(cancel));
     // The operation takes the request; Enter still held does not raise it again.
     SetCancelRequested(false);
-    PumpFor(150);
+    PumpWindowsFor(150);
     EXPECT_FALSE(CancelRequested());
     g_enter = 0;
 

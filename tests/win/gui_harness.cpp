@@ -143,7 +143,7 @@ void Clear() {
 }
 }  // namespace boxes
 
-void PumpFor(DWORD ms) {
+void PumpWindowsFor(DWORD ms) {
     DWORD start = GetTickCount();
     while (GetTickCount() - start < ms) {
         if (!PumpOnce()) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);

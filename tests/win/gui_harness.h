@@ -36,7 +36,7 @@ void Clear();
 }  // namespace boxes
 
 // Dispatches messages for about ms milliseconds of real time. A quit message is recorded.
-void PumpFor(DWORD ms);
+void PumpWindowsFor(DWORD ms);
 // Dispatches messages until done() holds or timeout_ms passes; returns done().
 bool PumpUntil(const std::function<bool()>& done, DWORD timeout_ms);
 // Whether a quit message has been taken off the queue since the last call.

@@ -66,7 +66,7 @@ protected:
     void Stop() {
         if (frame_ && IsWindow(frame_)) SendMessageA(frame_, WM_CLOSE, 0, 0);
         EXPECT_FALSE(IsWindow(frame_));
-        PumpFor(20);
+        PumpWindowsFor(20);
         TakeQuitSeen();
         frame_ = nullptr;
     }
@@ -465,7 +465,7 @@ TEST_F(Shell, HeldHelpKeyOpensHelpOnce) {
     ASSERT_TRUE(PumpUntil([] { return g_help_calls > 0; }, 3000));
     EXPECT_EQ(g_last_help_command, 3u);
     // Several more polls while the key stays down.
-    PumpFor(300);
+    PumpWindowsFor(300);
     EXPECT_EQ(g_help_calls, 1);
     g_f1_state = 0;
     ASSERT_TRUE(PumpUntil([] { return !App().f1_held; }, 3000));
@@ -477,7 +477,7 @@ TEST_F(Shell, HeldHelpKeyOpensHelpOnce) {
     // Not while the program is inactive.
     SendMessageA(frame_, WM_ACTIVATEAPP, FALSE, 0);
     g_f1_state = static_cast<SHORT>(0x8000);
-    PumpFor(200);
+    PumpWindowsFor(200);
     EXPECT_EQ(g_help_calls, 2);
     g_f1_state = 0;
 
