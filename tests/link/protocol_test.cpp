@@ -178,7 +178,7 @@ TEST_F(ProtocolTest, BlockReadSurvivesTwoTimeoutsWithoutAMessage) {
 }
 
 TEST_F(ProtocolTest, DamagedBlocksAreReadAgainAndOnlyTheThirdSaysSo) {
-    s.image.assign(kBlockSize, 0);
+    ASSERT_TRUE(s.image.Allocate(kBlockSize));
     Bytes damaged = SeqReply(1, 0, 5, Bytes(1024, 9));
     damaged[1028] ^= 0xFF;
     line.replies = {damaged, damaged, SeqReply(1, 0, 5, Bytes(1024, 9))};
