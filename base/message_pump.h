@@ -2,6 +2,7 @@
 // alive. The Windows program dispatches its queue; the command-line tool and most tests have
 // nothing to dispatch.
 #pragma once
+#include <cstdint>
 
 enum class PumpResult {
     kEmpty,       // nothing was waiting
@@ -15,6 +16,9 @@ struct MessagePump {
     // Takes at most one waiting message. With drop_vscroll set, a vertical-scroll message is
     // removed without being dispatched and reported as kVScroll.
     virtual PumpResult PumpOne(bool drop_vscroll) = 0;
+    // Blocks until a message is waiting or ms milliseconds have passed. The default, for
+    // callers without a window queue, sleeps on the installed clock.
+    virtual void WaitForMessage(uint32_t ms);
     // While set, command messages (menu, toolbar, buttons) are taken off the queue and dropped
     // instead of dispatched: JPEG coding sets it so that no command starts in the middle.
     virtual void SetCommandsDropped(bool) {}

@@ -14,6 +14,10 @@ Platform& Plat() {
     return p;
 }
 
+void MessagePump::WaitForMessage(uint32_t ms) {
+    Plat().time->Sleep(ms);
+}
+
 void PumpFor(uint32_t ms) {
     TimeSource& clock = *Plat().time;
     const uint32_t start = clock.TickCount();
@@ -22,7 +26,8 @@ void PumpFor(uint32_t ms) {
         if (elapsed >= ms) return;
         const PumpResult r = Plat().pump->PumpOne(false);
         if (r == PumpResult::kQuit) return;
-        if (r == PumpResult::kEmpty) clock.Sleep(ms - elapsed < 10 ? ms - elapsed : 10);
+        if (r == PumpResult::kEmpty)
+            Plat().pump->WaitForMessage(ms - elapsed < 10 ? ms - elapsed : 10);
     }
 }
 

@@ -21,8 +21,8 @@ struct Platform {
 Platform& Plat();
 
 // Waits ms milliseconds on the installed clock while dispatching window messages one at a time;
-// ends early at a quit message. When no message is waiting it sleeps a little (at most 10 ms)
-// instead of spinning.
+// ends early at a quit message. When no message is waiting it blocks in the pump's wait (at
+// most 10 ms at a time) instead of spinning.
 void PumpFor(uint32_t ms);
 
 // The one program-wide Cancel flag (set by the Cancel button, the letter C or Enter; read and

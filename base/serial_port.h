@@ -76,6 +76,10 @@ struct SerialPort {
     virtual bool Read(uint8_t* data, uint32_t count, uint32_t* got) = 0;
     // Line error bits (cleared by the call) and bytes waiting in the input queue.
     virtual bool GetStatus(uint32_t* errors, uint32_t* in_queue) = 0;
+    // Blocks until input is waiting or ms milliseconds have passed. False when the driver
+    // cannot wait for input (the Win32 comm handle is synchronous): the caller then waits on
+    // the message pump in short slices and asks again.
+    virtual bool WaitForInput(uint32_t) { return false; }
 };
 
 // Opens ports by their name ("COM1" to "COM4").

@@ -29,7 +29,8 @@ LinkError WritePacket(CameraLink& s, const uint8_t* bytes, uint32_t length);
 // header of an upload).
 LinkError WritePacketWhole(CameraLink& s, const uint8_t* bytes, uint32_t length);
 
-// Spins for ms milliseconds and recalibrates the pace count.
+// Waits ms milliseconds (a little longer, never shorter); its first milliseconds recalibrate
+// the pace count, the rest blocks.
 void BusyWait(uint32_t ms);
 
 // The process-wide paced-write flag and pace count.

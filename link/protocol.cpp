@@ -49,6 +49,18 @@ Round WaitRound(CameraLink& s, bool sequenced, uint32_t* waiting, LinkError* err
     return Round::kIdle;
 }
 
+constexpr uint32_t kIdleSliceMs = 50;
+
+// Nothing (or not enough) to read yet: block in the system until the camera sends more, a
+// window message arrives or the deadline comes, instead of spinning. While part of a reply is
+// waiting, or when the port cannot wait for input (the Win32 comm handle), the thread waits for
+// messages a millisecond at a time and the port is asked again.
+void IdleWait(CameraLink& s, uint32_t waiting, uint32_t left_ms) {
+    const uint32_t slice = std::min(left_ms + 1, kIdleSliceMs);
+    if (waiting == 0 && s.port->WaitForInput(slice)) return;
+    Plat().pump->WaitForMessage(1);
+}
+
 // Reads exactly count bytes that the driver said are waiting.
 LinkError ReadExact(CameraLink& s, uint8_t* dest, uint32_t count) {
     uint32_t got = 0;
@@ -95,11 +107,16 @@ LinkError SigReceive(CameraLink& s, uint8_t command, uint32_t timeout_ms) {
     LinkError err = kLinkOk;
     uint32_t waiting = 0;
     for (;;) {
-        if (t.TickCount() - start > timeout_ms) return kLinkTimeout;
+        const uint32_t elapsed = t.TickCount() - start;
+        if (elapsed > timeout_ms) return kLinkTimeout;
         Round r = WaitRound(s, false, &waiting, &err);
         if (r == Round::kQuit) return kLinkFailed;
         if (r == Round::kFailed) return err;
-        if (r == Round::kBusy || waiting < kSigHeaderSize) continue;
+        if (r == Round::kBusy) continue;
+        if (waiting < kSigHeaderSize) {
+            IdleWait(s, waiting, timeout_ms - elapsed);
+            continue;
+        }
         err = ReadExact(s, s.reply.data(), kSigHeaderSize);
         if (err != kLinkOk) return err;
         break;
@@ -119,11 +136,16 @@ LinkError SigReceive(CameraLink& s, uint8_t command, uint32_t timeout_ms) {
     }
     uint32_t pos = 0;
     while (missing > 0) {
-        if (t.TickCount() - start > timeout_ms) return kLinkTimeout;
+        const uint32_t elapsed = t.TickCount() - start;
+        if (elapsed > timeout_ms) return kLinkTimeout;
         Round r = WaitRound(s, false, &waiting, &err);
         if (r == Round::kQuit) return kLinkFailed;
         if (r == Round::kFailed) return err;
         if (r == Round::kBusy) continue;
+        if (waiting == 0) {
+            IdleWait(s, waiting, timeout_ms - elapsed);
+            continue;
+        }
         err = ReadSome(s, dest, waiting, &missing, &pos);
         if (err != kLinkOk) return err;
     }
@@ -145,11 +167,16 @@ LinkError SeqReceive(CameraLink& s, uint32_t timeout_ms) {
     uint32_t waiting = 0;
     uint8_t* buf = s.reply.data();
     for (;;) {
-        if (t.TickCount() - start > timeout_ms) return kLinkTimeout;
+        const uint32_t elapsed = t.TickCount() - start;
+        if (elapsed > timeout_ms) return kLinkTimeout;
         Round r = WaitRound(s, true, &waiting, &err);
         if (r == Round::kQuit) return kLinkFailed;
         if (r == Round::kFailed) return err;
-        if (r == Round::kBusy || waiting < 4) continue;
+        if (r == Round::kBusy) continue;
+        if (waiting < 4) {
+            IdleWait(s, waiting, timeout_ms - elapsed);
+            continue;
+        }
         err = ReadExact(s, buf, 4);
         if (err != kLinkOk) return err;
         if (SeqHeaderValid(buf)) break;
@@ -158,7 +185,8 @@ LinkError SeqReceive(CameraLink& s, uint32_t timeout_ms) {
     uint32_t pos = 4;
     bool quit = false;
     while (missing > 0) {
-        if (t.TickCount() - start > timeout_ms) return kLinkTimeout;
+        const uint32_t elapsed = t.TickCount() - start;
+        if (elapsed > timeout_ms) return kLinkTimeout;
         Round r = WaitRound(s, true, &waiting, &err);
         if (r == Round::kQuit) {
             quit = true;
@@ -166,6 +194,10 @@ LinkError SeqReceive(CameraLink& s, uint32_t timeout_ms) {
         }
         if (r == Round::kFailed) return err;
         if (r == Round::kBusy) continue;
+        if (waiting == 0) {
+            IdleWait(s, waiting, timeout_ms - elapsed);
+            continue;
+        }
         err = ReadSome(s, buf, waiting, &missing, &pos);
         if (err != kLinkOk) return err;
     }

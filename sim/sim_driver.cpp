@@ -59,6 +59,11 @@ struct SimPort : SerialPort {
         *got = n;
         return true;
     }
+    // The camera answers inside Write: what is not there now comes only after more is written.
+    bool WaitForInput(uint32_t ms) override {
+        Plat().time->Sleep(ms);
+        return true;
+    }
     bool GetStatus(uint32_t* errors, uint32_t* in_queue) override {
         *errors = 0;
         *in_queue = static_cast<uint32_t>(cam_->out.size());

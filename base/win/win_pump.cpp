@@ -1,5 +1,9 @@
 #include "base/win/win_pump.h"
 
+void WinMessagePump::WaitForMessage(uint32_t ms) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
+}
+
 PumpResult WinMessagePump::PumpOne(bool drop_vscroll) {
     MSG msg;
     if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return PumpResult::kEmpty;

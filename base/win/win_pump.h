@@ -8,6 +8,7 @@
 
 struct WinMessagePump : MessagePump {
     PumpResult PumpOne(bool drop_vscroll) override;
+    void WaitForMessage(uint32_t ms) override;
     void SetCommandsDropped(bool on) override { drop_commands_ = on; }
     bool CommandsDropped() const { return drop_commands_; }
 

@@ -126,6 +126,13 @@ public:
         return true;
     }
 
+    bool WaitForInput(uint32_t ms) override {
+        pollfd p{fd_, POLLIN, 0};
+        // A signal (Ctrl-C) ends the wait early; the caller looks at its flags and asks again.
+        poll(&p, 1, static_cast<int>(ms > 0x7FFFFFFFu ? 0x7FFFFFFFu : ms));
+        return true;
+    }
+
     bool GetStatus(uint32_t* errors, uint32_t* in_queue) override {
         int n = 0;
         if (ioctl(fd_, FIONREAD, &n) != 0) return false;

@@ -145,19 +145,32 @@ TEST_F(PortTest, WriteFailuresGiveTheirCodes) {
                   "Cannot access Camera.\nMake sure Camera is turned on and properly connected."}));
 }
 
-TEST_F(PortTest, BusyWaitRecalibratesThePaceCount) {
+TEST_F(PortTest, BusyWaitRecalibratesThePaceCountAndSleepsTheRest) {
+    // The first 20 ms are counted: with R clock reads a millisecond the loop reads
+    // 21 * R - 1 times (the first read starts it) for 100 pauses of 200 us.
     fp.clock.reads_per_ms = 10;
+    fp.clock.reads = 0;
     uint32_t start = fp.clock.now;
     BusyWait(200);
-    EXPECT_GT(fp.clock.now - start, 200u);
-    // About 10 iterations a millisecond over 200 ms: 2000 per 1000 pauses of 200 us.
-    EXPECT_EQ(PaceCount(), 2u);
+    EXPECT_EQ(fp.clock.now - start, 201u);
+    EXPECT_EQ(PaceCount(), 209u / 100u);
+    ASSERT_EQ(fp.clock.sleeps.size(), 1u);
+    EXPECT_EQ(fp.clock.sleeps[0].ms, 180u);  // everything after the count blocks
     fp.clock.reads_per_ms = 1000;
+    fp.clock.reads = 0;
     BusyWait(1000);
-    EXPECT_EQ(PaceCount(), 200u);
+    EXPECT_EQ(PaceCount(), 20999u / 100u);
     fp.clock.reads_per_ms = 1;
+    fp.clock.reads = 0;
     BusyWait(1000);
     EXPECT_EQ(PaceCount(), 0u);
+    // A wait shorter than the count window is counted whole and never sleeps.
+    fp.clock.sleeps.clear();
+    fp.clock.reads_per_ms = 100;
+    fp.clock.reads = 0;
+    BusyWait(5);
+    EXPECT_TRUE(fp.clock.sleeps.empty());
+    EXPECT_EQ(PaceCount(), 599u / 25u);
 }
 
 TEST_F(PortTest, SettableSpeeds) {

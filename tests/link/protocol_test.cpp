@@ -335,6 +335,34 @@ TEST_F(ProtocolTest, UploadWhoseAnswerIsLostCountsAsStoredWhenTheCountGrew) {
     EXPECT_EQ(fp.prompts.Texts(), std::vector<std::string>{kCannotAccess});
 }
 
+// A reply wait never spins: with nothing to read it blocks in the port's wait (in slices, so
+// that window messages and the deadline are still looked at), or, where the port cannot wait,
+// in the message pump's wait a millisecond at a time.
+TEST_F(ProtocolTest, ReplyWaitsBlockInsteadOfSpinning) {
+    line.can_wait = true;
+    line.replies = {Bytes{}};
+    uint32_t count = 0;
+    const uint64_t reads_before = fp.clock.total_reads;
+    EXPECT_EQ(SeqImageCountQuiet(s, &count), kLinkTimeout);
+    // Three attempts of 2000 ms, in slices of at most 50 ms.
+    EXPECT_GE(line.waits.size(), 3u * 40u);
+    EXPECT_LE(line.waits.size(), 3u * 42u);
+    for (uint32_t w : line.waits) EXPECT_LE(w, 50u);
+    EXPECT_LT(fp.clock.total_reads - reads_before, 3u * 3u * 42u);
+
+    // Part of a frame header is there: the rest is waited for in the pump, a millisecond at a
+    // time (the port would report input at once and never block).
+    line.waits.clear();
+    Bytes part = SeqReply(8, 0, 8, {3, 0});
+    part.resize(2);
+    line.replies = {part};
+    fp.clock.sleeps.clear();
+    EXPECT_EQ(SendSequenced(s, kFrameShort, 0, kSeqImageCount, nullptr, 0, 2000), kLinkTimeout);
+    EXPECT_TRUE(line.waits.empty());
+    ASSERT_FALSE(fp.clock.sleeps.empty());
+    for (const FakeClock::Nap& n : fp.clock.sleeps) EXPECT_EQ(n.ms, 1u);
+}
+
 TEST_F(ProtocolTest, SizesAndCountsOfZero) {
     line.replies = {SeqReply(8, 0, 8, {0, 0})};
     uint32_t n = 0;

@@ -32,6 +32,7 @@ struct ScriptedCameraUi : CameraUi {
 
     bool ShowStartNotice(bool on) override {
         events.push_back(on ? "notice on" : "notice off");
+        if (on) notice_on_at = Plat().time->TickCount();
         return !(on && notice_fails);
     }
     void CameraCommandsEnabled() override { events.push_back("commands enabled"); }
@@ -89,6 +90,7 @@ struct ScriptedCameraUi : CameraUi {
     }
     void Notice(const std::string& text) override { notices.push_back(text); }
     std::vector<std::string> notices;
+    uint32_t notice_on_at = 0;  // when the connection notice last came up
 };
 
 // A session on the simulated camera of the given model, with the fake seams installed.

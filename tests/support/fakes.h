@@ -26,8 +26,13 @@ struct FakeClock : TimeSource {
     }
     void Sleep(uint32_t ms) override {
         slept += ms;
+        sleeps.push_back({now, ms});
         now += ms;
     }
+    struct Nap {
+        uint32_t at, ms;
+    };
+    std::vector<Nap> sleeps;  // every sleep: when it began and how long
 };
 
 struct Box {

@@ -8,12 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "base/platform.h"
 #include "base/serial_port.h"
 
 struct ScriptedLine {
     std::deque<std::vector<uint8_t>> replies;  // an empty entry means: no reply
     std::vector<std::vector<uint8_t>> requests;
     std::vector<uint32_t> write_sizes;  // size of every Write call
+    bool can_wait = false;              // the port blocks in WaitForInput
+    std::vector<uint32_t> waits;        // the slice of every WaitForInput
     std::vector<uint8_t> pending;       // request bytes not yet complete
     std::deque<uint8_t> input;          // bytes the PC can read
     uint32_t line_errors = 0;
@@ -113,6 +116,14 @@ struct ScriptedPort : SerialPort {
         *e = l->line_errors;
         *q = static_cast<uint32_t>(l->input.size());
         return !l->fail_status;
+    }
+    // Nothing more arrives on a scripted line until the next write: a port that can wait
+    // sleeps the whole slice on the installed clock.
+    bool WaitForInput(uint32_t ms) override {
+        if (!l->can_wait) return false;
+        l->waits.push_back(ms);
+        Plat().time->Sleep(ms);
+        return true;
     }
 };
 
