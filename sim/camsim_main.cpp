@@ -12,6 +12,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <time.h>
@@ -211,15 +212,53 @@ uint32_t BaudOf(speed_t s) {
     }
 }
 
-int Usage() {
-    fprintf(stderr,
-            "usage: vistrel-camsim --model N --link PATH [--images N | --dir DIR]\n"
-            "                      [--fault SPEC]... [--memory BYTES] [--seed N] [--realtime]\n"
-            "  --realtime  run at the line's real pace (8N1, 10 bits a byte at the current\n"
-            "              speed): requests take their wire time to arrive, replies go out no\n"
-            "              faster than the line carries them (for benchmarks, not tests)\n");
+const char kUsage[] =
+    "usage: vistrel-camsim --model N --link PATH [--images N | --dir DIR]\n"
+    "                      [--fault SPEC]... [--memory BYTES] [--seed N] [--realtime]\n"
+    "Serves a simulated camera on a pseudo-terminal; PATH becomes a symbolic link to it.\n"
+    "  --model N      camera model 1, 2 or 3\n"
+    "  --link PATH    the link the PC side opens (refused while another simulator serves it)\n"
+    "  --images N     generated images, 0 to 65535 (model 1: at most 100)\n"
+    "  --dir DIR      serve the JPEG files of DIR instead\n"
+    "  --fault SPEC   noise:CMD:N, drop:CMD, corrupt:CMD[:OFF], checksum:CMD, status:CMD:S,\n"
+    "                 noreply:CMD, emptylast or speed:CODE; *N limits it to N requests\n"
+    "  --memory BYTES image bytes the camera holds (default 8 MiB)\n"
+    "  --seed N       seed of the generated pictures\n"
+    "  --realtime     run at the line's real pace (8N1, 10 bits a byte at the current\n"
+    "                 speed): requests take their wire time to arrive, replies go out no\n"
+    "                 faster than the line carries them (for benchmarks, not tests)\n"
+    "  --help         this text\n";
+
+int Refuse(const std::string& why) {
+    fprintf(stderr, "vistrel-camsim: %s (see --help)\n", why.c_str());
     return 2;
 }
+
+// Held for the simulator's lifetime: a second simulator on the same link is refused instead
+// of taking the link away from the first.
+class LinkLock {
+public:
+    explicit LinkLock(std::string path) : path_(std::move(path) + ".lock") {}
+    ~LinkLock() {
+        if (fd_ >= 0) {
+            unlink(path_.c_str());
+            close(fd_);
+        }
+    }
+    LinkLock(const LinkLock&) = delete;
+    LinkLock& operator=(const LinkLock&) = delete;
+    bool Take() {
+        fd_ = open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd_ >= 0 && flock(fd_, LOCK_EX | LOCK_NB) == 0) return true;
+        if (fd_ >= 0) close(fd_);
+        fd_ = -1;
+        return false;
+    }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+};
 
 bool ParseUnsigned(const char* s, unsigned long max, unsigned long* out) {
     if (s == nullptr || *s == '\0') return false;
@@ -254,34 +293,49 @@ int main(int argc, char** argv) {
             realtime = true;
             continue;
         }
+        if (a == "--help" || a == "-h") {
+            fputs(kUsage, stdout);
+            return 0;
+        }
+        const bool known = a == "--model" || a == "--link" || a == "--images" || a == "--dir" ||
+                           a == "--fault" || a == "--memory" || a == "--seed";
+        if (!known) return Refuse("unknown option " + a);
         const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (v == nullptr) return Refuse(a + " needs a value");
         unsigned long n = 0;
-        if (a == "--model" && ParseUnsigned(v, 3, &n) && n >= 1) {
+        if (a == "--model") {
+            if (!ParseUnsigned(v, 3, &n) || n < 1)
+                return Refuse("--model takes 1, 2 or 3, not " + std::string(v));
             cfg.model = static_cast<int>(n);
-        } else if (a == "--link" && v != nullptr) {
+        } else if (a == "--link") {
             link = v;
-        } else if (a == "--images" && ParseUnsigned(v, 65535, &n)) {
+        } else if (a == "--images") {
+            if (!ParseUnsigned(v, 65535, &n))
+                return Refuse("--images takes 0 to 65535, not " + std::string(v));
             cfg.images = static_cast<int>(n);
-        } else if (a == "--dir" && v != nullptr) {
+        } else if (a == "--dir") {
             cfg.dir = v;
-        } else if (a == "--fault" && v != nullptr) {
+        } else if (a == "--fault") {
             faults.push_back(v);
-        } else if (a == "--memory" && ParseUnsigned(v, 0xFFFFFFFFul, &n)) {
+        } else if (a == "--memory") {
+            if (!ParseUnsigned(v, 0xFFFFFFFFul, &n))
+                return Refuse("--memory takes a byte count, not " + std::string(v));
             cfg.memory_limit = static_cast<uint32_t>(n);
-        } else if (a == "--seed" && ParseUnsigned(v, 0xFFFFFFFFul, &n)) {
-            cfg.seed = static_cast<uint32_t>(n);
         } else {
-            return Usage();
+            if (!ParseUnsigned(v, 0xFFFFFFFFul, &n))
+                return Refuse("--seed takes a number, not " + std::string(v));
+            cfg.seed = static_cast<uint32_t>(n);
         }
         ++i;
     }
-    if (link.empty()) return Usage();
+    if (link.empty()) return Refuse("--link PATH is needed");
+    LinkLock lock(link);
+    if (!lock.Take()) return Refuse("another simulator serves " + link);
 
     std::unique_ptr<SimCamera> cam = MakeSimCamera(cfg);
     for (const std::string& f : faults) {
         if (!AddSimFault(*cam, f)) {
-            fprintf(stderr, "vistrel-camsim: bad fault spec '%s'\n", f.c_str());
-            return 2;
+            return Refuse("not a fault spec: " + f);
         }
     }
 

@@ -648,4 +648,9 @@ void SimFeed(SimCamera& cam, const uint8_t* data, size_t count, uint32_t pc_baud
     cam.in.insert(cam.in.end(), data, data + count);
     while (ServeNext(cam)) {
     }
+    // A camera left running for days holds steady memory: only the latest records are kept.
+    if (cam.log.size() > 2 * kSimRecordsKept)
+        cam.log.erase(cam.log.begin(), cam.log.end() - kSimRecordsKept);
+    if (cam.requests.size() > 2 * kSimRecordsKept)
+        cam.requests.erase(cam.requests.begin(), cam.requests.end() - kSimRecordsKept);
 }

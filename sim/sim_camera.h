@@ -78,6 +78,10 @@ struct SimCamera {
     std::vector<uint8_t> seq_upload_data;
 };
 
+// How many log lines and raw requests the camera keeps at least (it keeps at most twice as
+// many: the oldest half goes when that is reached).
+constexpr size_t kSimRecordsKept = 20000;
+
 // A request that stays incomplete longer than this is dropped when more bytes arrive.
 constexpr uint32_t kSimStaleInputMs = 1000;
 

@@ -19,6 +19,18 @@ TEST(SimFaults, SpecsParseOrAreRefused) {
         EXPECT_FALSE(AddSimFault(*cam, bad)) << bad;
 }
 
+TEST(SimRecords, ACameraLeftRunningKeepsOnlyTheLatestRecords) {
+    Wire w(Wire::Model(2, 1));
+    const Bytes junk(64, 0x55);  // never a frame: discarded and logged, again and again
+    for (size_t i = 0; i < 3 * kSimRecordsKept; ++i) w.Write(junk);
+    w.Write(SeqFrame(7));
+    EXPECT_LE(SimLog(*w.cam).size(), 2 * kSimRecordsKept);
+    EXPECT_LE(SimRequests(*w.cam).size(), 2 * kSimRecordsKept);
+    // The newest records are the ones kept.
+    ASSERT_FALSE(SimRequests(*w.cam).empty());
+    EXPECT_EQ(SimRequests(*w.cam).back()[3], 7);
+}
+
 TEST(SimFaults, NoiseBeforeTheReplyIsNeverAFrameHeader) {
     Wire w(Wire::Model(2, 3));
     ASSERT_TRUE(AddSimFault(*w.cam, "noise:7:4"));
