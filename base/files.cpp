@@ -1,8 +1,31 @@
 #include "base/files.h"
 
+#include <cerrno>
+#include <utility>
+
+namespace {
+FileFailure g_last_failure;
+}  // namespace
+
+void NoteFileFailure(const std::string& path, int error) {
+    g_last_failure.path = path;
+    g_last_failure.error = error ? error : EIO;
+}
+
+FileFailure TakeFileFailure() {
+    FileFailure f = std::move(g_last_failure);
+    g_last_failure = FileFailure();
+    return f;
+}
+
 std::FILE* OpenFileBinary(const std::string& path, const char* mode) {
-    if (path.empty()) return nullptr;
-    return std::fopen(path.c_str(), mode);
+    if (path.empty()) {
+        NoteFileFailure(path, ENOENT);
+        return nullptr;
+    }
+    std::FILE* f = std::fopen(path.c_str(), mode);
+    if (!f) NoteFileFailure(path, errno);
+    return f;
 }
 
 bool SeekStream(std::FILE* f, int64_t offset, int whence) {

@@ -33,8 +33,20 @@ private:
 };
 
 // Opens path for reading ("rb"), for writing ("wb", created or truncated) and so on; the mode
-// must include 'b'.
+// must include 'b'. A failure is noted (below).
 std::FILE* OpenFileBinary(const std::string& path, const char* mode);
+
+// The last file operation that failed through these helpers (OpenFileBinary, PendingFile): the
+// file as the caller named it and the system's error number. The program's messages say what
+// failed; a front end that can say more (the command-line tool) adds this reason after them.
+// One thread uses the codec at a time, so one record is enough.
+struct FileFailure {
+    std::string path;
+    int error = 0;  // an errno value; 0 when nothing failed
+};
+void NoteFileFailure(const std::string& path, int error);
+// The failure noted since the last call, which is forgotten.
+FileFailure TakeFileFailure();
 
 // Length of the file at path, or -1 when it cannot be opened.
 int64_t FileLength(const std::string& path);

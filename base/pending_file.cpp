@@ -1,0 +1,103 @@
+#include "base/pending_file.h"
+
+#include <cerrno>
+
+#include "base/files.h"
+
+namespace {
+// Bytes that pending files may still write before they fail like a full disk; negative: no
+// limit. Only tests set it.
+int64_t g_write_budget = -1;
+}  // namespace
+
+void SetPendingWriteBudgetForTests(int64_t bytes) {
+    g_write_budget = bytes;
+}
+
+bool PendingFile::Begin(const std::string& target, bool keep_open) {
+    Discard();
+    failed_ = false;
+    target_ = target;
+    if (target.empty()) {
+        NoteFileFailure(target, ENOENT);
+        return false;
+    }
+    final_ = ResolveWriteTarget(target);
+    f_ = CreateFileBeside(final_, &temp_);
+    if (!f_) {
+        NoteFileFailure(target, errno);
+        temp_.clear();
+        return false;
+    }
+    if (!keep_open) {
+        // Nothing was written, so a failing close loses nothing; the file stays reserved.
+        std::fclose(f_);
+        f_ = nullptr;
+    }
+    return true;
+}
+
+bool PendingFile::Open(const std::string& target) {
+    return Begin(target, true);
+}
+
+bool PendingFile::Reserve(const std::string& target) {
+    return Begin(target, false);
+}
+
+bool PendingFile::Write(const void* data, size_t n) {
+    if (failed_ || !f_) {
+        failed_ = true;
+        return false;
+    }
+    size_t allowed = n;
+    if (g_write_budget >= 0 && static_cast<uint64_t>(g_write_budget) < n)
+        allowed = static_cast<size_t>(g_write_budget);
+    size_t done = allowed ? std::fwrite(data, 1, allowed, f_) : 0;
+    if (g_write_budget >= 0) g_write_budget -= static_cast<int64_t>(done);
+    if (done != n) {
+        NoteFileFailure(target_, done == allowed ? ENOSPC : errno);
+        failed_ = true;
+        return false;
+    }
+    return true;
+}
+
+CommitResult PendingFile::Commit() {
+    if (temp_.empty()) return CommitResult::kWriteFailed;
+    if (f_) {
+        const bool flushed = std::fflush(f_) == 0 && !std::ferror(f_);
+        const int flush_error = errno;
+        const bool closed = std::fclose(f_) == 0;
+        const int close_error = errno;
+        f_ = nullptr;
+        if (!failed_ && (!flushed || !closed)) {
+            NoteFileFailure(target_, !flushed ? flush_error : close_error);
+            failed_ = true;
+        }
+    }
+    if (failed_) {
+        Discard();
+        return CommitResult::kWriteFailed;
+    }
+    if (!ReplaceFileWith(temp_, final_)) {
+        NoteFileFailure(target_, errno);
+        Discard();
+        return CommitResult::kReplaceFailed;
+    }
+    temp_.clear();
+    return CommitResult::kDone;
+}
+
+void PendingFile::Discard() {
+    if (f_) {
+        std::fclose(f_);
+        f_ = nullptr;
+    }
+    if (!temp_.empty()) {
+        const int saved = errno;  // keep the reason of the failure that led here
+        RemoveFile(temp_);
+        errno = saved;
+        temp_.clear();
+    }
+}

@@ -1,0 +1,76 @@
+// Writing a user's file so that a failure never leaves part of it behind. The bytes go to a new
+// temporary file in the target's own folder (so the last step is a rename on one volume), and
+// only a complete, cleanly closed file is renamed over the target. Until then the target is
+// exactly as it was; on every path out without a commit the temporary file is deleted.
+//
+// The same holds when the target is also the input of the work: the input stays readable under
+// its own name until the rename, so a caller may read it to the end first and commit after.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+enum class CommitResult {
+    kDone,
+    kWriteFailed,    // a write or the close failed (a full disk): nothing was replaced
+    kReplaceFailed,  // the file was complete but could not take the target's place
+};
+
+class PendingFile {
+public:
+    PendingFile() = default;
+    ~PendingFile() { Discard(); }
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    // Makes a new empty temporary file beside target and opens it for writing. False when the
+    // target cannot be written (it is a folder or a read-only file) or no file can be made in
+    // its folder; the reason is noted for TakeFileFailure under the target's name.
+    bool Open(const std::string& target);
+    // The same, but the temporary file is closed at once: for a caller that fills it by name
+    // (a function that writes a file of its own, which may replace it) before the commit.
+    bool Reserve(const std::string& target);
+
+    // Appends n bytes. False on a short write; from then on every write fails and the commit
+    // deletes the temporary file.
+    bool Write(const void* data, size_t n);
+
+    // Closes the temporary file, checking the close, and renames it over the target. On any
+    // failure the temporary file is deleted and the target is left as it was.
+    CommitResult Commit();
+    // Closes and deletes the temporary file; the target is untouched. Harmless when repeated.
+    void Discard();
+
+    const std::string& target() const { return target_; }
+    // The temporary file's name (empty before Open and after Commit or Discard).
+    const std::string& temp_path() const { return temp_; }
+
+private:
+    bool Begin(const std::string& target, bool keep_open);
+
+    std::string target_;  // as the caller named it; failures are noted under this name
+    std::string final_;   // where the rename goes (a symbolic link's destination)
+    std::string temp_;
+    std::FILE* f_ = nullptr;
+    bool failed_ = false;
+};
+
+// For tests only: every write through a PendingFile after `bytes` more bytes fails as on a
+// full disk (the bytes that still fit are written, then the write reports ENOSPC). A negative
+// value lifts the limit, which is the default.
+void SetPendingWriteBudgetForTests(int64_t bytes);
+
+// Platform parts (base/posix/files_posix.cpp, base/win/files_win.cpp). Each sets errno on
+// failure.
+
+// The path a write to target should replace: on POSIX a symbolic link's destination, so that
+// the link itself stays a link; elsewhere target itself.
+std::string ResolveWriteTarget(const std::string& target);
+// Creates a new empty file with a name of its own in the folder of target and opens it for
+// writing in byte mode; stores its name. An existing target must be a writable file (on POSIX
+// the new file takes its permission bits). Null when that fails.
+std::FILE* CreateFileBeside(const std::string& target, std::string* name);
+// Renames from to to, replacing an existing file there.
+bool ReplaceFileWith(const std::string& from, const std::string& to);
+bool RemoveFile(const std::string& path);
