@@ -1,26 +1,30 @@
 // BMP files in and out of DibImage blocks. Every header field is checked before anything is
-// allocated; the file is read and written in pieces of at most 32767 bytes.
+// allocated; the file is read and written in pieces of at most 32767 bytes. A file is written
+// under a temporary name beside it and renamed into place only when complete.
 #pragma once
 #include <string>
 
 #include "codec/dib.h"
 
 // Reads a BMP file into a new block; a 12-byte core header is converted to the 40-byte form at
-// once (longer headers of the later BMP versions are cut to their first 40 bytes). Failures
-// show their message and return an empty image:
+// once (longer headers of the later BMP versions are cut to their first 40 bytes). A file
+// whose information header gives a negative height stores its rows top row first: the block
+// gets them bottom-up with a positive height. Failures show their message and return an empty
+// image:
 //   "File cannot be opened."              the file cannot be opened;
 //   "This BMP file cannot be allocated."  empty, shorter than 14 bytes, not "BM", or a header
 //                                         field out of its range (header size, planes, bit
 //                                         count, compression, palette count, data offset);
 //   "Memory cannot be allocated."         a side outside 1..32767, more than 256 MiB of pixel
 //                                         rows, or memory short;
-//   "Failed to read the file."            a short read.
-// The pixel data may be shorter than the rows need: such a block loads, and the operations
-// that walk rows refuse it.
+//   "Failed to read the file."            a short read, or a top-down file without every row.
+// The pixel data of a bottom-up file may be shorter than the rows need: such a block loads, and
+// the operations that walk rows refuse it.
 DibImage LoadBmpFile(const std::string& path);
 
-// Writes the block after a 14-byte file header. Failures: "File cannot be opened.", "Disk is
-// full." (a short write or a failed close). Returns 1 or 0.
+// Writes the block after a 14-byte file header. Failures: "File cannot be opened." (also when
+// the finished file cannot take the path's place), "Disk is full." (a short write or a failed
+// close); either leaves no file behind and an existing one as it was. Returns 1 or 0.
 int SaveBmpFile(const std::string& path, const DibImage& dib);
 
 // Largest piece of one read or write.

@@ -5,6 +5,7 @@
 
 #include "base/files.h"
 #include "base/path.h"
+#include "base/pending_file.h"
 #include "base/platform.h"
 #include "base/tempfile.h"
 #include "codec/bmp_file.h"
@@ -125,6 +126,13 @@ int CompressForCamera(const DibImage& dib, const std::string& jpeg_path, MeterSt
     int64_t previous_length = 0;
     MeterState m;
     if (!SetUpMeter(jpeg_path, meter, &size_class, &previous_length, &m)) return 0;
+    // The passes write a file beside the target, which takes the target's place only when the
+    // fitting has ended; a pass that fails leaves the target as it was.
+    PendingFile fitted;
+    if (!fitted.Reserve(jpeg_path)) {
+        ShowError(kMsgFileOpenFailed);
+        return 0;
+    }
 
     int quality = StartQuality(size_class);
     int last_step = 0;
@@ -136,9 +144,17 @@ int CompressForCamera(const DibImage& dib, const std::string& jpeg_path, MeterSt
         progress.hi = m.pos + (m.range > m.pos ? (m.range - m.pos) / 2 : 0);
         uint32_t reached = m.pos;
         progress.position_out = &reached;
-        if (!EncodeJpegFile(bmp.name(), jpeg_path, kCameraSampling, quality, progress)) return 0;
-        int next = NextFitQuality(jpeg_path, size_class, quality, &last_step, previous_length);
-        if (next == 0 || passes >= kMaxAdjustments) return FinishWithFullMeter(meter, &m);
+        if (!EncodeJpegFile(bmp.name(), fitted.temp_path(), kCameraSampling, quality, progress))
+            return 0;
+        int next =
+            NextFitQuality(fitted.temp_path(), size_class, quality, &last_step, previous_length);
+        if (next == 0 || passes >= kMaxAdjustments) {
+            if (fitted.Commit() != CommitResult::kDone) {
+                ShowError(kMsgFileOpenFailed);
+                return 0;
+            }
+            return FinishWithFullMeter(meter, &m);
+        }
         quality = next;
         m.pos = reached;
     }
@@ -171,13 +187,18 @@ int CompressForCameraSilent(const std::string& jpeg_path, int size_class) {
     if (!DecodeJpegFile(jpeg_path, bmp.name(), 0, JpegProgress())) return -1;
     if (size_class < 0) size_class = SizeClassOfFile(jpeg_path);
     if (size_class < 0 || size_class > 3) return -1;
+    // As above: the file at jpeg_path is replaced once, by the last pass's result.
+    PendingFile fitted;
+    if (!fitted.Reserve(jpeg_path)) return -1;
     int quality = size_class == 2 ? 95 : 80;
     int last_step = 0;
     for (int passes = 0;; ++passes) {
-        if (!EncodeJpegFile(bmp.name(), jpeg_path, kCameraSampling, quality, JpegProgress()))
+        if (!EncodeJpegFile(bmp.name(), fitted.temp_path(), kCameraSampling, quality,
+                            JpegProgress()))
             return -1;
-        int next = NextFitQuality(jpeg_path, size_class, quality, &last_step, 0);
-        if (next == 0 || passes >= kMaxAdjustments) return 0;
+        int next = NextFitQuality(fitted.temp_path(), size_class, quality, &last_step, 0);
+        if (next == 0 || passes >= kMaxAdjustments)
+            return fitted.Commit() == CommitResult::kDone ? 0 : -1;
         quality = next;
     }
 }
@@ -189,8 +210,8 @@ int CopyJpegFile(const std::string& from, const std::string& to) {
         ShowError(kMsgFileOpenFailed);
         return 0;
     }
-    ScopedFile out(OpenFileBinary(to, "wb"));
-    if (!out) {
+    PendingFile out;
+    if (!out.Open(to)) {
         ShowError(kMsgFileOpenFailed);
         return 0;
     }
@@ -207,15 +228,22 @@ int CopyJpegFile(const std::string& from, const std::string& to) {
             return 0;
         }
         if (n == 0) break;
-        if (std::fwrite(buf.get(), 1, n, out.get()) != n) {
+        if (!out.Write(buf.get(), n)) {
             ShowError(kMsgDiskFull);
             return 0;
         }
         if (n < kBlock) break;
     }
-    if (!out.Close()) {
-        ShowError(kMsgDiskFull);
-        return 0;
+    in.Close();
+    switch (out.Commit()) {
+        case CommitResult::kDone:
+            return 1;
+        case CommitResult::kWriteFailed:
+            ShowError(kMsgDiskFull);
+            return 0;
+        case CommitResult::kReplaceFailed:
+            break;
     }
-    return 1;
+    ShowError(kMsgFileOpenFailed);
+    return 0;
 }

@@ -5,6 +5,7 @@
 
 #include "base/bytes.h"
 #include "base/files.h"
+#include "base/pending_file.h"
 
 namespace {
 
@@ -234,10 +235,10 @@ int RestoreCameraSegments(const std::string& path, const KeptSegments& kept, uin
     ByteBlock out;
     if (!RestoreCameraSegmentsInBuffer(file.data(), file.size(), kept, width, height, &out))
         return 0;
-    ScopedFile f(OpenFileBinary(path, "wb"));
-    if (!f) return 0;
-    bool ok = std::fwrite(out.data(), 1, out.size(), f.get()) == out.size();
-    return f.Close() && ok ? 1 : 0;
+    // The file was read whole and closed above; the new bytes replace it only when complete.
+    PendingFile f;
+    if (!f.Open(path) || !f.Write(out.data(), out.size())) return 0;
+    return f.Commit() == CommitResult::kDone ? 1 : 0;
 }
 
 uint32_t ThumbnailSecondsFromBytes(const uint8_t* data, size_t n) {

@@ -32,7 +32,8 @@ int KeepCameraSegmentsFromBytes(const uint8_t* data, size_t size, KeptSegments* 
 // When width x height differs from the recorded pair, the copies written carry the recorded
 // pair swapped (a picture turned by a quarter); the kept segments themselves stay as read.
 // With nothing kept the file stays exactly as the encoder wrote it. Returns 1 when the file
-// was rewritten (or needed nothing), 0 when it was left as it was. Silent.
+// was rewritten (or needed nothing), 0 when it was left as it was (the new bytes are written
+// beside it and take its place only when complete). Silent.
 int RestoreCameraSegments(const std::string& path, const KeptSegments& kept, uint32_t width,
                           uint32_t height);
 // The same on a JPEG in memory; false when it is not a JPEG whose markers can be walked.

@@ -13,6 +13,7 @@
 
 #include "base/bytes.h"
 #include "base/files.h"
+#include "base/pending_file.h"
 #include "base/platform.h"
 #include "base/byte_block.h"
 #include "codec/dib.h"
@@ -157,10 +158,10 @@ void ApplyColourRequest(j_decompress_ptr c, int colors) {
     }
 }
 
-bool WriteAll(std::FILE* f, const uint8_t* p, size_t n) {
+bool WriteAll(PendingFile* f, const uint8_t* p, size_t n) {
     while (n > 0) {
         size_t piece = n < 32767 ? n : 32767;
-        if (std::fwrite(p, 1, piece, f) != piece) return false;
+        if (!f->Write(p, piece)) return false;
         p += piece;
         n -= piece;
     }
@@ -174,7 +175,7 @@ struct DecodeJob {
     ErrorManager err;
     ScanMonitor monitor;
     std::FILE* in;
-    std::FILE* out;
+    PendingFile* out;  // not owned
     int colors;
     JpegMeter meter;
     uint32_t last_meter;
@@ -225,7 +226,7 @@ bool WriteBmpHeaders(DecodeJob* job, uint32_t stride) {
                 pal[i * 4] = pal[i * 4 + 1] = pal[i * 4 + 2] = static_cast<uint8_t>(i);
         }
     }
-    return std::fwrite(h, 1, head, job->out) == head;
+    return job->out->Write(h, head);
 }
 
 int RunDecode(DecodeJob* job) {
@@ -292,21 +293,52 @@ int RunDecode(DecodeJob* job) {
 
 // --- Encoding -------------------------------------------------------------------------------
 
+// The library's compressed bytes go to the pending output file through this destination, in
+// pieces of the buffer's size; a failed write is the library's write error.
+struct PendingDestination {
+    jpeg_destination_mgr pub;
+    PendingFile* file;  // not owned
+    JOCTET buffer[16384];
+};
+
+void InitDestination(j_compress_ptr c) {
+    PendingDestination* d = reinterpret_cast<PendingDestination*>(c->dest);
+    d->pub.next_output_byte = d->buffer;
+    d->pub.free_in_buffer = sizeof d->buffer;
+}
+
+boolean EmptyDestination(j_compress_ptr c) {
+    PendingDestination* d = reinterpret_cast<PendingDestination*>(c->dest);
+    if (!d->file->Write(d->buffer, sizeof d->buffer))
+        Fail(reinterpret_cast<j_common_ptr>(c), JERR_FILE_WRITE);
+    d->pub.next_output_byte = d->buffer;
+    d->pub.free_in_buffer = sizeof d->buffer;
+    return TRUE;
+}
+
+void TermDestination(j_compress_ptr c) {
+    PendingDestination* d = reinterpret_cast<PendingDestination*>(c->dest);
+    const size_t n = sizeof d->buffer - d->pub.free_in_buffer;
+    if (n > 0 && !d->file->Write(d->buffer, n))
+        Fail(reinterpret_cast<j_common_ptr>(c), JERR_FILE_WRITE);
+}
+
 struct EncodeJob {
     jpeg_compress_struct cinfo;
     ErrorManager err;
+    PendingDestination dest;
     std::FILE* in;
-    std::FILE* out;
     const char* sampling;
     int quality;
     JpegProgress progress;
     uint32_t last_meter;
     int width;
     int height;
+    bool top_down;  // the file's rows start at the top (its height field is negative)
     int bits;
     size_t stride;
     uint8_t palette[256][3];  // red, green, blue
-    uint8_t* pixels;          // the BMP's rows as stored (bottom-up); freed by the caller
+    uint8_t* pixels;          // the BMP's rows as stored; freed by the caller
     uint8_t* rows;            // 16 rows of RGB; freed by the caller
 };
 
@@ -325,7 +357,8 @@ bool SkipBytes(std::FILE* f, uint64_t n) {
 }
 
 // The BMP reader: 8-bit palette or 24-bit files, uncompressed, with a core or information
-// header. The rows are read whole, since the file holds them bottom-up.
+// header. The rows are read whole, since the file holds them bottom-up (top-down when its
+// height is negative, which only the information header can say).
 void ReadBmpInput(EncodeJob* job) {
     j_common_ptr c = reinterpret_cast<j_common_ptr>(&job->cinfo);
     std::FILE* f = job->in;
@@ -343,10 +376,13 @@ void ReadBmpInput(EncodeJob* job) {
     if (h.planes != 1 || (h.bit_count != 8 && h.bit_count != 24) ||
         (!core && h.compression != kBiRgb))
         Fail(c, JERR_BAD_IN_COLORSPACE);
-    if (!PictureFits(h.width > 0 ? h.width : 0, h.height > 0 ? h.height : 0, h.bit_count))
+    const bool top_down = !core && h.height < 0;
+    const int64_t height = top_down ? -int64_t{h.height} : int64_t{h.height};
+    if (!PictureFits(h.width > 0 ? h.width : 0, height > 0 ? height : 0, h.bit_count))
         Fail(c, JERR_IMAGE_TOO_BIG);
     job->width = h.width;
-    job->height = h.height;
+    job->height = static_cast<int>(height);
+    job->top_down = top_down;
     job->bits = h.bit_count;
     uint32_t colors = ColorCountOf(h);
     if (colors > 256) Fail(c, JERR_BAD_IN_COLORSPACE);
@@ -365,7 +401,7 @@ void ReadBmpInput(EncodeJob* job) {
     if (offset < pos) Fail(c, JERR_BAD_IN_COLORSPACE);
     if (!SkipBytes(f, offset - pos)) Fail(c, JERR_INPUT_EOF);
     job->stride = static_cast<size_t>(DibStride(h.width, h.bit_count));
-    const size_t bytes = job->stride * static_cast<size_t>(h.height);
+    const size_t bytes = job->stride * static_cast<size_t>(job->height);
     job->pixels = static_cast<uint8_t*>(std::malloc(bytes));
     job->rows = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(h.width) * 3 * 16));
     if (!job->pixels || !job->rows) Fail(c, JERR_OUT_OF_MEMORY);
@@ -378,7 +414,8 @@ void ReadBmpInput(EncodeJob* job) {
 }
 
 void ConvertRow(const EncodeJob* job, int y, uint8_t* out) {
-    const uint8_t* s = job->pixels + static_cast<size_t>(job->height - 1 - y) * job->stride;
+    const int row = job->top_down ? y : job->height - 1 - y;
+    const uint8_t* s = job->pixels + static_cast<size_t>(row) * job->stride;
     const int w = job->width;
     if (job->bits == 24) {
         for (int x = 0; x < w; ++x, s += 3, out += 3) {
@@ -429,7 +466,10 @@ int RunEncode(EncodeJob* job) {
             c->comp_info[i].v_samp_factor = vs[i];
         }
     }
-    jpeg_stdio_dest(c, job->out);
+    job->dest.pub.init_destination = InitDestination;
+    job->dest.pub.empty_output_buffer = EmptyDestination;
+    job->dest.pub.term_destination = TermDestination;
+    c->dest = &job->dest.pub;
     jpeg_start_compress(c, TRUE);
     const uint32_t height = c->image_height;
     const size_t row_bytes = static_cast<size_t>(job->width) * 3;
@@ -490,6 +530,27 @@ int RunReadHeader(HeaderJob* job) {
     return 1;
 }
 
+// What the library says of a file that does not start as a JPEG file does (or is empty).
+bool IsNotJpegError(int code) {
+    return code == JERR_NO_SOI || code == JERR_INPUT_EMPTY;
+}
+
+// Puts a written output in place; a failed close shows the driver's own failure, a file that
+// cannot take the output's place what a failed open of it would show.
+int CommitOutput(PendingFile* out, int write_failure) {
+    switch (out->Commit()) {
+        case CommitResult::kDone:
+            return 1;
+        case CommitResult::kWriteFailed:
+            ShowError(write_failure);
+            return 0;
+        case CommitResult::kReplaceFailed:
+            break;
+    }
+    ShowError(kMsgFileOpenFailed);
+    return 0;
+}
+
 }  // namespace
 
 int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, int colors,
@@ -499,8 +560,8 @@ int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, in
         if (progress.meter != JpegMeter::kFirstHalf) ShowError(kMsgFileOpenFailed);
         return 0;
     }
-    ScopedFile out(OpenFileBinary(bmp_path, "wb"));
-    if (!out) {
+    PendingFile out;
+    if (!out.Open(bmp_path)) {
         ShowError(kMsgFileOpenFailed);
         return 0;
     }
@@ -510,19 +571,20 @@ int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, in
         return 0;
     }
     job->in = in.get();
-    job->out = out.get();
+    job->out = &out;
     job->colors = colors;
     job->meter = progress.meter == JpegMeter::kRange ? JpegMeter::kFull : progress.meter;
     job->position_out = progress.position_out;
     job->last_meter = UINT32_MAX;
     int ok = RunDecode(job.get());
     std::free(job->image);
-    bool closed = out.Close();
-    if (!ok || !closed) {
-        ShowError(kMsgBitmapCreateFailed2);
+    if (!ok) {
+        ShowError(IsNotJpegError(job->err.pub.msg_code) ? kMsgNotJpeg : kMsgBitmapCreateFailed2);
         return 0;
     }
-    return 1;
+    // The input is read to its end; closed first, so that it may be the output as well.
+    in.Close();
+    return CommitOutput(&out, kMsgBitmapCreateFailed2);
 }
 
 int EncodeJpegFile(const std::string& bmp_path, const std::string& jpeg_path,
@@ -532,8 +594,8 @@ int EncodeJpegFile(const std::string& bmp_path, const std::string& jpeg_path,
         ShowError(kMsgFileOpenFailed);
         return 0;
     }
-    ScopedFile out(OpenFileBinary(jpeg_path, "wb"));
-    if (!out) {
+    PendingFile out;
+    if (!out.Open(jpeg_path)) {
         ShowError(kMsgFileOpenFailed);
         return 0;
     }
@@ -543,7 +605,7 @@ int EncodeJpegFile(const std::string& bmp_path, const std::string& jpeg_path,
         return 0;
     }
     job->in = in.get();
-    job->out = out.get();
+    job->dest.file = &out;
     job->sampling = sampling.c_str();
     job->quality = quality;
     job->progress = progress;
@@ -552,12 +614,12 @@ int EncodeJpegFile(const std::string& bmp_path, const std::string& jpeg_path,
     int ok = RunEncode(job.get());
     std::free(job->pixels);
     std::free(job->rows);
-    bool closed = out.Close();
-    if (!ok || !closed) {
+    if (!ok) {
         ShowError(kMsgJpegCreateFailed);
         return 0;
     }
-    return 1;
+    in.Close();
+    return CommitOutput(&out, kMsgJpegCreateFailed);
 }
 
 int ReadJpegHeaderInfo(const std::string& path, JpegHeaderInfo* info) {

@@ -1,7 +1,9 @@
 // The two JPEG drivers over the JPEG library. Pictures cross the library's edges only as BMP
 // files: DecodeJpegFile writes a BMP file, EncodeJpegFile reads one. The library's fatal error
 // exit is replaced so that it never ends the process: it returns to the driver, which frees
-// everything and reports the failure.
+// everything and reports the failure. Both write their output beside it under a temporary name
+// and rename it into place only when it is complete (base/pending_file.h): a failed call leaves
+// no file behind and an existing output as it was. The output may be the input itself.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -33,13 +35,15 @@ uint32_t DecodeMeterPos(JpegMeter meter, uint64_t n, uint64_t h);
 uint32_t EncodeMeterPos(const JpegProgress& progress, uint64_t n, uint64_t h);
 
 // JPEG file to BMP file: 24 bits for colour, 8 bits with a grey ramp for greyscale, 8 bits
-// with the library's palette when colors is non-zero. Returns 1 or 0. Failures show "It failed
-// in the creating bitmap." (both files were open) or "File cannot be opened."; the first-half
-// variant fails silently when the JPEG file cannot be opened.
+// with the library's palette when colors is non-zero. Returns 1 or 0. Failures show "This is not
+// a Jpeg file." (empty, or not starting as a JPEG file does), "It failed in the creating
+// bitmap." (any other failure once both files were open) or "File cannot be opened." (either
+// file); the first-half variant fails silently when the JPEG file cannot be opened.
 int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, int colors,
                    const JpegProgress& progress);
 
-// BMP file (8-bit palette or 24-bit, uncompressed) to JPEG file. sampling is a text such as
+// BMP file (8-bit palette or 24-bit, uncompressed, rows bottom-up or top-down) to JPEG file.
+// sampling is a text such as
 // "2x1,1x1,1x1" (luminance first) or empty for the library's default; quality 1..100. Returns
 // 1 or 0; failures show "It failed in the creating JPEG." or "File cannot be opened.".
 int EncodeJpegFile(const std::string& bmp_path, const std::string& jpeg_path,

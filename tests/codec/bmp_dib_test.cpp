@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "codec/bmp_file.h"
@@ -99,7 +100,37 @@ TEST_F(BmpTest, SideLimitsAtNAndNPlusOne) {
     ExpectRefused(Claim(1, 32768, 24), kNoMemory);
     ExpectRefused(Claim(0, 5, 24), kNoMemory);
     ExpectRefused(Claim(5, 0, 24), kNoMemory);
-    ExpectRefused(Claim(5, -5, 24), kNoMemory);  // top-down rows are not our form
+    ExpectRefused(Claim(-5, 5, 24), kNoMemory);
+    ExpectRefused(Claim(5, -32768, 24), kNoMemory);
+    ExpectRefused(Claim(5, INT32_MIN, 24), kNoMemory);
+    // A top-down file must hold every row to be turned over: this one holds one of five.
+    ExpectRefused(Claim(5, -5, 24), "Failed to read the file.");
+}
+
+TEST_F(BmpTest, TopDownFilesLoadBottomUp) {
+    std::vector<uint8_t> colour = MakeBmp24(5, 3, TestPattern);
+    std::vector<Rgb> pal = {{10, 20, 30}, {200, 100, 50}, {0, 0, 255}};
+    std::vector<uint8_t> indexed =
+        MakePaletteBmp(7, 4, 8, pal, [](int x, int y) { return (x + 2 * y) % 3; });
+    for (const std::vector<uint8_t>* v : {&colour, &indexed}) {
+        DibImage want = LoadBytes(*v);
+        ASSERT_TRUE(want);
+        std::vector<uint8_t> top_down = TopDownBmp(*v);
+        ASSERT_NE(top_down, *v);
+        DibImage got = LoadBytes(top_down);
+        ASSERT_TRUE(got);
+        EXPECT_GT(DibHeight(got), 0);
+        ASSERT_EQ(got.size(), want.size());
+        EXPECT_EQ(0, std::memcmp(got.data(), want.data(), want.size()));
+        // Bytes after the last row are not rows: left out.
+        top_down.insert(top_down.end(), {1, 2, 3});
+        DibImage trailing = LoadBytes(top_down);
+        ASSERT_EQ(trailing.size(), want.size());
+        EXPECT_EQ(0, std::memcmp(trailing.data(), want.data(), want.size()));
+    }
+    std::vector<uint8_t> rle = TopDownBmp(indexed);
+    SetLe32(rle, 30, 1);
+    ExpectRefused(rle, kBadBmp);  // run-length data is bottom-up only
 }
 
 TEST_F(BmpTest, PixelBudgetAtNAndNPlusOne) {

@@ -1,8 +1,17 @@
 #include "codec_test_support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
+#ifdef _WIN32
+#include <direct.h>
+#else
+#include <unistd.h>
+#endif
+
+#include "base/dir.h"
+#include "base/pending_file.h"
 #include "base/tempfile.h"
 
 extern "C" {
@@ -16,7 +25,35 @@ CodecTest::CodecTest() {
 
 CodecTest::~CodecTest() {
     delete scoped_;
+    SetPendingWriteBudgetForTests(-1);
     for (const std::string& p : paths_) std::remove(p.c_str());
+    for (const std::string& folder : folders_) {
+        for (const std::string& name : FilesIn(folder)) std::remove((folder + name).c_str());
+        const std::string dir = folder.substr(0, folder.size() - 1);
+#ifdef _WIN32
+        _rmdir(dir.c_str());
+#else
+        rmdir(dir.c_str());
+#endif
+    }
+}
+
+std::string CodecTest::NewFolder() {
+    std::string base;
+    EXPECT_TRUE(MakeTempFileName(&base));
+    paths_.push_back(base);
+    std::string folder = base + ".d";
+    EXPECT_TRUE(MakeFolder(folder));
+    folder += PathSeparator();
+    folders_.push_back(folder);
+    return folder;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    ListFolderFiles(folder, &names);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string CodecTest::TempPath(const std::string& suffix) {
@@ -147,6 +184,25 @@ std::vector<uint8_t> MakePaletteBmp(int width, int height, int bits,
         }
     }
     return v;
+}
+
+std::vector<uint8_t> TopDownBmp(const std::vector<uint8_t>& v) {
+    auto get32 = [&](size_t at) {
+        return static_cast<uint32_t>(v[at] | (v[at + 1] << 8) | (v[at + 2] << 16) |
+                                     (static_cast<uint32_t>(v[at + 3]) << 24));
+    };
+    const size_t offset = get32(10);
+    const int32_t width = static_cast<int32_t>(get32(18));
+    const int32_t height = static_cast<int32_t>(get32(22));
+    const int bits = v[28] | (v[29] << 8);
+    const size_t stride = ((static_cast<size_t>(width) * bits + 31) / 32) * 4;
+    std::vector<uint8_t> out = v;
+    for (int32_t y = 0; y < height; ++y) {
+        std::copy(v.begin() + offset + stride * y, v.begin() + offset + stride * (y + 1),
+                  out.begin() + offset + stride * (height - 1 - y));
+    }
+    Le32(out, 22, static_cast<uint32_t>(-height));
+    return out;
 }
 
 std::vector<uint8_t> MakeJpeg(const JpegSpec& s) {

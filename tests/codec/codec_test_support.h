@@ -66,6 +66,8 @@ protected:
 
     // A fresh path in the temporary folder, removed after the test.
     std::string TempPath(const std::string& suffix);
+    // A new empty folder (with its final separator), removed with its files after the test.
+    std::string NewFolder();
 
     RecordingPrompts prompts;
     FakeClock clock;
@@ -76,7 +78,11 @@ protected:
 private:
     ScopedPlatform* scoped_ = nullptr;
     std::vector<std::string> paths_;
+    std::vector<std::string> folders_;
 };
+
+// The names of the files in a folder, sorted.
+std::vector<std::string> FilesIn(const std::string& folder);
 
 std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
@@ -96,6 +102,10 @@ std::vector<uint8_t> MakePaletteBmp(int width, int height, int bits,
                                     const std::vector<Rgb>& palette,
                                     const std::function<int(int, int)>& index_fn,
                                     bool core = false);
+
+// The same picture stored top row first (negative height), from a file made by the two above
+// with a 40-byte header.
+std::vector<uint8_t> TopDownBmp(const std::vector<uint8_t>& bottom_up);
 
 struct JpegSpec {
     int width = 64;

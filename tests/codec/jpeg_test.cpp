@@ -223,7 +223,9 @@ TEST_F(JpegTest, FailuresShowTheirMessages) {
     EXPECT_EQ(DecodeJpegFile(TempPath(".missing"), out, 0, half), 0);
     EXPECT_TRUE(prompts.boxes.empty());
     EXPECT_EQ(DecodeJpegFile(Bmp(MakeBmp24(4, 4, TestPattern)), out, 0, JpegProgress()), 0);
-    ExpectOneBox(kBitmapFailed);
+    ExpectOneBox("This is not a Jpeg file.");
+    EXPECT_EQ(DecodeJpegFile(Bmp({}), out, 0, JpegProgress()), 0);
+    ExpectOneBox("This is not a Jpeg file.");
     EXPECT_EQ(DecodeJpegFile(Jpeg(JpegSpec()), TempPath("/no/such/dir.bmp"), 0, JpegProgress()), 0);
     ExpectOneBox(kOpenFailed);
 }
@@ -378,6 +380,23 @@ TEST_F(JpegTest, EncodeFailures) {
     ExpectOneBox(kJpegFailed);
     EXPECT_EQ(EncodeJpegFile(ok, TempPath("/no/dir/x.jpg"), kSaveSampling, 75, JpegProgress()), 0);
     ExpectOneBox(kOpenFailed);
+}
+
+TEST_F(JpegTest, EncodeReadsTopDownBmpFiles) {
+    std::vector<uint8_t> colour = MakeBmp24(30, 20, TestPattern);
+    std::vector<uint8_t> indexed =
+        MakePaletteBmp(30, 20, 8, {{10, 20, 30}, {200, 100, 50}, {0, 0, 255}},
+                       [](int x, int y) { return (x / 3 + y / 2) % 3; });
+    for (const std::vector<uint8_t>* v : {&colour, &indexed}) {
+        std::string a = TempPath(".jpg"), b = TempPath(".jpg");
+        ASSERT_EQ(EncodeJpegFile(Bmp(*v), a, kSaveSampling, 75, JpegProgress()), 1);
+        ASSERT_EQ(EncodeJpegFile(Bmp(TopDownBmp(*v)), b, kSaveSampling, 75, JpegProgress()), 1);
+        EXPECT_EQ(ReadBytes(a), ReadBytes(b));
+    }
+    std::vector<uint8_t> cut = TopDownBmp(colour);
+    cut.resize(cut.size() - 1);
+    EXPECT_EQ(EncodeJpegFile(Bmp(cut), TempPath(".jpg"), kSaveSampling, 75, JpegProgress()), 0);
+    ExpectOneBox(kJpegFailed);
 }
 
 TEST_F(JpegTest, RangeMeterEncodeStaysInsideItsRange) {
