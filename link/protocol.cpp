@@ -99,28 +99,44 @@ LinkError SendRequest(CameraLink& s, bool paced_allowed) {
                          : WritePacketWhole(s, s.request.data(), s.request_length);
 }
 
+// The wait for one reply: one deadline for the whole reply, the line rules of its protocol.
+struct ReplyWait {
+    CameraLink& s;
+    bool sequenced;
+    uint32_t start;
+    uint32_t timeout_ms;
+    bool quit = false;  // a quit message was met (it has been posted again)
+};
+
+// Waits until at least `need` bytes are queued, keeping the user interface alive and blocking
+// while there is nothing to do. kLinkOk with *waiting set; kLinkTimeout at the deadline;
+// kLinkFailed with w.quit set at a quit message; or the driver's failure.
+LinkError AwaitBytes(ReplyWait& w, uint32_t need, uint32_t* waiting) {
+    TimeSource& t = Clock();
+    LinkError err = kLinkOk;
+    for (;;) {
+        const uint32_t elapsed = t.TickCount() - w.start;
+        if (elapsed > w.timeout_ms) return kLinkTimeout;
+        const Round r = WaitRound(w.s, w.sequenced, waiting, &err);
+        if (r == Round::kQuit) {
+            w.quit = true;
+            return kLinkFailed;
+        }
+        if (r == Round::kFailed) return err;
+        if (r == Round::kBusy) continue;
+        if (*waiting >= need) return kLinkOk;
+        IdleWait(w.s, *waiting, w.timeout_ms - elapsed);
+    }
+}
+
 // The reply half of a signature exchange. `command` is the request's command: a block read's
 // data goes straight into the image buffer.
 LinkError SigReceive(CameraLink& s, uint8_t command, uint32_t timeout_ms) {
-    TimeSource& t = Clock();
-    const uint32_t start = t.TickCount();
-    LinkError err = kLinkOk;
+    ReplyWait w{s, false, Clock().TickCount(), timeout_ms};
     uint32_t waiting = 0;
-    for (;;) {
-        const uint32_t elapsed = t.TickCount() - start;
-        if (elapsed > timeout_ms) return kLinkTimeout;
-        Round r = WaitRound(s, false, &waiting, &err);
-        if (r == Round::kQuit) return kLinkFailed;
-        if (r == Round::kFailed) return err;
-        if (r == Round::kBusy) continue;
-        if (waiting < kSigHeaderSize) {
-            IdleWait(s, waiting, timeout_ms - elapsed);
-            continue;
-        }
-        err = ReadExact(s, s.reply.data(), kSigHeaderSize);
-        if (err != kLinkOk) return err;
-        break;
-    }
+    LinkError err = AwaitBytes(w, kSigHeaderSize, &waiting);
+    if (err == kLinkOk) err = ReadExact(s, s.reply.data(), kSigHeaderSize);
+    if (err != kLinkOk) return err;
     const uint32_t n = GetBe32(s.reply.data() + 12);
     s.reply_data_length = n;
     uint8_t* dest;
@@ -136,17 +152,8 @@ LinkError SigReceive(CameraLink& s, uint8_t command, uint32_t timeout_ms) {
     }
     uint32_t pos = 0;
     while (missing > 0) {
-        const uint32_t elapsed = t.TickCount() - start;
-        if (elapsed > timeout_ms) return kLinkTimeout;
-        Round r = WaitRound(s, false, &waiting, &err);
-        if (r == Round::kQuit) return kLinkFailed;
-        if (r == Round::kFailed) return err;
-        if (r == Round::kBusy) continue;
-        if (waiting == 0) {
-            IdleWait(s, waiting, timeout_ms - elapsed);
-            continue;
-        }
-        err = ReadSome(s, dest, waiting, &missing, &pos);
+        err = AwaitBytes(w, 1, &waiting);
+        if (err == kLinkOk) err = ReadSome(s, dest, waiting, &missing, &pos);
         if (err != kLinkOk) return err;
     }
     return kLinkOk;
@@ -161,44 +168,21 @@ bool SeqHeaderValid(const uint8_t* h) {
 // body, then a drain of what arrived meanwhile. A frame that is still incomplete is never
 // taken as a reply.
 LinkError SeqReceive(CameraLink& s, uint32_t timeout_ms) {
-    TimeSource& t = Clock();
-    const uint32_t start = t.TickCount();
-    LinkError err = kLinkOk;
+    ReplyWait w{s, true, Clock().TickCount(), timeout_ms};
     uint32_t waiting = 0;
     uint8_t* buf = s.reply.data();
     for (;;) {
-        const uint32_t elapsed = t.TickCount() - start;
-        if (elapsed > timeout_ms) return kLinkTimeout;
-        Round r = WaitRound(s, true, &waiting, &err);
-        if (r == Round::kQuit) return kLinkFailed;
-        if (r == Round::kFailed) return err;
-        if (r == Round::kBusy) continue;
-        if (waiting < 4) {
-            IdleWait(s, waiting, timeout_ms - elapsed);
-            continue;
-        }
-        err = ReadExact(s, buf, 4);
+        LinkError err = AwaitBytes(w, 4, &waiting);
+        if (err == kLinkOk) err = ReadExact(s, buf, 4);
         if (err != kLinkOk) return err;
         if (SeqHeaderValid(buf)) break;
     }
     uint32_t missing = SeqFrameSize(buf[0]) - 4;
     uint32_t pos = 4;
-    bool quit = false;
     while (missing > 0) {
-        const uint32_t elapsed = t.TickCount() - start;
-        if (elapsed > timeout_ms) return kLinkTimeout;
-        Round r = WaitRound(s, true, &waiting, &err);
-        if (r == Round::kQuit) {
-            quit = true;
-            break;
-        }
-        if (r == Round::kFailed) return err;
-        if (r == Round::kBusy) continue;
-        if (waiting == 0) {
-            IdleWait(s, waiting, timeout_ms - elapsed);
-            continue;
-        }
-        err = ReadSome(s, buf, waiting, &missing, &pos);
+        LinkError err = AwaitBytes(w, 1, &waiting);
+        if (w.quit) break;  // what already arrived is still drained below
+        if (err == kLinkOk) err = ReadSome(s, buf, waiting, &missing, &pos);
         if (err != kLinkOk) return err;
     }
     uint32_t errors = 0;
@@ -207,9 +191,9 @@ LinkError SeqReceive(CameraLink& s, uint32_t timeout_ms) {
         return kLinkDriverState;
     }
     if (errors & (kLineRxOver | kLineOverrun)) return kLinkTimeout;
-    err = ReadSome(s, buf, waiting, &missing, &pos);
+    LinkError err = ReadSome(s, buf, waiting, &missing, &pos);
     if (err != kLinkOk) return err;
-    if (missing > 0) return quit ? kLinkFailed : kLinkTimeout;
+    if (missing > 0) return w.quit ? kLinkFailed : kLinkTimeout;
     return kLinkOk;
 }
 
