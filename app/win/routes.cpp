@@ -1,6 +1,10 @@
 #include "app/win/routes.h"
 
 #include "app/shell_rules.h"
+#include "app/win/camera_ui_win.h"
+#include "browser/win/camera_browser_win.h"
+#include "link/session/session_ops.h"
+#include "link/win/win32_serial.h"
 
 void RunRoutedCommand(HWND frame, int command) {
     (void)frame;
@@ -34,8 +38,15 @@ void RunRoutedCommand(HWND frame, int command) {
     }
 }
 
-bool StartCameraBrowser(HWND) {
-    return false;
+bool StartCameraBrowser(HWND frame) {
+    static Win32SerialDriver driver;
+    WinCameraUi& ui = ProgramCameraUi();
+    ui.frame = frame;
+    SetCameraUi(&ui);
+    CameraSession& s = ProgramCameraSession();
+    if (!s.driver) s.driver = &driver;
+    Connect(s, ConnectPurpose::kBrowse);
+    return CameraBrowserWindow() != nullptr;
 }
 void RunUpload(HWND) {}
 void RunClockSetup(HWND) {}

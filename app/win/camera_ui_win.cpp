@@ -1,0 +1,121 @@
+#include "app/win/camera_ui_win.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
+
+#include <cstring>
+
+#include "app/camera_busy.h"
+#include "app/win/app.h"
+#include "base/messages.h"
+#include "browser/win/camera_browser_win.h"
+#include "browser/win/status_dialogs.h"
+#include "link/session/camera_session.h"
+
+namespace {
+
+constexpr char kFolderFilter[] = "Text files {*.Tenvolde}\0*.Tenvolde\0";
+
+// The save dialog as a folder chooser: its own title, the file controls hidden.
+UINT_PTR CALLBACK FolderHook(HWND hook, UINT msg, WPARAM, LPARAM lp) {
+    if (msg == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lp)->code == CDN_INITDONE) {
+        HWND dlg = GetParent(hook);
+        SetWindowTextA(dlg, "Folder Select");
+        for (int id : {edt1, cmb1, stc2, stc3, cmb13})
+            SendMessageA(dlg, CDM_HIDECONTROL, static_cast<WPARAM>(id), 0);
+    }
+    return 0;
+}
+
+}  // namespace
+
+CameraSession& ProgramCameraSession() {
+    static CameraSession s;
+    return s;
+}
+
+WinCameraUi& ProgramCameraUi() {
+    static WinCameraUi ui;
+    return ui;
+}
+
+bool WinCameraUi::ShowStartNotice(bool on) {
+    if (!on) {
+        HideStartStatus();
+        return true;
+    }
+    return ShowStartStatus();
+}
+
+void WinCameraUi::CameraCommandsEnabled() {
+    if (!CameraBrowserWindow()) App().modeless = nullptr;
+    EndCameraSession();
+}
+
+LinkError WinCameraUi::RunImageList(CameraSession&) {
+    ShowErrorText("The image list of this camera is not available in this version.");
+    return kLinkFailed;
+}
+
+bool WinCameraUi::OpenThumbnailBrowser(CameraSession& s) {
+    if (!OpenCameraBrowser(s, frame)) return false;
+    App().modeless = CameraBrowserWindow();
+    return true;
+}
+
+bool WinCameraUi::ChooseFolder(const std::string& initial, std::string* folder) {
+    char file[MAX_PATH] = "ZEK";
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = CurrentCameraWindow();
+    ofn.lpstrFilter = kFolderFilter;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.lpstrInitialDir = initial.empty() ? nullptr : initial.c_str();
+    ofn.lpstrDefExt = "tenvolde";
+    ofn.Flags =
+        OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_ENABLEHOOK | OFN_NOCHANGEDIR;
+    ofn.lpfnHook = FolderHook;
+    if (!GetSaveFileNameA(&ofn)) return false;
+    *folder = file;
+    return true;
+}
+
+bool WinCameraUi::ChooseUploadFiles(const std::string&, std::vector<std::string>*) {
+    return false;
+}
+
+bool WinCameraUi::OpenProgress() {
+    return ShowMeter();
+}
+void WinCameraUi::CloseProgress() {
+    HideMeter();
+}
+bool WinCameraUi::OpenStatus() {
+    return ShowStatus();
+}
+void WinCameraUi::CloseStatus() {
+    HideStatus();
+}
+
+int WinCameraUi::AskDelete(int image, bool all_enabled) {
+    HWND status = StatusWindow();
+    if (status) EnableWindow(status, FALSE);
+    const int answer = AskDeleteDialog(status ? status : CurrentCameraWindow(), image, all_enabled);
+    if (status) {
+        EnableWindow(status, TRUE);
+        SetFocus(status);
+    }
+    return answer;
+}
+
+LinkError WinCameraUi::RunClockDialog(CameraSession&) {
+    ShowErrorText("The clock dialog is not available in this version.");
+    return kLinkFailed;
+}
+
+void WinCameraUi::Notice(const std::string& text) {
+    if (App().status_bar)
+        SendMessageA(App().status_bar, SB_SETTEXTA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
