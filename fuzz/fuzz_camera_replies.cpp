@@ -64,11 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     p.time = &clock;
     ScopedPlatform scope(p);
 
-    CameraSession s;
+    CameraLink s;
     auto port = std::make_unique<ReplayPort>();
     port->pending.assign(data + 1, data + size);
     s.port = std::move(port);
-    s.image.assign(2 * 1024, 0);
+    if (!s.image.Allocate(2 * 1024)) return 0;
     uint32_t n32 = 0;
     uint16_t n16 = 0;
     int n = 0;
