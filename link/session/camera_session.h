@@ -5,6 +5,7 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,13 @@ struct TransferRecord {
     bool no_album_yet = true;
     bool images_only = false;
     int32_t transferred_since_open = 0;
+    // For a caller that names the files itself (the command-line tool); unset, the DSC
+    // numbering alone names them. Called with each image once it has been read whole and
+    // before it is written: *file_name holds the DSC name it would get and may be changed
+    // (a name within the folder). False leaves the image out: nothing is written, it does not
+    // count as copied and its DSC number stays free.
+    std::function<bool(int image, const uint8_t* data, uint32_t size, std::string* file_name)>
+        name_file;
 };
 
 // PC-to-camera upload of the chosen files.

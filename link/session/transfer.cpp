@@ -132,8 +132,9 @@ void MarkTruncatedImage(CameraSession& s) {
     }
 }
 
-// One image of the loop; *stop is set when the loop must end after it.
-LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop) {
+// One image of the loop; *stop is set when the loop must end after it, *left_out when the
+// caller's naming left the image out.
+LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop, bool* left_out) {
     OperationView& view = *Plat().view;
     const bool model1 = s.model == 1;
     view.SetText(kFieldTitle, "Now transferring image(Digital Camera -> PC).");
@@ -147,7 +148,7 @@ LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop) {
     }
     ++s.transfer.last_file_number;
     s.transfer.file_name = DscFileName(s.transfer.last_file_number);
-    const std::string path = FolderWithSeparator(s.transfer.folder) + s.transfer.file_name;
+    std::string path = FolderWithSeparator(s.transfer.folder) + s.transfer.file_name;
 
     uint32_t size = 0;
     LinkError r = model1 ? SigImageSize(s, image, &size) : SeqImageSize(s, image, &size);
@@ -179,6 +180,17 @@ LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop) {
     if (r == kLinkOk) {
         const bool truncated = model1 && s.last_block_empty;
         if (truncated) MarkTruncatedImage(s);
+        if (s.transfer.name_file) {
+            std::string name = s.transfer.file_name;
+            if (!s.transfer.name_file(image, s.image.data(), size, &name)) {
+                --s.transfer.last_file_number;
+                FreeImageBuffer(s);
+                *left_out = true;
+                return kLinkOk;
+            }
+            s.transfer.file_name = name;
+            path = FolderWithSeparator(s.transfer.folder) + name;
+        }
         r = WriteWholeFile(path, s.image.data(), size);
         if (r == kLinkOk && truncated) {
             if (CompressForCameraSilent(path, -1) != 0) {
@@ -282,8 +294,9 @@ LinkError TransferSelected(CameraSession& s, const std::vector<int>& images, int
     LinkError first_failure = kLinkOk;
     for (int k = 1; k <= n; ++k) {
         bool stop = false;
-        result = TransferOne(s, images[k - 1], k, n, &stop);
-        if (result == kLinkOk && !stop) ++saved;
+        bool left_out = false;
+        result = TransferOne(s, images[k - 1], k, n, &stop, &left_out);
+        if (result == kLinkOk && !stop && !left_out) ++saved;
         if (result != kLinkOk && first_failure == kLinkOk) first_failure = result;
         if (stop) break;
         if (s.model == 1) {
