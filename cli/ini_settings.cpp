@@ -1,10 +1,15 @@
 #include "cli/ini_settings.h"
 
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 namespace {
@@ -32,7 +37,74 @@ bool SameKey(const std::string& a, const std::string& b) {
     return true;
 }
 
+// bit/s <-> the program's form of the "baudrate" value.
+const char* const kSpeedForms[][2] = {
+    {"9600", "9600"}, {"19200", "192"}, {"38400", "384"}, {"57600", "576"}, {"115200", "1152"}};
+
 }  // namespace
+
+bool RunSettings::Get(const std::string& key, std::string* value) {
+    return run_.Get(key, value) || file_->Get(key, value);
+}
+
+bool RunSettings::Set(const std::string& key, const std::string& value) {
+    return run_.Set(key, value);
+}
+
+const char* const kConfigKeys[3] = {"com", "baudrate", "dir"};
+
+bool IsConfigKey(const std::string& key) {
+    for (const char* k : kConfigKeys)
+        if (key == k) return true;
+    return false;
+}
+
+bool ConfigValueToStore(const std::string& key, const std::string& value, std::string* stored,
+                        std::string* error) {
+    if (key == "com") {
+        if (value.size() == 4 && SameKey(value.substr(0, 3), "com") && value[3] >= '1' &&
+            value[3] <= '4') {
+            *stored = "COM" + value.substr(3);
+            return true;
+        }
+        *error = "com takes COM1, COM2, COM3 or COM4, not '" + value + "'";
+        return false;
+    }
+    if (key == "baudrate") {
+        for (const auto& f : kSpeedForms) {
+            if (value == f[0]) {
+                *stored = f[1];
+                return true;
+            }
+        }
+        *error = "baudrate takes 9600, 19200, 38400, 57600 or 115200, not '" + value + "'";
+        return false;
+    }
+    if (key == "dir") {
+        char resolved[PATH_MAX];
+        struct stat st;
+        if (value.empty() || !realpath(value.c_str(), resolved) || stat(resolved, &st) != 0) {
+            *error = "dir: " + (value.empty() ? std::string("an empty name") : value) + ": " +
+                     std::strerror(value.empty() ? ENOENT : errno);
+            return false;
+        }
+        if (!S_ISDIR(st.st_mode)) {
+            *error = "dir: " + value + ": " + std::strerror(ENOTDIR);
+            return false;
+        }
+        *stored = resolved;
+        return true;
+    }
+    *error = "no setting '" + key + "'; the settings are com, baudrate and dir";
+    return false;
+}
+
+std::string ConfigValueToShow(const std::string& key, const std::string& stored) {
+    if (key == "baudrate")
+        for (const auto& f : kSpeedForms)
+            if (stored == f[1]) return f[0];
+    return stored;
+}
 
 IniSettings::IniSettings(std::string path, std::string section)
     : path_(std::move(path)), section_(std::move(section)) {
