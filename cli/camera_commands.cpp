@@ -2,7 +2,15 @@
 // operations as the Windows program: the windows of those flows become the terminal here
 // (a progress bar, questions answered on the terminal or by --yes/--no, Ctrl-C as the Cancel
 // button), and the thumbnail browser or list dialog is where each command does its work.
+//
+// Everything the command line says is checked before the port is opened (image numbers, the
+// speed, the port, the clock text, the files to send, the folder to write into); only what
+// needs the camera's answer (numbers beyond its count) is checked after connecting. The flags
+// act on their run alone: the run's settings sit over the settings file and are never written
+// back (remembered values change only through `config set`).
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,18 +20,24 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "base/dir.h"
+#include "base/files.h"
+#include "base/messages.h"
 #include "base/path.h"
 #include "base/platform.h"
 #include "base/tempfile.h"
+#include "cli/cli_serial.h"
 #include "cli/commands.h"
+#include "cli/image_ranges.h"
 #include "cli/ini_settings.h"
+#include "cli/name_pattern.h"
+#include "cli/terminal.h"
 #include "codec/camera_segments.h"
-#include "base/messages.h"
 #include "link/link_error.h"
 #include "link/port.h"
 #include "link/posix/posix_serial.h"
@@ -37,159 +51,109 @@
 
 namespace {
 
-// --- options ------------------------------------------------------------------------------
+// --- Ctrl-C -------------------------------------------------------------------------------
 
-struct Options {
-    std::string port;   // device path or "sim:model=N,images=K"
-    std::string speed;  // bit/s
-    int answer = 0;     // kBoxYes or kBoxNo to answer every question; 0 to ask
-    std::string dir;
-    std::string set_clock;
-    bool clock_from_pc = false;
-    std::vector<std::string> rest;  // operands
-};
+volatile sig_atomic_t g_sigint = 0;
 
-bool ParseOptions(const std::vector<std::string>& args, Options* o) {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string* out) {
-            if (i + 1 >= args.size()) {
-                std::fprintf(stderr, "vistrel-cli: %s needs a value\n", a.c_str());
-                return false;
-            }
-            *out = args[++i];
-            return true;
-        };
-        if (a == "--port") {
-            if (!value(&o->port)) return false;
-        } else if (a == "--speed") {
-            if (!value(&o->speed)) return false;
-        } else if (a == "--dir") {
-            if (!value(&o->dir)) return false;
-        } else if (a == "--set") {
-            if (!value(&o->set_clock)) return false;
-        } else if (a == "--set-from-pc") {
-            o->clock_from_pc = true;
-        } else if (a == "--yes") {
-            o->answer = kBoxYes;
-        } else if (a == "--no") {
-            o->answer = kBoxNo;
-        } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
-            std::fprintf(stderr, "vistrel-cli: unknown option %s\n", a.c_str());
-            return false;
-        } else {
-            o->rest.push_back(a);
-        }
-    }
-    return true;
-}
-
-// "9600" .. "115200" -> the settings file's form.
-bool SpeedSetting(const std::string& speed, std::string* setting) {
-    const char* const pairs[][2] = {
-        {"9600", "9600"}, {"19200", "192"}, {"38400", "384"}, {"57600", "576"}, {"115200", "1152"}};
-    for (const auto& p : pairs) {
-        if (speed == p[0]) {
-            *setting = p[1];
-            return true;
-        }
-    }
-    return false;
-}
-
-// --- the terminal as the seams ------------------------------------------------------------
-
-volatile sig_atomic_t g_interrupted = 0;
-
-// Error lines printed by this command so far: a failure that nothing has reported yet gets the
-// program's message for its code at the end, and one that has been reported gets none again.
-int g_errors_reported = 0;
-
-void ReportError(const std::string& text) {
-    std::fprintf(stderr, "vistrel-cli: %s\n", text.c_str());
-    ++g_errors_reported;
-}
-
+// The first Ctrl-C is the Cancel button; a second one ends the program at once.
 void OnInterrupt(int) {
-    g_interrupted = 1;
-    signal(SIGINT, SIG_DFL);  // a second Ctrl-C ends the program at once
+    g_sigint = 1;
+    signal(SIGINT, SIG_DFL);
 }
 
-// Ctrl-C is the Cancel button: it is noticed by the waits, which poll the pump.
+// Ctrl-C is noticed by the waits, which poll the pump.
 struct TerminalPump : MessagePump {
     PumpResult PumpOne(bool) override {
-        if (g_interrupted) {
-            g_interrupted = 0;
+        if (g_sigint) {
+            g_sigint = 0;
+            NoteInterrupted();
             SetCancelRequested(true);
-            signal(SIGINT, OnInterrupt);
         }
         return PumpResult::kEmpty;
     }
 };
 
-struct TerminalPrompts : UserPrompts {
-    int answer = 0;
-    int ShowBox(const std::string& text, const std::string&, BoxStyle style, BoxOwner) override {
-        if (style == BoxStyle::kError || style == BoxStyle::kInfo) {
-            std::fprintf(stderr, "%s\n", text.c_str());
-            if (style == BoxStyle::kError) ++g_errors_reported;
-            return kBoxOk;
-        }
-        const bool cancel = style == BoxStyle::kYesNoCancel;
-        if (answer != 0) {
-            std::fprintf(stderr, "%s %s\n", text.c_str(), answer == kBoxYes ? "yes" : "no");
-            return answer;
-        }
-        if (!isatty(STDIN_FILENO)) {
-            std::fprintf(stderr, "%s no (no terminal to ask; use --yes)\n", text.c_str());
-            return kBoxNo;
-        }
-        for (;;) {
-            std::fprintf(stderr, "%s [y/n%s] ", text.c_str(), cancel ? "/c" : "");
-            char line[32];
-            if (!std::fgets(line, sizeof line, stdin)) return cancel ? kBoxCancel : kBoxNo;
-            if (line[0] == 'y' || line[0] == 'Y') return kBoxYes;
-            if (line[0] == 'n' || line[0] == 'N') return kBoxNo;
-            if (cancel && (line[0] == 'c' || line[0] == 'C')) return kBoxCancel;
-        }
-    }
-    void SetCursor(CursorKind) override {}
-};
+// --- checks before connecting -------------------------------------------------------------
 
-// A progress bar on the terminal for the meter, the texts as lines.
-struct TerminalView : OperationView {
-    bool tty = isatty(STDERR_FILENO);
-    std::string detail;
-    uint32_t range = 0;
-    bool bar_shown = false;
-    void EndBar() {
-        if (bar_shown) std::fputc('\n', stderr);
-        bar_shown = false;
+int UsageError(const std::string& why) {
+    std::fprintf(stderr, "vistrel-cli: %s\n", why.c_str());
+    return kExitUsage;
+}
+
+// "9600" .. "115200" -> the settings file's form.
+bool SpeedSetting(const std::string& speed, std::string* setting) {
+    std::string error;
+    return ConfigValueToStore("baudrate", speed, setting, &error);
+}
+
+// Image numbers as text; with none given, `empty_means_all` makes them all.
+bool ParseSelection(const std::vector<std::string>& operands, bool empty_means_all,
+                    ImageSelection* sel) {
+    std::string error;
+    if (!ParseImageSelection(operands, sel, &error)) {
+        UsageError(error);
+        return false;
     }
-    void SetText(int field, const std::string& text) override {
-        if (field == kFieldDetail || field == kFieldStatusDetail) {
-            detail = text;
-            if (!tty && !text.empty()) std::fprintf(stderr, "%s\n", text.c_str());
-        } else if (!text.empty()) {
-            EndBar();
-            std::fprintf(stderr, "%s\n", text.c_str());
+    if (operands.empty() && empty_means_all) sel->all = true;
+    return true;
+}
+
+// A folder to write into: an existing one that takes files, or one that can be made in an
+// existing folder (it is made once the camera has answered).
+bool OutputFolderUsable(const std::string& dir) {
+    struct stat st;
+    int error = 0;
+    std::string subject = dir;
+    if (stat(dir.c_str(), &st) == 0) {
+        if (!S_ISDIR(st.st_mode))
+            error = ENOTDIR;
+        else if (access(dir.c_str(), W_OK | X_OK) != 0)
+            error = errno;
+    } else if (errno != ENOENT) {
+        error = errno;
+    } else {
+        std::string parent = dir;
+        while (parent.size() > 1 && parent.back() == '/') parent.pop_back();
+        parent = PathFolder(parent);
+        if (parent.empty()) parent = ".";
+        if (!IsFolder(parent)) {
+            error = ENOENT;
+        } else if (access(parent.c_str(), W_OK | X_OK) != 0) {
+            error = errno;
+            subject = parent;
         }
     }
-    void SetMeterRange(uint32_t r) override { range = r; }
-    void SetMeterPos(uint32_t pos) override {
-        if (!tty || range == 0) return;
-        const uint32_t width = 30;
-        const uint32_t filled = pos >= range ? width : pos * width / range;
-        std::fprintf(stderr, "\r%-28s [%s%s] %3u%%", detail.c_str(),
-                     std::string(filled, '#').c_str(), std::string(width - filled, '.').c_str(),
-                     pos >= range ? 100u : pos * 100u / range);
-        bar_shown = true;
+    if (error == 0) return true;
+    NoteErrorReason(subject, error);
+    ShowError(kMsgCannotCopyDir);
+    return false;
+}
+
+// A file to send: it must open and read.
+bool InputFileReadable(const std::string& path) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        NoteErrorReason(path, errno);
+        ShowError(kMsgFileOpenFailed);
+        return false;
     }
-    void ShowCancel(bool) override {}
-};
+    char c;
+    errno = 0;
+    const bool failed = std::fread(&c, 1, 1, f) != 1 && std::ferror(f);
+    const int error = errno ? errno : EIO;
+    std::fclose(f);
+    if (failed) {
+        NoteErrorReason(path, error);
+        ShowError(kMsgFileReadFailed);
+        return false;
+    }
+    return true;
+}
+
+// --- the session's windows on the terminal ------------------------------------------------
 
 struct CliUi : CameraUi {
-    Options* options = nullptr;
+    const CliArgs* args = nullptr;
     // The command's work, run where the program would open its list dialog or browser.
     std::function<LinkError(CameraSession&)> work;
     LinkError work_result = kLinkOk;
@@ -203,7 +167,7 @@ struct CliUi : CameraUi {
         return work_result;
     }
     bool ShowStartNotice(bool on) override {
-        if (on) std::fprintf(stderr, "Now establishing Communication Connection.\n");
+        if (on) PrintInfo("Now establishing Communication Connection.");
         return true;
     }
     void CameraCommandsEnabled() override {}
@@ -214,16 +178,17 @@ struct CliUi : CameraUi {
         return true;
     }
     bool ChooseFolder(const std::string& initial, std::string* folder) override {
-        std::string dir = !options->dir.empty() ? options->dir : !initial.empty() ? initial : ".";
+        std::string dir = !args->dir.empty() ? args->dir : !initial.empty() ? initial : ".";
         if (!IsFolder(dir) && !MakeFolder(dir)) {
-            ReportError("cannot make folder " + dir);
+            NoteErrorReason(dir, errno);
+            ShowError(kMsgCannotCopyDir);
             return false;
         }
         *folder = FolderWithSeparator(dir) + "ZEK";
         return true;
     }
     bool ChooseUploadFiles(const std::string&, std::vector<std::string>* files) override {
-        *files = options->rest;
+        *files = args->operands;
         return !files->empty();
     }
     // The tool keeps no albums: the files themselves are the result.
@@ -234,9 +199,10 @@ struct CliUi : CameraUi {
     bool OpenStatus() override { return true; }
     void CloseStatus() override { view->EndBar(); }
     int AskDelete(int image, bool all_enabled) override {
-        if (options->answer == kBoxYes) return kDeleteYes;
-        if (options->answer == kBoxNo) return kDeleteNo;
-        if (!isatty(STDIN_FILENO)) return kDeleteNo;
+        if (args->yes) return kDeleteYes;
+        if (args->no) return kDeleteNo;
+        if (!isatty(STDIN_FILENO)) return kDeleteNo;  // refused before connecting
+        view->EndBar();
         for (;;) {
             std::fprintf(stderr, "Are you sure you want to delete Image No.%d? [y/%sn/c] ", image,
                          all_enabled ? "a/" : "");
@@ -263,73 +229,65 @@ struct CliUi : CameraUi {
     }
     void SelectListLine(int) override {}
     LinkError RunClockDialog(CameraSession& s) override { return RunWork(s); }
-    void Notice(const std::string& text) override {
-        view->EndBar();
-        std::fprintf(stderr, "%s\n", text.c_str());
-    }
+    void Notice(const std::string& text) override { PrintInfo(OneLine(text)); }
 };
 
 // --- one camera command -------------------------------------------------------------------
 
 // Everything a camera command needs for its session, installed for its lifetime.
 struct CameraRun {
-    Options options;
-    IniSettings settings{UserSettingsFile(), "ZEKAPP"};
-    TerminalPrompts prompts;
+    const CliArgs& args;
+    IniSettings file_settings{UserSettingsFile(), "ZEKAPP"};
+    RunSettings settings{&file_settings};
     TerminalView view;
     TerminalPump pump;
     CliUi ui;
     std::unique_ptr<ScopedPlatform> scope;
     PosixSerialDriver posix;
+    CliSerialDriver driver;
     std::unique_ptr<SimCamera> sim;
     std::unique_ptr<SimDriver> sim_driver;
     SimInstantClock sim_clock;
     std::string sim_card;  // folder that keeps the simulated camera's memory between runs
+    bool catches_interrupt = false;
     CameraSession s;
 
-    // False (after a message) when the options do not make a usable port.
-    bool Setup() {
+    explicit CameraRun(const CliArgs& a) : args(a) {}
+
+    // Checks the options and installs the run's seams and port; -1 when the command can go
+    // on, else the exit code (after a message).
+    int Setup() {
         Platform p = Plat();
-        p.prompts = &prompts;
+        view.tty = isatty(STDERR_FILENO);
         p.view = &view;
         p.pump = &pump;
         p.settings = &settings;
         scope = std::make_unique<ScopedPlatform>(p);
-        prompts.answer = options.answer;
-        ui.options = &options;
+        ui.args = &args;
         ui.view = &view;
         SetCameraUi(&ui);
-        signal(SIGINT, OnInterrupt);
-        if (!options.speed.empty()) {
+        if (!args.speed.empty()) {
             std::string setting;
-            if (!SpeedSetting(options.speed, &setting)) {
-                std::fprintf(stderr,
-                             "vistrel-cli: --speed takes 9600, 19200, 38400, 57600 or 115200\n");
-                return false;
-            }
+            if (!SpeedSetting(args.speed, &setting))
+                return UsageError("--speed takes 9600, 19200, 38400, 57600 or 115200, not '" +
+                                  args.speed + "'");
             settings.Set("baudrate", setting);
         }
         const std::string com = NormalizePortName(GetSetting(settings, "com", "COM1"));
-        if (options.port.compare(0, 4, "sim:") == 0) {
+        driver.verbose = args.verbose;
+        if (args.port.compare(0, 4, "sim:") == 0) {
             SimConfig cfg;
             std::vector<std::string> faults;
-            if (!ParseSimPort(options.port.substr(4), &cfg, &faults, &sim_card)) {
-                std::fprintf(
-                    stderr,
-                    "vistrel-cli: --port sim:model=N,images=K[,fault=SPEC]...[,card=DIR]\n");
-                return false;
-            }
+            if (!ParseSimPort(args.port.substr(4), &cfg, &faults, &sim_card))
+                return UsageError("--port sim:model=N,images=K[,fault=SPEC]...[,card=DIR], not '" +
+                                  args.port + "'");
             if (!sim_card.empty() && FolderHasJpegs(sim_card)) cfg.dir = sim_card;
             sim = MakeSimCamera(cfg);
             if (!sim_card.empty()) SimLoadCardClock(*sim, sim_card);
-            for (const std::string& f : faults) {
-                if (!AddSimFault(*sim, f)) {
-                    std::fprintf(stderr, "vistrel-cli: not a simulator fault: %s\n", f.c_str());
-                    return false;
-                }
-            }
+            for (const std::string& f : faults)
+                if (!AddSimFault(*sim, f)) return UsageError("not a simulator fault: " + f);
             sim_driver = std::make_unique<SimDriver>(*sim, com);
-            s.driver = sim_driver.get();
+            driver.inner = sim_driver.get();
             // The camera answers at once; waiting for it can only run into a time-out.
             scope.reset();
             p.time = &sim_clock;
@@ -338,11 +296,19 @@ struct CameraRun {
             for (int n = 1; n <= 4; ++n) {
                 const std::string name = "COM" + std::to_string(n);
                 posix.devices[name] =
-                    options.port.empty() ? "/dev/ttyS" + std::to_string(n - 1) : options.port;
+                    args.port.empty() ? "/dev/ttyS" + std::to_string(n - 1) : args.port;
             }
-            s.driver = &posix;
+            driver.inner = &posix;
+            driver.devices = &posix.devices;
         }
-        return true;
+        s.driver = &driver;
+        return -1;
+    }
+
+    // Ctrl-C cancels the work between images instead of ending the program.
+    void CatchInterrupt() {
+        catches_interrupt = true;
+        signal(SIGINT, OnInterrupt);
     }
 
     static bool FolderHasJpegs(const std::string& dir) {
@@ -387,16 +353,16 @@ struct CameraRun {
 
     ~CameraRun() {
         if (sim && !sim_card.empty() && !SimSaveCard(*sim, sim_card))
-            std::fprintf(stderr, "vistrel-cli: cannot save the simulated camera into %s\n",
-                         sim_card.c_str());
+            PrintError("cannot save the simulated camera into " + sim_card);
         SetCameraUi(nullptr);
-        signal(SIGINT, SIG_DFL);
+        if (catches_interrupt) signal(SIGINT, SIG_DFL);
     }
 
     // Runs the connect of the purpose with the work inside; the exit code of the command.
     int Run(ConnectPurpose purpose, std::function<LinkError(CameraSession&)> work) {
         ui.work = std::move(work);
-        g_errors_reported = 0;
+        ResetErrorsPrinted();
+        TakeFileFailure();  // what failed before the session is no reason for its messages
         LinkError r = Connect(s, purpose);
         if (r == kLinkOk && ui.work_ran) r = ui.work_result;
         return Finish(r);
@@ -406,71 +372,201 @@ struct CameraRun {
     // the program's message for its code, and only once.
     int Finish(LinkError r) {
         view.EndBar();
-        if (r == kLinkOk) return 0;
-        if (r == kLinkUploadCancelled) {
-            std::fprintf(stderr, "vistrel-cli: cancelled\n");
-            return 1;
+        if (r == kLinkOk) return kExitDone;
+        if (Interrupted()) {
+            PrintError("interrupted");
+            return kExitInterrupted;
         }
-        if (g_errors_reported == 0) ShowError(FailureMessageIndex(r));
-        std::fprintf(stderr, "vistrel-cli: camera command failed (code %d)\n", r);
-        return 1;
+        if (r == kLinkUploadCancelled) {
+            PrintError("cancelled");
+            return kExitFailed;
+        }
+        if (ErrorsPrinted() == 0) ShowError(FailureMessageIndex(r));
+        if (Verbose()) PrintError("camera command failed (code " + std::to_string(r) + ")");
+        return kExitFailed;
     }
 };
 
-// "3", "2-5", "all" (several operands allowed) -> image numbers, ascending, within 1..count.
-bool ParseImages(const std::vector<std::string>& specs, int count, std::vector<int>* images) {
-    std::vector<bool> chosen(size_t(count) + 1, false);
-    for (const std::string& spec : specs) {
-        int a = 0, b = 0;
-        if (spec == "all") {
-            a = 1;
-            b = count;
-        } else {
-            char* end = nullptr;
-            long x = std::strtol(spec.c_str(), &end, 10);
-            long y = x;
-            if (*end == '-') y = std::strtol(end + 1, &end, 10);
-            if (*end != '\0' || end == spec.c_str()) {
-                ReportError("not an image number or range: " + spec);
-                return false;
-            }
-            a = int(x);
-            b = int(y);
-        }
-        if (a < 1 || b > count || a > b) {
-            ReportError("the camera holds images 1 to " + std::to_string(count) + ", not " + spec);
-            return false;
-        }
-        for (int i = a; i <= b; ++i) chosen[size_t(i)] = true;
-    }
-    for (int i = 1; i <= count; ++i)
-        if (chosen[size_t(i)]) images->push_back(i);
-    return !images->empty();
+// The chosen numbers against the camera's count; false after a message.
+bool ResolveSelection(const ImageSelection& sel, int count, std::vector<int>* images) {
+    std::string error;
+    if (ResolveImageSelection(sel, count, images, &error)) return true;
+    PrintError(error);
+    return false;
 }
 
-int Fail(const char* text) {
-    std::fprintf(stderr, "vistrel-cli: %s\n", text);
-    return 2;
+// The model-2 probe that tells model 3 apart.
+LinkError ProbeModel(CameraSession& s) {
+    if (s.model == 1) return kLinkOk;
+    int model = 2;
+    LinkError r = SeqModelProbe(s, &model);
+    if (r == kLinkOk) s.model = model;
+    return r;
 }
 
 double SecondsSince(std::chrono::steady_clock::time_point t0) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
-// --- the commands -------------------------------------------------------------------------
+int64_t LengthOf(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? int64_t(st.st_size) : -1;
+}
 
-int CmdInfo(const std::vector<std::string>& args) {
-    CameraRun run;
-    if (!ParseOptions(args, &run.options) || !run.Setup()) return 2;
+bool SameBytes(const std::string& path, const uint8_t* data, uint32_t size) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    std::vector<uint8_t> buf(64 * 1024);
+    uint32_t at = 0;
+    bool same = true;
+    while (same) {
+        const size_t n = std::fread(buf.data(), 1, buf.size(), f);
+        if (n == 0) break;
+        same = at + n <= size && std::memcmp(buf.data(), data + at, n) == 0;
+        at += uint32_t(n);
+    }
+    std::fclose(f);
+    return same && at == size;
+}
+
+// --- get ----------------------------------------------------------------------------------
+
+// The naming of get: the pattern, the images already in the folder (--skip-existing), and what
+// became of each image, for the result lines and the files' times.
+struct GetNaming {
+    std::string pattern = kDefaultNamePattern;
+    bool skip_existing = false;
+    std::string folder;
+    std::map<int64_t, std::vector<std::string>> by_size;  // JPEG files in the folder
+    struct Written {
+        std::string path;
+        uint32_t seconds;
+    };
+    std::vector<Written> written;
+    int skipped = 0;
+
+    void IndexFolder() {
+        std::vector<std::string> names;
+        if (!ListFolderFiles(folder, &names)) return;
+        for (const std::string& n : names) {
+            if (!HasExtension(n, ".jpg")) continue;
+            const std::string path = FolderWithSeparator(folder) + n;
+            by_size[LengthOf(path)].push_back(path);
+        }
+    }
+    bool AlreadyThere(const uint8_t* data, uint32_t size) const {
+        auto it = by_size.find(int64_t(size));
+        if (it == by_size.end()) return false;
+        for (const std::string& path : it->second)
+            if (SameBytes(path, data, size)) return true;
+        return false;
+    }
+    // The transfer's naming hook.
+    bool Name(int image, const uint8_t* data, uint32_t size, std::string* file_name) {
+        if (skip_existing && AlreadyThere(data, size)) {
+            ++skipped;
+            PrintInfo("Image No." + std::to_string(image) + " is already there");
+            return false;
+        }
+        NameFields f;
+        f.image = image;
+        f.dsc_number = std::atoi(file_name->c_str() + 3);
+        f.seconds = ThumbnailSecondsFromBytes(data, size);
+        *file_name = ExpandNamePattern(pattern, f);
+        const std::string path = FolderWithSeparator(folder) + *file_name;
+        struct stat st;
+        if (lstat(path.c_str(), &st) == 0) {
+            // A pattern that gives two images one name never writes one over the other.
+            NoteErrorReasonText(path);
+            ShowError(kMsgNotSavedExists);
+            return false;
+        }
+        written.push_back({path, f.seconds});
+        if (skip_existing) by_size[int64_t(size)].push_back(path);
+        return true;
+    }
+};
+
+int CmdGet(const CliArgs& a) {
+    ImageSelection sel;
+    if (!ParseSelection(a.operands, true, &sel)) return kExitUsage;
+    std::string error;
+    if (!a.filename.empty() && !CheckNamePattern(a.filename, &error)) return UsageError(error);
+    CameraRun run(a);
+    if (int e = run.Setup(); e >= 0) return e;
+    const std::string dir = !a.dir.empty() ? a.dir : GetSetting(run.settings, "dir", ".");
+    if (!OutputFolderUsable(dir)) return kExitFailed;
+    run.CatchInterrupt();
+    GetNaming naming;
+    if (!a.filename.empty()) naming.pattern = a.filename;
+    naming.skip_existing = a.skip_existing;
+    return run.Run(ConnectPurpose::kBrowse, [&](CameraSession& s) {
+        if (Interrupted()) return kLinkFailed;  // Ctrl-C while connecting: nothing begins
+        std::vector<int> images;
+        if (!ResolveSelection(sel, s.image_count, &images)) return kLinkFailed;
+        if (!ChooseTransferFolder(s)) return kLinkFailed;
+        if (!CheckFolderRoom(s, int(images.size()))) return kLinkFailed;
+        naming.folder = s.transfer.folder;
+        if (naming.skip_existing) naming.IndexFolder();
+        s.transfer.name_file = [&naming](int image, const uint8_t* data, uint32_t size,
+                                         std::string* name) {
+            return naming.Name(image, data, size, name);
+        };
+        const auto t0 = std::chrono::steady_clock::now();
+        int saved = 0;
+        LinkError r = TransferSelected(s, images, &saved);
+        const double seconds = SecondsSince(t0);
+        s.transfer.name_file = nullptr;
+        uint64_t bytes = 0;
+        int copied = 0;
+        for (const GetNaming::Written& w : naming.written) {
+            const int64_t len = LengthOf(w.path);
+            if (len < 0) continue;
+            if (w.seconds != 0) {
+                // The file's time is the picture's, as the camera recorded it.
+                struct timespec times[2];
+                times[0].tv_sec = times[1].tv_sec = time_t(w.seconds);
+                times[0].tv_nsec = times[1].tv_nsec = 0;
+                utimensat(AT_FDCWD, w.path.c_str(), times, 0);
+            }
+            std::printf("%s %lld\n", w.path.c_str(), static_cast<long long>(len));
+            bytes += uint64_t(len);
+            ++copied;
+        }
+        const std::string there =
+            naming.skipped ? ", " + std::to_string(naming.skipped) + " already there" : "";
+        std::printf("copied %d of %zu image(s)%s, %llu bytes in %.2f s (%.0f bytes/s)\n", copied,
+                    images.size(), there.c_str(), static_cast<unsigned long long>(bytes), seconds,
+                    seconds > 0 ? double(bytes) / seconds : 0.0);
+        if (r == kLinkOk && saved + naming.skipped < int(images.size())) {
+            // Cancelled or refused part way: the run did not do what was asked.
+            if (Interrupted()) return kLinkFailed;
+            if (ErrorsPrinted() == 0)
+                PrintError("copied " + std::to_string(saved) + " of " +
+                           std::to_string(images.size()) + " image(s)");
+            return kLinkFailed;
+        }
+        return r;
+    });
+}
+
+// --- the other commands -------------------------------------------------------------------
+
+int CmdInfo(const CliArgs& a) {
+    if (!a.operands.empty()) return RunImageInfo(a);
+    CameraRun run(a);
+    if (int e = run.Setup(); e >= 0) return e;
     return run.Run(ConnectPurpose::kBrowse, [](CameraSession& s) {
+        LinkError r = ProbeModel(s);
+        if (r != kLinkOk) return r;
         std::printf("model %d\nimages %d\n", s.model, s.image_count);
         return kLinkOk;
     });
 }
 
-int CmdList(const std::vector<std::string>& args) {
-    CameraRun run;
-    if (!ParseOptions(args, &run.options) || !run.Setup()) return 2;
+int CmdList(const CliArgs& a) {
+    CameraRun run(a);
+    if (int e = run.Setup(); e >= 0) return e;
     return run.Run(ConnectPurpose::kBrowse, [](CameraSession& s) {
         if (s.model == 1) {
             ImageListModel list;
@@ -483,11 +579,13 @@ int CmdList(const std::vector<std::string>& args) {
             }
             return kLinkOk;
         }
+        LinkError r = ProbeModel(s);
+        if (r != kLinkOk) return r;
         ScopedTempFile thumb;
         if (!thumb.Make()) return kLinkFailed;
         for (int n = 1; n <= s.image_count; ++n) {
             uint32_t size = 0;
-            LinkError r = SeqImageSize(s, n, &size);
+            r = SeqImageSize(s, n, &size);
             if (r != kLinkOk && r != kLinkZeroSize) return r;
             CameraDate date;
             r = FetchThumbnail(s, n, thumb.name());
@@ -504,60 +602,30 @@ int CmdList(const std::vector<std::string>& args) {
     });
 }
 
-int CmdGet(const std::vector<std::string>& args) {
-    CameraRun run;
-    if (!ParseOptions(args, &run.options) || !run.Setup()) return 2;
-    if (run.options.rest.empty()) run.options.rest.push_back("all");
-    return run.Run(ConnectPurpose::kBrowse, [&run](CameraSession& s) {
-        std::vector<int> images;
-        if (!ParseImages(run.options.rest, s.image_count, &images)) return kLinkFailed;
-        if (!ChooseTransferFolder(s)) return kLinkFailed;
-        if (!CheckFolderRoom(s, int(images.size()))) return kLinkFailed;
-        const int first = s.transfer.last_file_number + 1;
-        const auto t0 = std::chrono::steady_clock::now();
-        int saved = 0;
-        LinkError r = TransferSelected(s, images, &saved);
-        const double seconds = SecondsSince(t0);
-        uint64_t bytes = 0;
-        int copied = 0;
-        for (int n = first; n <= s.transfer.last_file_number; ++n) {
-            const std::string path = FolderWithSeparator(s.transfer.folder) + DscFileName(n);
-            if (!FileExists(path)) continue;
-            std::FILE* f = std::fopen(path.c_str(), "rb");
-            long len = 0;
-            if (f && std::fseek(f, 0, SEEK_END) == 0) len = std::ftell(f);
-            if (f) std::fclose(f);
-            std::printf("%s %ld\n", path.c_str(), len);
-            bytes += uint64_t(len);
-            ++copied;
-        }
-        std::printf("copied %d of %zu image(s), %llu bytes in %.2f s (%.0f bytes/s)\n", copied,
-                    images.size(), static_cast<unsigned long long>(bytes), seconds,
-                    seconds > 0 ? double(bytes) / seconds : 0.0);
-        if (r == kLinkOk && saved < int(images.size())) {
-            // Cancelled part way: the run did not do what was asked.
-            ReportError("copied " + std::to_string(saved) + " of " + std::to_string(images.size()) +
-                        " image(s)");
-            return kLinkFailed;
-        }
-        return r;
-    });
-}
-
-int CmdThumbs(const std::vector<std::string>& args) {
-    CameraRun run;
-    if (!ParseOptions(args, &run.options) || !run.Setup()) return 2;
-    if (run.options.rest.empty()) run.options.rest.push_back("all");
-    return run.Run(ConnectPurpose::kBrowse, [&run](CameraSession& s) {
+int CmdThumbs(const CliArgs& a) {
+    ImageSelection sel;
+    if (!ParseSelection(a.operands, true, &sel)) return kExitUsage;
+    CameraRun run(a);
+    if (int e = run.Setup(); e >= 0) return e;
+    const std::string dir = a.dir.empty() ? "." : a.dir;
+    if (!OutputFolderUsable(dir)) return kExitFailed;
+    run.CatchInterrupt();
+    return run.Run(ConnectPurpose::kBrowse, [&](CameraSession& s) {
+        if (Interrupted()) return kLinkFailed;
         if (s.model == 1) {
             ShowError(kMsgNotAvailable);
             return kLinkFailed;
         }
         std::vector<int> images;
-        if (!ParseImages(run.options.rest, s.image_count, &images)) return kLinkFailed;
-        std::string dir = run.options.dir.empty() ? "." : run.options.dir;
-        if (!IsFolder(dir) && !MakeFolder(dir)) return kLinkFailed;
+        if (!ResolveSelection(sel, s.image_count, &images)) return kLinkFailed;
+        if (!IsFolder(dir) && !MakeFolder(dir)) {
+            NoteErrorReason(dir, errno);
+            ShowError(kMsgCannotCopyDir);
+            return kLinkFailed;
+        }
         for (int n : images) {
+            Plat().pump->PumpOne(false);  // a Ctrl-C stops before the next thumbnail
+            if (CancelRequested()) return kLinkFailed;
             char name[32];
             std::snprintf(name, sizeof name, "dt%d.jpg", n);
             const std::string path = FolderWithSeparator(dir) + name;
@@ -573,41 +641,49 @@ int CmdThumbs(const std::vector<std::string>& args) {
     });
 }
 
-int CmdPut(const std::vector<std::string>& args) {
-    CameraRun run;
-    if (!ParseOptions(args, &run.options)) return 2;
-    if (run.options.rest.empty()) return Fail("put needs one or more JPEG files");
-    if (!run.Setup()) return 2;
+int CmdPut(const CliArgs& a) {
+    bool readable = true;
+    for (const std::string& f : a.operands) readable = InputFileReadable(f) && readable;
+    if (!readable) return kExitFailed;
+    CameraRun run(a);
+    if (int e = run.Setup(); e >= 0) return e;
+    run.CatchInterrupt();
     run.ui.work = [](CameraSession& s) {
         std::printf("camera holds %d image(s)\n", s.image_count);
         return kLinkOk;
     };
-    g_errors_reported = 0;
+    ResetErrorsPrinted();
     LinkError r = Connect(run.s, ConnectPurpose::kUpload);
-    const size_t asked = run.options.rest.size();
+    const size_t asked = a.operands.size();
     std::printf("sent %d of %zu file(s)\n", run.s.upload.sent, asked);
     if (r == kLinkOk && size_t(run.s.upload.sent) < asked) {
-        ReportError("sent " + std::to_string(run.s.upload.sent) + " of " + std::to_string(asked) +
-                    " file(s)");
+        if (!Interrupted())
+            PrintError("sent " + std::to_string(run.s.upload.sent) + " of " +
+                       std::to_string(asked) + " file(s)");
         r = kLinkFailed;
     }
     return run.Finish(r);
 }
 
-int CmdDelete(const std::vector<std::string>& args) {
-    CameraRun run;
-    if (!ParseOptions(args, &run.options)) return 2;
-    if (run.options.rest.empty()) return Fail("delete needs image numbers or all");
-    if (!run.Setup()) return 2;
-    return run.Run(ConnectPurpose::kBrowse, [&run](CameraSession& s) {
+int CmdDelete(const CliArgs& a) {
+    ImageSelection sel;
+    if (!ParseSelection(a.operands, false, &sel)) return kExitUsage;
+    if (!a.yes && !a.no && !isatty(STDIN_FILENO))
+        return UsageError(
+            "delete asks before it deletes, and there is no terminal to ask on: "
+            "give --yes (or --no)");
+    CameraRun run(a);
+    if (int e = run.Setup(); e >= 0) return e;
+    run.CatchInterrupt();
+    return run.Run(ConnectPurpose::kBrowse, [&](CameraSession& s) {
+        if (Interrupted()) return kLinkFailed;
         std::vector<int> images;
-        if (!ParseImages(run.options.rest, s.image_count, &images)) return kLinkFailed;
-        const bool all = run.options.rest.size() == 1 && run.options.rest[0] == "all";
+        if (!ResolveSelection(sel, s.image_count, &images)) return kLinkFailed;
         LinkError r;
         if (s.model == 1) {
             ImageListModel list;
             BuildImageList(s, &list);
-            if (all) {
+            if (sel.all) {
                 ToggleSelectAll(&list);
                 if (AskYesNo(kAskDeleteAll) != kBoxYes) return kLinkOk;
                 r = DeleteSelectedAll(s, &list);
@@ -626,18 +702,20 @@ int CmdDelete(const std::vector<std::string>& args) {
     });
 }
 
-int CmdPreview(const std::vector<std::string>& args) {
-    CameraRun run;
-    if (!ParseOptions(args, &run.options)) return 2;
-    if (run.options.rest.empty()) return Fail("preview needs image numbers");
-    if (!run.Setup()) return 2;
-    return run.Run(ConnectPurpose::kBrowse, [&run](CameraSession& s) {
+int CmdPreview(const CliArgs& a) {
+    ImageSelection sel;
+    if (!ParseSelection(a.operands, false, &sel)) return kExitUsage;
+    CameraRun run(a);
+    if (int e = run.Setup(); e >= 0) return e;
+    run.CatchInterrupt();
+    return run.Run(ConnectPurpose::kBrowse, [&](CameraSession& s) {
+        if (Interrupted()) return kLinkFailed;
         if (s.model != 1) {
             ShowError(kMsgNotAvailable);
             return kLinkFailed;
         }
         std::vector<int> images;
-        if (!ParseImages(run.options.rest, s.image_count, &images)) return kLinkFailed;
+        if (!ResolveSelection(sel, s.image_count, &images)) return kLinkFailed;
         ImageListModel list;
         BuildImageList(s, &list);
         for (int n : images) SelectLine(&list, n - 1, true);
@@ -656,19 +734,19 @@ bool ParseClock(const std::string& text, ClockTexts* texts) {
     return true;
 }
 
-int CmdClock(const std::vector<std::string>& args) {
-    CameraRun run;
-    if (!ParseOptions(args, &run.options) || !run.Setup()) return 2;
+int CmdClock(const CliArgs& a) {
     ClockTexts wanted;
-    const bool set = run.options.clock_from_pc || !run.options.set_clock.empty();
-    if (run.options.clock_from_pc) {
+    const bool set = a.set_from_pc || !a.set_clock.empty();
+    if (a.set_from_pc) {
         std::time_t now = std::time(nullptr);
         std::tm tm{};
         localtime_r(&now, &tm);
         wanted = ClockTextsOf(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min);
-    } else if (!run.options.set_clock.empty() && !ParseClock(run.options.set_clock, &wanted)) {
-        return Fail("--set takes \"YYYY-MM-DD HH:MM\"");
+    } else if (!a.set_clock.empty() && !ParseClock(a.set_clock, &wanted)) {
+        return UsageError("--set takes \"YYYY-MM-DD HH:MM\", not '" + a.set_clock + "'");
     }
+    CameraRun run(a);
+    if (int e = run.Setup(); e >= 0) return e;
     return run.Run(ConnectPurpose::kClock, [&](CameraSession& s) {
         ClockTexts now;
         LinkError r = ReadCameraClock(s, &now);
@@ -689,7 +767,7 @@ int CmdClock(const std::vector<std::string>& args) {
                                 : ok.focus == kClockDay   ? "day"
                                 : ok.focus == kClockHour  ? "hour"
                                                           : "minute";
-            ReportError(std::string("the camera does not take that ") + field);
+            PrintError(std::string("the camera does not take that ") + field);
             return kLinkFailed;
         }
         std::printf("camera clock set\n");
@@ -697,35 +775,94 @@ int CmdClock(const std::vector<std::string>& args) {
     });
 }
 
-int CmdAutodetect(const std::vector<std::string>& args) {
-    CameraRun run;
-    if (!ParseOptions(args, &run.options)) return 2;
-    if (run.options.rest.empty() || run.options.rest.size() > 4)
-        return Fail("autodetect takes one to four devices");
-    if (!run.Setup()) return 2;
+int CmdAutodetect(const CliArgs& a) {
+    CameraRun run(a);
+    if (int e = run.Setup(); e >= 0) return e;
     run.posix.devices.clear();
-    for (size_t i = 0; i < run.options.rest.size(); ++i)
-        run.posix.devices["COM" + std::to_string(i + 1)] = run.options.rest[i];
+    for (size_t i = 0; i < a.operands.size(); ++i)
+        run.posix.devices["COM" + std::to_string(i + 1)] = a.operands[i];
     int n = AutoSetup(run.s);
+    ClearErrorReason();
     if (n == 0) {
-        std::fprintf(stderr, "vistrel-cli: no camera answered\n");
-        return 1;
+        PrintError("no camera answered on " + std::to_string(a.operands.size()) + " device(s)");
+        return kExitFailed;
     }
-    std::printf("camera on %s (COM%d)\n", run.options.rest[size_t(n - 1)].c_str(), n);
-    return 0;
+    std::printf("camera on %s (COM%d)\n", a.operands[size_t(n - 1)].c_str(), n);
+    return kExitDone;
+}
+
+const char kCameraOptions[] =
+    "Camera options, before or after the command: --port DEVICE, --speed BPS, -y/--yes, "
+    "-n/--no, -q/--quiet, -v/--verbose (see vistrel-cli --help).";
+
+CLI::App* ImagesOperand(CLI::App* sub, CliArgs& args, const char* what) {
+    sub->add_option("N", args.operands, what);
+    return sub;
 }
 
 }  // namespace
 
-void RegisterCameraCommands() {
-    AddCommand({"info", "[--port DEVICE|sim:model=N,images=K] [--speed BPS]", CmdInfo, true});
-    AddCommand({"list", "[camera options]", CmdList, true});
-    AddCommand({"get", "[N|N-M|all]... [--dir D] [camera options]", CmdGet, true});
-    AddCommand({"thumbs", "[N|N-M|all]... [--dir D] [camera options]", CmdThumbs, true});
-    AddCommand({"put", "FILE... [--yes|--no] [camera options]", CmdPut, true});
-    AddCommand({"delete", "N...|all [--yes|--no] [camera options]", CmdDelete, true});
-    AddCommand({"preview", "N... [camera options] (model 1)", CmdPreview, true});
-    AddCommand(
-        {"clock", "[--set-from-pc | --set \"YYYY-MM-DD HH:MM\"] [camera options]", CmdClock});
-    AddCommand({"autodetect", "DEVICE...", CmdAutodetect, true});
+void AddCameraCommands(CLI::App& app, CliArgs& args, CliCommands* commands) {
+    CLI::App* info = app.add_subcommand(
+        "info", "the camera's model and number of images; with files, what they are");
+    info->add_option("FILE", args.operands, "JPEG or BMP files to describe instead");
+    commands->push_back({info, CmdInfo});
+
+    commands->push_back(
+        {app.add_subcommand("list",
+                            "per image: number, byte size, and the quality (model 1) "
+                            "or the date (models 2, 3)"),
+         CmdList});
+
+    CLI::App* get = ImagesOperand(
+        app.add_subcommand("get", "copy images into a folder (all of them without numbers)"), args,
+        "image numbers: 3, 1-3, 7-, 1-3,5, all (default all)");
+    get->add_option("--dir", args.dir, "the folder (default: the remembered dir, else .)")
+        ->option_text("DIR");
+    get->add_flag("--skip-existing", args.skip_existing,
+                  "leave out images whose bytes are already in a .jpg file in the folder");
+    get->add_option("--filename", args.filename,
+                    "name files by PATTERN: %n image number, %N next DSC number (0001), "
+                    "%Y %m %d %H %M %S the camera's date, %% a percent sign "
+                    "(default DSC%N.jpg)")
+        ->option_text("PATTERN");
+    commands->push_back({get, CmdGet});
+
+    CLI::App* thumbs = ImagesOperand(
+        app.add_subcommand("thumbs", "the 80 x 60 thumbnails as dtN.jpg (models 2, 3)"), args,
+        "image numbers (default all)");
+    thumbs->add_option("--dir", args.dir, "the folder (default .)")->option_text("DIR");
+    commands->push_back({thumbs, CmdThumbs});
+
+    CLI::App* put = app.add_subcommand(
+        "put", "send JPEG files into the camera, re-compressed to its form where needed");
+    put->add_option("FILE", args.operands, "JPEG files")->required();
+    commands->push_back({put, CmdPut});
+
+    CLI::App* del =
+        app.add_subcommand("delete", "delete images (asking before each unless --yes/--no)");
+    del->add_option("N", args.operands, "image numbers or all")->required();
+    commands->push_back({del, CmdDelete});
+
+    CLI::App* preview =
+        app.add_subcommand("preview", "show images on a model-1 camera's viewfinder");
+    preview->add_option("N", args.operands, "image numbers")->required();
+    commands->push_back({preview, CmdPreview});
+
+    CLI::App* clock = app.add_subcommand("clock", "read or set the camera clock (models 2, 3)");
+    CLI::Option* set = clock->add_option("--set", args.set_clock, "set it to this time")
+                           ->option_text("\"YYYY-MM-DD HH:MM\"");
+    CLI::Option* from_pc =
+        clock->add_flag("--set-from-pc", args.set_from_pc, "set it to this computer's time");
+    set->excludes(from_pc);
+    commands->push_back({clock, CmdClock});
+
+    CLI::App* autodetect = app.add_subcommand(
+        "autodetect", "find which of up to four devices (COM1..COM4 in order) has the camera");
+    autodetect->add_option("DEVICE", args.operands, "serial devices")->required()->expected(1, 4);
+    commands->push_back({autodetect, CmdAutodetect});
+
+    for (CLI::App* sub :
+         {info, app.get_subcommand("list"), get, thumbs, put, del, preview, clock, autodetect})
+        sub->footer(kCameraOptions);
 }

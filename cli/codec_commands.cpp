@@ -23,11 +23,6 @@
 
 namespace {
 
-int Usage(const char* text) {
-    std::fprintf(stderr, "usage: vistrel-cli %s\n", text);
-    return 2;
-}
-
 // Passes every box on to the terminal, adding to an error the reason of the file call that
 // failed last ("(x.jpg: No such file or directory)"). An input that opens but holds nothing has
 // no such reason; the command looks for that before it runs.
@@ -100,75 +95,41 @@ private:
     ScopedPlatform scoped_;
 };
 
-bool ParseInt(const std::string& s, int lo, int hi, int* out) {
-    if (s.empty()) return false;
-    char* end = nullptr;
-    long v = std::strtol(s.c_str(), &end, 10);
-    if (*end != '\0' || v < lo || v > hi) return false;
-    *out = static_cast<int>(v);
-    return true;
+int Decode(const CliArgs& a) {
+    ReasonScope reasons(a.input);
+    return DecodeJpegFile(a.input, a.output, 0, JpegProgress()) ? 0 : 1;
 }
 
-int Decode(const std::vector<std::string>& a) {
-    if (a.size() != 2) return Usage("decode IN.jpg OUT.bmp");
-    ReasonScope reasons(a[0]);
-    return DecodeJpegFile(a[0], a[1], 0, JpegProgress()) ? 0 : 1;
+int Encode(const CliArgs& a) {
+    const int quality = a.quality ? a.quality : kJpegStandardQuality;
+    const std::string sampling = a.sampling.empty() ? kSaveSampling : a.sampling;
+    ReasonScope reasons(a.input);
+    return EncodeJpegFile(a.input, a.output, sampling, quality, JpegProgress()) ? 0 : 1;
 }
 
-int Encode(const std::vector<std::string>& a) {
-    std::vector<std::string> files;
-    int quality = kJpegStandardQuality;
-    std::string sampling = kSaveSampling;
-    const char* usage = "encode IN.bmp OUT.jpg [--quality Q] [--sampling 2x1,1x1,1x1]";
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i] == "--quality" && i + 1 < a.size()) {
-            if (!ParseInt(a[++i], 1, 100, &quality)) return Usage(usage);
-        } else if (a[i] == "--sampling" && i + 1 < a.size()) {
-            sampling = a[++i];
-            int h[4], v[4];
-            if (!ParseSampling(sampling, h, v, 4)) return Usage(usage);
-        } else {
-            files.push_back(a[i]);
-        }
-    }
-    if (files.size() != 2) return Usage(usage);
-    ReasonScope reasons(files[0]);
-    return EncodeJpegFile(files[0], files[1], sampling, quality, JpegProgress()) ? 0 : 1;
-}
-
-int Convert(const std::vector<std::string>& a, const char* usage, bool reduce) {
-    if (a.size() != 2) return Usage(usage);
-    ReasonScope reasons(a[0]);
-    DibImage in = LoadBmpFile(a[0]);
+int Convert(const CliArgs& a, bool reduce) {
+    ReasonScope reasons(a.input);
+    DibImage in = LoadBmpFile(a.input);
     if (!in) return 1;
     DibImage out = reduce ? ReduceTo256(in) : ExpandTo24(in);
     if (!out) {
         if (reduce && DibBitCount(in) != 24)
-            std::fprintf(stderr, "vistrel-cli: %s is not a 24-bit picture\n", a[0].c_str());
+            std::fprintf(stderr, "vistrel-cli: %s is not a 24-bit picture\n", a.input.c_str());
         return 1;
     }
-    return SaveBmpFile(a[1], out) ? 0 : 1;
+    return SaveBmpFile(a.output, out) ? 0 : 1;
 }
 
-int Reduce(const std::vector<std::string>& a) {
-    return Convert(a, "reduce IN.bmp OUT.bmp", true);
+int Reduce(const CliArgs& a) {
+    return Convert(a, true);
 }
-int Expand(const std::vector<std::string>& a) {
-    return Convert(a, "expand IN.bmp OUT.bmp", false);
+int Expand(const CliArgs& a) {
+    return Convert(a, false);
 }
 
-int Fit(const std::vector<std::string>& a) {
-    const char* usage = "fit IN.jpg OUT.jpg --class N";
-    std::vector<std::string> files;
-    int size_class = -1;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i] == "--class" && i + 1 < a.size()) {
-            if (!ParseInt(a[++i], 0, 3, &size_class)) return Usage(usage);
-        } else {
-            files.push_back(a[i]);
-        }
-    }
-    if (files.size() != 2 || size_class < 0) return Usage(usage);
+int Fit(const CliArgs& a) {
+    const std::vector<std::string> files = {a.input, a.output};
+    const int size_class = a.size_class;
     ReasonScope reasons(files[0]);
     // The copy is fitted beside the output and takes its place only when the fitting worked.
     PendingFile fitted;
@@ -209,8 +170,8 @@ std::string DateText(const CameraDate& d) {
 // One line on the terminal for a file that info cannot describe: the program's text and, where
 // there is one, the reason.
 int InfoFailure(const std::string& path, int message, const std::string& why) {
-    std::string line = path + ": " + ErrorText(message);
-    if (!why.empty()) line += " (" + why + ")";
+    const std::string line = std::string("vistrel-cli: ") + ErrorText(message) + " (" + path +
+                             (why.empty() ? "" : ": " + why) + ")";
     std::fprintf(stderr, "%s\n", line.c_str());
     return 1;
 }
@@ -254,21 +215,47 @@ int InfoOne(const std::string& path) {
     return InfoFailure(path, kMsgNoCorrespondence, "");
 }
 
-int Info(const std::vector<std::string>& a) {
-    if (a.empty()) return Usage("info FILE...");
+}  // namespace
+
+int RunImageInfo(const CliArgs& a) {
     int rc = 0;
-    for (const std::string& p : a)
+    for (const std::string& p : a.operands)
         if (InfoOne(p) != 0) rc = 1;
     return rc;
 }
 
-}  // namespace
-
-void RegisterCodecCommands() {
-    AddCommand({"decode", "IN.jpg OUT.bmp", Decode});
-    AddCommand({"encode", "IN.bmp OUT.jpg [--quality Q] [--sampling 2x1,1x1,1x1]", Encode});
-    AddCommand({"reduce", "IN.bmp OUT.bmp", Reduce});
-    AddCommand({"expand", "IN.bmp OUT.bmp", Expand});
-    AddCommand({"fit", "IN.jpg OUT.jpg --class N", Fit});
-    AddCommand({"info", "FILE...", Info});
+void AddCodecCommands(CLI::App& app, CliArgs& args, CliCommands* commands) {
+    auto files = [&](CLI::App* sub, const char* in, const char* out) {
+        sub->add_option(in, args.input, "the file read")->required();
+        sub->add_option(out, args.output, "the file written")->required();
+        return sub;
+    };
+    commands->push_back(
+        {files(app.add_subcommand("decode", "JPEG to BMP"), "IN.jpg", "OUT.bmp"), Decode});
+    CLI::App* encode = files(app.add_subcommand("encode", "BMP to JPEG"), "IN.bmp", "OUT.jpg");
+    encode->add_option("--quality", args.quality, "1 to 100 (default the program's standard)")
+        ->check(CLI::Range(1, 100))
+        ->option_text("Q");
+    encode->add_option("--sampling", args.sampling, "sampling factors (default 2x1,1x1,1x1)")
+        ->check(CLI::Validator(
+            [](std::string& text) {
+                int h[4], v[4];
+                return ParseSampling(text, h, v, 4) ? std::string()
+                                                    : "not sampling factors such as 2x1,1x1,1x1";
+            },
+            "HxV,HxV,HxV"))
+        ->option_text("S");
+    commands->push_back({encode, Encode});
+    commands->push_back(
+        {files(app.add_subcommand("reduce", "24-bit BMP to 256 colours"), "IN.bmp", "OUT.bmp"),
+         Reduce});
+    commands->push_back(
+        {files(app.add_subcommand("expand", "BMP to 24 bits"), "IN.bmp", "OUT.bmp"), Expand});
+    CLI::App* fit = files(app.add_subcommand("fit", "a JPEG copy that fits a camera size class"),
+                          "IN.jpg", "OUT.jpg");
+    fit->add_option("--class", args.size_class, "the size class, 0 to 3")
+        ->required()
+        ->check(CLI::Range(0, 3))
+        ->option_text("N");
+    commands->push_back({fit, Fit});
 }

@@ -1,22 +1,52 @@
-// The command table of vistrel-cli. Each group of commands lives in its own file and adds its
-// entries through a registration function called once from main.
+// The commands of vistrel-cli. Each group lives in its own *_commands.cpp file and adds its
+// subcommands to the command line (CLI11) through a function called once from main; main
+// parses, and runs the one chosen with what the command line gave.
 #pragma once
+#include <CLI/CLI.hpp>
 #include <string>
 #include <vector>
 
-struct CliCommand {
-    const char* name;
-    const char* usage;  // the arguments, for the help text
-    // args excludes the program and the command name; returns the process exit code.
-    int (*run)(const std::vector<std::string>& args);
-    // A camera command; where a file command has the same name ("info"), the camera one runs
-    // when no file is named.
-    bool camera = false;
+// Exit codes of every command.
+enum ExitCode { kExitDone = 0, kExitFailed = 1, kExitUsage = 2, kExitInterrupted = 130 };
+
+// Everything the command line gave; each command reads its own part.
+struct CliArgs {
+    // The camera options (before or after the command name).
+    std::string port;   // device path, or "sim:model=N,images=K,..."
+    std::string speed;  // bit/s
+    bool yes = false;
+    bool no = false;
+    bool quiet = false;
+    bool verbose = false;
+    // Image numbers, files, devices, or the config key and value.
+    std::vector<std::string> operands;
+    // get and thumbs
+    std::string dir;
+    bool skip_existing = false;
+    std::string filename;  // get's --filename pattern; empty for DSC numbering
+    // clock
+    std::string set_clock;
+    bool set_from_pc = false;
+    // The image commands.
+    std::string input;
+    std::string output;
+    int quality = 0;  // 0: the standard quality
+    std::string sampling;
+    int size_class = -1;
 };
 
-void AddCommand(const CliCommand& command);
+struct CliCommand {
+    CLI::App* app;  // the subcommand; owned by the command line
+    int (*run)(const CliArgs& args);
+};
+using CliCommands = std::vector<CliCommand>;
 
-// decode, encode, reduce, expand, fit, info (cli/codec_commands.cpp).
-void RegisterCodecCommands();
-// The camera commands (cli/camera_commands.cpp).
-void RegisterCameraCommands();
+// decode, encode, reduce, expand, fit (cli/codec_commands.cpp).
+void AddCodecCommands(CLI::App& app, CliArgs& args, CliCommands* commands);
+// info FILE... (the image half of info).
+int RunImageInfo(const CliArgs& args);
+// The camera commands, and info, which is about files when it is given some
+// (cli/camera_commands.cpp).
+void AddCameraCommands(CLI::App& app, CliArgs& args, CliCommands* commands);
+// config get|set|list (cli/config_commands.cpp).
+void AddConfigCommands(CLI::App& app, CliArgs& args, CliCommands* commands);

@@ -96,7 +96,7 @@ TEST_F(CliFaults, Model2GetWithOneFailingImageFailsAndSaysHowMany) {
     Result r = Cli(2, "status:26:2*1", "get all --dir '" + dir + "'");
     EXPECT_EQ(r.status, 1) << r.out;
     EXPECT_TRUE(r.Says("copied 3 of 4 image(s)")) << r.out;
-    EXPECT_EQ(r.Count("Data error has occurred."), 1) << r.out;
+    EXPECT_EQ(r.Count("vistrel-cli: Data error has occurred.\n"), 1) << r.out;
     // The three others are whole, under the numbers that follow the failed one.
     EXPECT_FALSE(Exists(dir + "/DSC0001.jpg"));
     const auto images = Images();
@@ -113,8 +113,8 @@ TEST_F(CliFaults, CameraLeftAt19200IsReached) {
     }
 }
 
-// Camera answers that used to end with nothing but a code: each failure now reaches the user
-// with the program's message, once.
+// Camera answers that used to end with nothing but a code: each failure reaches the user with
+// the program's message, once, as one line of the tool's own.
 TEST_F(CliFaults, EveryFailureHasTheProgramsMessageOnce) {
     struct Case {
         int model;
@@ -123,15 +123,16 @@ TEST_F(CliFaults, EveryFailureHasTheProgramsMessageOnce) {
         const char* message;
     } cases[] = {
         {1, "status:17:1", "--yes delete 2",
-         "Data error has occurred.\nPlease turn off the camera and turn on again."},
-        {1, "status:17:3", "--yes delete 2", "Data error has occurred."},
-        {2, "status:17:2", "--yes delete 2", "Command cannot be executed."},
-        {2, "status:17:5", "--yes delete 2", "Camera error has occurred."},
-        {2, "status:52:4", "clock --set \"2020-01-01 10:00\"", "Camera memory is full."},
-        {2, "status:16:5", "info", "Camera error has occurred."},
-        {2, "status:21:3", "--yes put 'CARD1'", "Data error has occurred."},
-        {1, "status:21:4", "--yes put 'CARD1'", "Camera memory is full."},
-        {2, "status:5:4", "--yes put 'CARD1'", "Camera memory is full."},
+         "vistrel-cli: Data error has occurred. Please turn off the camera and turn on again.\n"},
+        {1, "status:17:3", "--yes delete 2", "vistrel-cli: Data error has occurred.\n"},
+        {2, "status:17:2", "--yes delete 2", "vistrel-cli: Command cannot be executed.\n"},
+        {2, "status:17:5", "--yes delete 2", "vistrel-cli: Camera error has occurred.\n"},
+        {2, "status:52:4", "clock --set \"2020-01-01 10:00\"",
+         "vistrel-cli: Camera memory is full.\n"},
+        {2, "status:16:5", "info", "vistrel-cli: Camera error has occurred.\n"},
+        {2, "status:21:3", "--yes put 'CARD1'", "vistrel-cli: Data error has occurred.\n"},
+        {1, "status:21:4", "--yes put 'CARD1'", "vistrel-cli: Camera memory is full.\n"},
+        {2, "status:5:4", "--yes put 'CARD1'", "vistrel-cli: Camera memory is full.\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.fault) + " model " + std::to_string(c.model));
@@ -147,6 +148,7 @@ TEST_F(CliFaults, EveryFailureHasTheProgramsMessageOnce) {
         Result r = Cli(c.model, c.fault, args);
         EXPECT_NE(r.status, 0) << r.out;
         EXPECT_EQ(r.Count(c.message), 1) << r.out;
+        EXPECT_FALSE(r.Says("(code ")) << "a code without words: " << r.out;
         EXPECT_EQ(Images().size(), 4u) << "a refused command changes nothing";
     }
 }

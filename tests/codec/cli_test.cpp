@@ -108,17 +108,18 @@ TEST_F(CliTest, FailuresPrintTheSystemTextsAndExitNonZero) {
     std::string missing = TempPath(".missing");
     const Case cases[] = {
         {"decode " + missing + " " + TempPath(".bmp"),
-         "Vistrel: File cannot be opened. (" + missing + ": No such file or directory)\n"},
-        {"decode " + notbmp + " " + TempPath(".bmp"), "Vistrel: This is not a Jpeg file."},
-        {"encode " + notbmp + " " + TempPath(".jpg"), "Vistrel: It failed in the creating JPEG."},
+         "vistrel-cli: File cannot be opened. (" + missing + ": No such file or directory)\n"},
+        {"decode " + notbmp + " " + TempPath(".bmp"), "vistrel-cli: This is not a Jpeg file."},
+        {"encode " + notbmp + " " + TempPath(".jpg"),
+         "vistrel-cli: It failed in the creating JPEG."},
         {"reduce " + badbmp + " " + TempPath(".bmp"),
-         "Vistrel: This BMP file cannot be allocated."},
+         "vistrel-cli: This BMP file cannot be allocated."},
         {"expand " + missing + " " + TempPath(".bmp"),
-         "Vistrel: File cannot be opened. (" + missing + ": No such file or directory)\n"},
+         "vistrel-cli: File cannot be opened. (" + missing + ": No such file or directory)\n"},
         {"fit " + missing + " " + TempPath(".jpg") + " --class 1",
-         "Vistrel: File cannot be opened. (" + missing + ": No such file or directory)\n"},
-        {"encode a b --quality 0", "usage: vistrel-cli encode"},
-        {"fit a b", "usage: vistrel-cli fit"},
+         "vistrel-cli: File cannot be opened. (" + missing + ": No such file or directory)\n"},
+        {"encode a b --quality 0", "vistrel-cli: --quality: Value 0 not in range 1 to 100"},
+        {"fit a b", "vistrel-cli: --class is required"},
         {"nonsense", "unknown command"},
     };
     for (const Case& c : cases) {
@@ -152,21 +153,21 @@ TEST_F(CliTest, FailedCommandsLeaveNoFilesAndSayWhy) {
         std::string text;
     };
     const Case cases[] = {
-        {"decode", short_bmp, "o.bmp", "Vistrel: This is not a Jpeg file.\n"},
+        {"decode", short_bmp, "o.bmp", "vistrel-cli: This is not a Jpeg file.\n"},
         {"decode", empty, "o.bmp",
-         "Vistrel: This is not a Jpeg file. (" + empty + ": the file is empty)\n"},
-        {"decode", missing, "o.bmp", "Vistrel: File cannot be opened. (" + missing + no_such},
-        {"encode", garbage, "o.jpg", "Vistrel: It failed in the creating JPEG.\n"},
-        {"encode", short_bmp, "o.jpg", "Vistrel: It failed in the creating JPEG.\n"},
+         "vistrel-cli: This is not a Jpeg file. (" + empty + ": the file is empty)\n"},
+        {"decode", missing, "o.bmp", "vistrel-cli: File cannot be opened. (" + missing + no_such},
+        {"encode", garbage, "o.jpg", "vistrel-cli: It failed in the creating JPEG.\n"},
+        {"encode", short_bmp, "o.jpg", "vistrel-cli: It failed in the creating JPEG.\n"},
         {"encode", empty, "o.jpg",
-         "Vistrel: It failed in the creating JPEG. (" + empty + ": the file is empty)\n"},
-        {"reduce", short_bmp, "o.bmp", "Vistrel: This BMP file cannot be allocated.\n"},
-        {"expand", garbage, "o.bmp", "Vistrel: This BMP file cannot be allocated.\n"},
-        {"expand", missing, "o.bmp", "Vistrel: File cannot be opened. (" + missing + no_such},
-        {"fit", not_jpeg, "o.jpg", "Vistrel: This is not a Jpeg file.\n"},
+         "vistrel-cli: It failed in the creating JPEG. (" + empty + ": the file is empty)\n"},
+        {"reduce", short_bmp, "o.bmp", "vistrel-cli: This BMP file cannot be allocated.\n"},
+        {"expand", garbage, "o.bmp", "vistrel-cli: This BMP file cannot be allocated.\n"},
+        {"expand", missing, "o.bmp", "vistrel-cli: File cannot be opened. (" + missing + no_such},
+        {"fit", not_jpeg, "o.jpg", "vistrel-cli: This is not a Jpeg file.\n"},
         {"fit", empty, "o.jpg",
-         "Vistrel: This is not a Jpeg file. (" + empty + ": the file is empty)\n"},
-        {"fit", missing, "o.jpg", "Vistrel: File cannot be opened. (" + missing + no_such},
+         "vistrel-cli: This is not a Jpeg file. (" + empty + ": the file is empty)\n"},
+        {"fit", missing, "o.jpg", "vistrel-cli: File cannot be opened. (" + missing + no_such},
     };
     const std::vector<std::string> inputs = FilesIn(dir);
     for (const Case& c : cases) {
@@ -194,10 +195,12 @@ TEST_F(CliTest, AnOutputThatCannotBeMadeIsNamed) {
     const std::string out = dir + "no-folder/o.bmp";
     Result r = Run("decode " + jpg + " " + out);
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "Vistrel: File cannot be opened. (" + out + ": No such file or directory)\n");
+    EXPECT_EQ(r.err,
+              "vistrel-cli: File cannot be opened. (" + out + ": No such file or directory)\n");
     r = Run("fit " + jpg + " " + dir + " --class 1");  // the output is a folder
     EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.err.find("Vistrel: File cannot be opened. (" + dir), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("vistrel-cli: File cannot be opened. (" + dir), std::string::npos)
+        << r.err;
     EXPECT_NE(r.err.find(": Is a directory)"), std::string::npos) << r.err;
     EXPECT_EQ(FilesIn(dir), std::vector<std::string>{"in.jpg"});
 }
@@ -225,12 +228,14 @@ TEST_F(CliTest, AFullDiskLeavesNoCutOffFiles) {
     };
     const Case cases[] = {
         {"decode " + jpg, dir + "o.bmp",
-         "Vistrel: It failed in the creating bitmap. (" + dir + "o.bmp" + too_large},
-        {"reduce " + bmp24, dir + "o.bmp", "Vistrel: Disk is full. (" + dir + "o.bmp" + too_large},
-        {"expand " + bmp8, dir + "o.bmp", "Vistrel: Disk is full. (" + dir + "o.bmp" + too_large},
+         "vistrel-cli: It failed in the creating bitmap. (" + dir + "o.bmp" + too_large},
+        {"reduce " + bmp24, dir + "o.bmp",
+         "vistrel-cli: Disk is full. (" + dir + "o.bmp" + too_large},
+        {"expand " + bmp8, dir + "o.bmp",
+         "vistrel-cli: Disk is full. (" + dir + "o.bmp" + too_large},
         {"encode " + bmp24, dir + "o.jpg",
-         "Vistrel: It failed in the creating JPEG. (" + dir + "o.jpg" + too_large},
-        {"fit " + jpg, dir + "o.jpg", "Vistrel: Disk is full. (" + dir + "o.jpg" + too_large},
+         "vistrel-cli: It failed in the creating JPEG. (" + dir + "o.jpg" + too_large},
+        {"fit " + jpg, dir + "o.jpg", "vistrel-cli: Disk is full. (" + dir + "o.jpg" + too_large},
     };
     const std::vector<std::string> inputs = FilesIn(dir);
     ASSERT_GT(FileLength(jpg), 1024);
@@ -265,11 +270,12 @@ TEST_F(CliTest, InfoSaysWhatIsWrongWithEachFile) {
     WriteBytes(bad_bmp, {'B', 'M', 1, 2, 3});
     Result r = Run("info " + empty + " " + one + " " + missing + " " + bad_bmp);
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, empty +
-                         ": There is no correspondence between this file. (the file is empty)\n" +
-                         one + ": There is no correspondence between this file.\n" + missing +
-                         ": File cannot be opened. (No such file or directory)\n" +
-                         "Vistrel: This BMP file cannot be allocated. (" + bad_bmp + ")\n");
+    EXPECT_EQ(r.err, "vistrel-cli: There is no correspondence between this file. (" + empty +
+                         ": the file is empty)\n" +
+                         "vistrel-cli: There is no correspondence between this file. (" + one +
+                         ")\n" + "vistrel-cli: File cannot be opened. (" + missing +
+                         ": No such file or directory)\n" +
+                         "vistrel-cli: This BMP file cannot be allocated. (" + bad_bmp + ")\n");
 }
 
 TEST_F(CliTest, TopDownBmpFilesAreReadLikeAnyOther) {
