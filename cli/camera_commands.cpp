@@ -229,7 +229,11 @@ struct CliUi : CameraUi {
     }
     void SelectListLine(int) override {}
     LinkError RunClockDialog(CameraSession& s) override { return RunWork(s); }
-    void Notice(const std::string& text) override { PrintInfo(OneLine(text)); }
+    // Said even with --quiet: it tells what became of an image.
+    void Notice(const std::string& text) override {
+        view->EndBar();
+        std::fprintf(stderr, "%s\n", OneLine(text).c_str());
+    }
 };
 
 // --- one camera command -------------------------------------------------------------------

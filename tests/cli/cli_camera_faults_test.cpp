@@ -173,6 +173,10 @@ TEST_F(CliFaults, TruncatedModel1ImageIsKeptAndSaidSo) {
                        std::to_string(size) + " bytes)"))
         << r.out;
     EXPECT_TRUE(Exists(dir + "/DSC0001.jpg"));
+    // Said even with --quiet: it is what became of the image.
+    r = Cli(1, "emptylast", "-q get 2 --dir '" + dir + "'");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(r.Says("arrived short")) << r.out;
 }
 
 }  // namespace
