@@ -32,6 +32,29 @@
 #define IDC_TOTAL 610
 #define IDC_BROWSER_SCROLL 660
 
+/* The port setup "CommParaSet": COM1 to COM4, then the five speeds, and Auto Setup. */
+#define IDC_PORT_COM1 260
+#define IDC_PORT_COM2 261
+#define IDC_PORT_COM3 262
+#define IDC_PORT_COM4 263
+#define IDC_SPEED_9600 264
+#define IDC_SPEED_19200 265
+#define IDC_SPEED_38400 266
+#define IDC_SPEED_57600 267
+#define IDC_SPEED_115200 268
+#define IDC_AUTO_SETUP 5001
+
+/* The clock dialog "TIMESETUP_US" and its regional variants. */
+#define IDC_CLOCK_AM 650
+#define IDC_CLOCK_PM 651
+#define IDC_CLOCK_YEAR 652
+#define IDC_CLOCK_MONTH 653
+#define IDC_CLOCK_DAY 654
+#define IDC_CLOCK_HOUR 655
+#define IDC_CLOCK_MINUTE 656
+#define IDC_CLOCK_FROM_PC 657
+#define IDC_CLOCK_OK 658
+
 /* The delete question "DSCSTATUSDLGDEL". */
 #define IDC_DELETE_YES 800
 #define IDC_DELETE_ALL 801

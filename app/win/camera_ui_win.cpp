@@ -10,6 +10,7 @@
 #include "app/win/app.h"
 #include "base/messages.h"
 #include "browser/win/camera_browser_win.h"
+#include "browser/win/camera_dialogs_win.h"
 #include "browser/win/status_dialogs.h"
 #include "link/session/camera_session.h"
 
@@ -110,9 +111,8 @@ int WinCameraUi::AskDelete(int image, bool all_enabled) {
     return answer;
 }
 
-LinkError WinCameraUi::RunClockDialog(CameraSession&) {
-    ShowErrorText("The clock dialog is not available in this version.");
-    return kLinkFailed;
+LinkError WinCameraUi::RunClockDialog(CameraSession& s) {
+    return RunClockDialogWindow(s, CurrentCameraWindow());
 }
 
 void WinCameraUi::Notice(const std::string& text) {

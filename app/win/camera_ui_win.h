@@ -1,7 +1,7 @@
 // The program's windows for the camera flows, behind the session's CameraUi seam: the
-// connection notice, the progress and status dialogs, the camera browser, the folder chooser
-// and the delete question. The flows that are not built yet (the model-1 list, the upload file
-// choice, the clock dialog) say so instead of doing nothing.
+// connection notice, the progress and status dialogs, the camera browser, the folder chooser,
+// the delete question and the clock dialog. The flows that are not built yet (the model-1 list,
+// the upload file choice) say so instead of doing nothing.
 #pragma once
 #include <windows.h>
 

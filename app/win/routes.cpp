@@ -3,11 +3,30 @@
 #include "app/shell_rules.h"
 #include "app/win/camera_ui_win.h"
 #include "browser/win/camera_browser_win.h"
+#include "browser/win/camera_dialogs_win.h"
 #include "link/session/session_ops.h"
 #include "link/win/win32_serial.h"
 
+namespace {
+
+// The program's camera session with its serial driver and windows in place.
+CameraSession& SessionFor(HWND frame) {
+    static Win32SerialDriver driver;
+    WinCameraUi& ui = ProgramCameraUi();
+    ui.frame = frame;
+    SetCameraUi(&ui);
+    CameraSession& s = ProgramCameraSession();
+    if (!s.driver) s.driver = &driver;
+    return s;
+}
+
+}  // namespace
+
 void RunRoutedCommand(HWND frame, int command) {
-    (void)frame;
+    if (command == kCmdComSetup) {
+        RunPortSetup(SessionFor(frame), frame);
+        return;
+    }
     switch (command) {
         case kCmdOpen:        // image window: open a file, then move the zoom check mark
         case kCmdSave:        // image save or album save
@@ -15,7 +34,6 @@ void RunRoutedCommand(HWND frame, int command) {
         case kCmdPrint:       // printing
         case kCmdPrintSetup:  // printing
         case kCmdNewAlbum:    // album window
-        case kCmdComSetup:    // camera session: COM port setup
         case kCmdCopy:        // undo and clipboard
         case kCmdPaste:       // undo and clipboard
         case kCmdCut:         // undo and clipboard
@@ -39,17 +57,14 @@ void RunRoutedCommand(HWND frame, int command) {
 }
 
 bool StartCameraBrowser(HWND frame) {
-    static Win32SerialDriver driver;
-    WinCameraUi& ui = ProgramCameraUi();
-    ui.frame = frame;
-    SetCameraUi(&ui);
-    CameraSession& s = ProgramCameraSession();
-    if (!s.driver) s.driver = &driver;
-    Connect(s, ConnectPurpose::kBrowse);
+    Connect(SessionFor(frame), ConnectPurpose::kBrowse);
     return CameraBrowserWindow() != nullptr;
 }
 void RunUpload(HWND) {}
-void RunClockSetup(HWND) {}
+
+void RunClockSetup(HWND frame) {
+    Connect(SessionFor(frame), ConnectPurpose::kClock);
+}
 void OpenFileByPath(HWND, const std::string&) {}
 
 bool ImageWindowModified(HWND) {

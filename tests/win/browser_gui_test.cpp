@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -16,15 +15,12 @@
 #include "base/messages.h"
 #include "base/platform.h"
 #include "base/region.h"
-#include "base/win/win_handles.h"
 #include "base/win/win_prompts.h"
 #include "base/win/win_pump.h"
 #include "browser/browser_model.h"
 #include "browser/win/camera_browser_win.h"
 #include "browser/win/meter.h"
 #include "browser/win/status_dialogs.h"
-#include "codec/bmp_file.h"
-#include "codec/win/dib_win.h"
 #include "gui_harness.h"
 #include "link/session/session_ops.h"
 #include "link/win/win32_serial.h"
@@ -63,28 +59,6 @@ std::vector<uint8_t> SimPicture(int n) {
     cfg.model = 2;
     cfg.images = 20;
     return SimImage(*MakeSimCamera(cfg), n);
-}
-
-// With VISTREL_SHOT_DIR set, saves what the window shows on the screen as NAME.bmp there, for
-// scripts/screenshot --browser.
-void SaveShot(HWND window, const char* name) {
-    const char* dir = std::getenv("VISTREL_SHOT_DIR");
-    if (!dir) return;
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    PumpWindowsFor(300);
-    RECT rc;
-    GetWindowRect(window, &rc);
-    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    ScopedWindowDC screen(nullptr);
-    ScopedMemoryDC mem(CreateCompatibleDC(screen.dc()));
-    ScopedBitmap bitmap(CreateCompatibleBitmap(screen.dc(), w, h));
-    {
-        ScopedSelect selected(mem.get(), bitmap.get());
-        BitBlt(mem.get(), 0, 0, w, h, screen.dc(), rc.left, rc.top, SRCCOPY);
-    }
-    DibImage picture = DibFromBitmap(bitmap.get(), nullptr, BI_RGB, 24);
-    ASSERT_TRUE(picture);
-    EXPECT_EQ(SaveBmpFile(std::string(dir) + "\\" + name + ".bmp", picture), 1);
 }
 
 void Click(HWND dlg, int id) {
@@ -175,7 +149,7 @@ TEST_F(Browser, PreviewSelectTransferDeleteAndExit) {
     g_shift = 0;
     EXPECT_EQ(SelectedImages(*st), (std::vector<int>{2, 3, 4}));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDC_TRANSFER)));
-    SaveShot(dlg, "vistrel-browser");
+    SaveWindowShot(dlg, "vistrel-browser");
 
     // Transfer: byte for byte the camera's images.
     Click(dlg, IDC_TRANSFER);

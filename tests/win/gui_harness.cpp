@@ -1,3 +1,5 @@
+#include <vector>
+#include <cstdlib>
 #include "gui_harness.h"
 
 #include <gtest/gtest.h>
@@ -178,4 +180,43 @@ std::string TempFilePath(const char* name) {
     char unique[32];
     std::snprintf(unique, sizeof unique, "%lu-", static_cast<unsigned long>(GetCurrentProcessId()));
     return std::string(dir) + unique + name;
+}
+
+void SaveWindowShot(HWND window, const char* name) {
+    const char* dir = std::getenv("VISTREL_SHOT_DIR");
+    if (!dir) return;
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpWindowsFor(300);
+    RECT rc;
+    GetWindowRect(window, &rc);
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+    SelectObject(mem, old);
+    BITMAPINFOHEADER bi{};
+    bi.biSize = sizeof bi;
+    bi.biWidth = w;
+    bi.biHeight = h;
+    bi.biPlanes = 1;
+    bi.biBitCount = 24;
+    const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
+    std::vector<uint8_t> rows(static_cast<size_t>(stride) * h);
+    GetDIBits(mem, bitmap, 0, h, rows.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    BITMAPFILEHEADER bf{};
+    bf.bfType = 0x4D42;
+    bf.bfOffBits = sizeof bf + sizeof bi;
+    bf.bfSize = bf.bfOffBits + static_cast<DWORD>(rows.size());
+    const std::string path = std::string(dir) + "\\" + name + ".bmp";
+    if (FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(&bf, sizeof bf, 1, f);
+        std::fwrite(&bi, sizeof bi, 1, f);
+        std::fwrite(rows.data(), 1, rows.size(), f);
+        std::fclose(f);
+    }
 }

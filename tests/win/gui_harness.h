@@ -54,4 +54,8 @@ struct FakeClock : TimeSource {
 };
 
 std::string WindowText(HWND hwnd);
+
+// With VISTREL_SHOT_DIR set (a Windows path), saves what the window shows on the screen as
+// NAME.bmp there, for scripts/screenshot; does nothing otherwise.
+void SaveWindowShot(HWND window, const char* name);
 std::string TempFilePath(const char* name);
