@@ -8,6 +8,7 @@
 
 #include "base/dir.h"
 #include "base/files.h"
+#include "base/pending_file.h"
 #include "base/platform.h"
 #include "codec/camera_fit.h"
 #include "base/messages.h"
@@ -37,18 +38,22 @@ void FreeImageBuffer(CameraSession& s) {
 }
 
 LinkError WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t size) {
-    ScopedFile f(OpenFileBinary(path, "wb"));
-    if (!f) {
+    PendingFile f;
+    if (!f.Open(path)) {
         ShowError(kMsgCannotCreateFile);
         return kLinkFailed;
     }
-    bool ok = size == 0 || std::fwrite(data, 1, size, f.get()) == size;
-    ok = f.Close() && ok;
-    if (!ok) {
-        std::remove(path.c_str());
-        return kLinkFailed;
+    if (size != 0) f.Write(data, size);
+    switch (f.Commit()) {
+        case CommitResult::kDone:
+            return kLinkOk;
+        case CommitResult::kWriteFailed:
+            ShowError(kMsgDiskFull);
+            return kLinkFailed;
+        default:
+            ShowError(kMsgCannotCreateFile);
+            return kLinkFailed;
     }
-    return kLinkOk;
 }
 
 std::string DscFileName(int number) {

@@ -14,8 +14,9 @@ constexpr uint32_t kMaxCameraImageBytes = 64u << 20;
 // be allocated." and 1 when the size is beyond what a camera can hold.
 LinkError AllocateImageBuffer(CameraSession& s, uint32_t size);
 void FreeImageBuffer(CameraSession& s);
-// Creates (or replaces) the file and writes exactly size bytes: "Can't Create File." and -1
-// when it cannot be created; a failed write deletes the file and gives -1.
+// Creates (or replaces) the file with exactly size bytes, written beside it and renamed into
+// place when complete: "Can't Create File." and -1 when it cannot be made, "Disk is full." and
+// -1 when a write fails (nothing is left behind either way).
 LinkError WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t size);
 
 // "DSC0001.jpg" and so on.

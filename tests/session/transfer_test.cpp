@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "base/pending_file.h"
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -200,6 +202,21 @@ TEST(Transfer, FailedReadLeavesNoFileAndModel2GoesOn) {
                                         "Unexpected error has occurred during image transfer."}));
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"DSC0002.jpg"});
     EXPECT_EQ(ReadAll(dir.File("DSC0002.jpg")), SimImage(*t.cam, 2));
+}
+
+TEST(Transfer, AFullDiskLeavesNoPartOfTheImageAndSaysSo) {
+    TempFolder dir;
+    SimSession t(2, 2);
+    ASSERT_EQ(t.Open(), kLinkOk);
+    t.s.transfer.folder = dir.path;
+    SetPendingWriteBudgetForTests(1000);  // the disk fills part-way through the first image
+    int copied = -1;
+    const LinkError r = TransferSelected(t.s, {1}, &copied);
+    SetPendingWriteBudgetForTests(-1);
+    EXPECT_EQ(r, kLinkFailed);
+    EXPECT_EQ(copied, 0);
+    EXPECT_EQ(t.fp.prompts.Texts(), std::vector<std::string>{"Disk is full."});
+    EXPECT_TRUE(dir.Names().empty()) << "neither the DSC file nor its temporary";
 }
 
 TEST(Transfer, Model1TruncatedImageIsMendedIntoADecodableFile) {
