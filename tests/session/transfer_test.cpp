@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "base/pending_file.h"
-
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 
 #include "base/dir.h"
 #include "base/files.h"
+#include "base/pending_file.h"
 #include "base/tempfile.h"
 #include "codec/jpeg_codec.h"
 #include "link/session/image_list.h"
