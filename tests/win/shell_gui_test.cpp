@@ -365,8 +365,13 @@ TEST_F(Shell, TooltipTextsInStatusBar) {
     EXPECT_EQ(tip(422, TTN_SHOW), "Data out to the camera.");
 }
 
-TEST_F(Shell, DataInWithoutCameraBrowserGivesTheCommandsBack) {
+TEST_F(Shell, DataInWithoutACameraGivesTheCommandsBack) {
+    // COM4 has no device in the test prefix: the session ends at the port with its message.
+    WritePrivateProfileStringA("ZEKAPP", "com", "COM4", ini_.c_str());
+    boxes::Expect(IDOK);
     SendMessageA(frame_, WM_COMMAND, 121, 0);
+    ASSERT_EQ(boxes::Seen().size(), 1u);
+    EXPECT_EQ(boxes::Seen()[0], "Failed to open COM Port.");
     EXPECT_FALSE(CameraBusy());
     HMENU file = GetSubMenu(Menu(), 0);
     EXPECT_FALSE(GetMenuState(file, 8, MF_BYPOSITION) & MF_GRAYED);
