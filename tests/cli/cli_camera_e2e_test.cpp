@@ -12,6 +12,7 @@
 
 #include "codec_test_support.h"
 #include "sim/sim_driver.h"
+#include "support/run_command.h"
 
 namespace {
 
@@ -19,11 +20,6 @@ std::string Env(const char* name) {
     const char* v = std::getenv(name);
     return v ? v : "";
 }
-
-struct Result {
-    int status;
-    std::string out;
-};
 
 class CliE2E : public ::testing::Test {
 protected:
@@ -37,23 +33,16 @@ protected:
     }
 
     // Runs the tool with the simulator's terminal as its port; stdout and stderr together.
-    Result Cli(const std::string& args) {
+    CommandRun Cli(const std::string& args) {
         const std::string cmd = "VISTREL_CONFIG_DIR='" + work + "/cfg' '" + cli + "' --port '" +
                                 link + "' " + args + " </dev/null 2>&1";
-        Result r{-1, ""};
-        std::FILE* p = popen(cmd.c_str(), "r");
-        if (!p) return r;
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-        r.status = pclose(p);
-        return r;
+        return RunCommandLine(cmd);
     }
 
     // Sends a picture into the camera, copies image `number` back, and checks the two match.
     void PutAndGetBack(const std::vector<uint8_t>& picture, int number) {
         WriteBytes(work + "/upload.jpg", picture);
-        Result r = Cli("put '" + work + "/upload.jpg' --yes");
+        CommandRun r = Cli("put '" + work + "/upload.jpg' --yes");
         ASSERT_EQ(r.status, 0) << r.out;
         r = Cli("get " + std::to_string(number) + " --dir '" + work + "/back'");
         ASSERT_EQ(r.status, 0) << r.out;
@@ -75,7 +64,7 @@ std::vector<uint8_t> ExpectedImage(int model, int images, int n) {
 }
 
 TEST_F(CliE2E, Model2) {
-    Result r = Cli("info");
+    CommandRun r = Cli("info");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("images 4"), std::string::npos) << r.out;
 
@@ -111,7 +100,7 @@ TEST_F(CliE2E, Model2) {
 }
 
 TEST_F(CliE2E, Model1) {
-    Result r = Cli("list");
+    CommandRun r = Cli("list");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("Image No.3::"), std::string::npos) << r.out;
 
@@ -148,7 +137,7 @@ TEST_F(CliE2E, Model1) {
 TEST_F(CliE2E, Faults) {
     // Two damaged block replies and a cut-off size reply are all retried: the files are whole.
     const std::string dir = work + "/photos";
-    Result r = Cli("get all --dir '" + dir + "'");
+    CommandRun r = Cli("get all --dir '" + dir + "'");
     ASSERT_EQ(r.status, 0) << r.out;
     for (int n = 1; n <= 3; ++n) {
         char name[32];
@@ -160,7 +149,7 @@ TEST_F(CliE2E, Faults) {
 TEST_F(CliE2E, FailingReads) {
     // Every block read is refused: the command fails and leaves no partial file behind.
     const std::string dir = work + "/photos";
-    Result r = Cli("get all --dir '" + dir + "'");
+    CommandRun r = Cli("get all --dir '" + dir + "'");
     EXPECT_NE(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("Unexpected error has occurred during image transfer."), std::string::npos)
         << r.out;

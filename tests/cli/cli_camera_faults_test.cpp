@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "codec_test_support.h"
+#include "support/run_command.h"
 
 namespace {
 
@@ -43,14 +44,10 @@ protected:
         if (!faults.empty()) port += ",fault=" + faults;
         const std::string cmd = "VISTREL_CONFIG_DIR='" + work + "/cfg' '" + cli + "' --port '" +
                                 port + "' " + args + " </dev/null 2>&1";
+        const CommandRun run = RunCommandLine(cmd);
         Result r;
-        std::FILE* p = popen(cmd.c_str(), "r");
-        if (!p) return r;
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-        const int status = pclose(p);
-        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.status = run.status;
+        r.out = run.out;
         return r;
     }
 

@@ -19,6 +19,7 @@
 
 #include "codec/camera_segments.h"
 #include "codec_test_support.h"
+#include "support/run_command.h"
 
 namespace {
 
@@ -82,14 +83,10 @@ protected:
         const std::string err = work + "/stderr";
         const std::string cmd = "cd '" + work + "/" + cwd + "' && VISTREL_CONFIG_DIR='" + work +
                                 "/cfg' '" + cli + "' " + args + " </dev/null 2>'" + err + "'";
+        const CommandRun run = RunCommandLine(cmd);
         Result r;
-        std::FILE* p = popen(cmd.c_str(), "r");
-        if (!p) return r;
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-        const int status = pclose(p);
-        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.status = run.status;
+        r.out = run.out;
         r.err = ReadText(err);
         return r;
     }

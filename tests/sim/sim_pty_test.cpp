@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/run_command.h"
 #include "tests/sim/sim_wire.h"
 
 namespace {
@@ -82,35 +83,22 @@ bool WriteAll(int fd, const Bytes& b) {
     return write(fd, b.data(), b.size()) == static_cast<ssize_t>(b.size());
 }
 
-struct Command {
-    int status;
-    std::string out;  // standard output and error together
-};
-
-Command RunCommand(const std::string& command) {
-    Command c{-1, ""};
-    std::FILE* p = popen((command + " 2>&1 </dev/null").c_str(), "r");
-    if (!p) return c;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) c.out.append(buf, n);
-    const int status = pclose(p);
-    c.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return c;
+CommandRun RunCommand(const std::string& command) {
+    return RunCommandLine(command + " 2>&1 </dev/null");
 }
 
 TEST(SimPty, HelpAndBadValuesSayWhatTheyMean) {
     const std::string bin = CamsimPath();
-    Command help = RunCommand(bin + " --help");
+    CommandRun help = RunCommand(bin + " --help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("usage: vistrel-camsim"), std::string::npos) << help.out;
-    Command bad = RunCommand(bin + " --model 4 --link /tmp/never");
+    CommandRun bad = RunCommand(bin + " --model 4 --link /tmp/never");
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.out.find("--model takes 1, 2 or 3, not 4"), std::string::npos) << bad.out;
-    Command fault = RunCommand(bin + " --model 2 --link /tmp/never --fault bogus");
+    CommandRun fault = RunCommand(bin + " --model 2 --link /tmp/never --fault bogus");
     EXPECT_EQ(fault.status, 2);
     EXPECT_NE(fault.out.find("not a fault spec: bogus"), std::string::npos) << fault.out;
-    Command unknown = RunCommand(bin + " --colour red");
+    CommandRun unknown = RunCommand(bin + " --colour red");
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.out.find("unknown option --colour"), std::string::npos) << unknown.out;
 }
@@ -161,7 +149,7 @@ TEST(SimPty, IdentifyThroughTheLinkAndStopOnSigterm) {
     EXPECT_TRUE(WaitForText(err_pipe[0], "<- seq cmd 31", &log)) << log;
 
     // A second simulator on the same link is refused; the first keeps serving it.
-    Command second = RunCommand(bin + " --model 1 --link " + link);
+    CommandRun second = RunCommand(bin + " --model 1 --link " + link);
     EXPECT_EQ(second.status, 2);
     EXPECT_NE(second.out.find("another simulator serves " + link), std::string::npos) << second.out;
     fd = OpenLink(link, B9600);
