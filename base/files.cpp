@@ -28,6 +28,17 @@ std::FILE* OpenFileBinary(const std::string& path, const char* mode) {
     return f;
 }
 
+bool ReadPieces(std::FILE* f, void* data, size_t n) {
+    uint8_t* p = static_cast<uint8_t*>(data);
+    while (n > 0) {
+        const size_t piece = n < kFileChunk ? n : kFileChunk;
+        if (std::fread(p, 1, piece, f) != piece) return false;
+        p += piece;
+        n -= piece;
+    }
+    return true;
+}
+
 bool SeekStream(std::FILE* f, int64_t offset, int whence) {
 #ifdef _WIN32
     return _fseeki64(f, offset, whence) == 0;

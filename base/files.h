@@ -1,6 +1,7 @@
 // Small file helpers shared by the codec and the tools. Every file is opened in byte mode on
 // both platforms, so a BMP or JPEG is read and written the same way under Windows and POSIX.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -47,6 +48,11 @@ struct FileFailure {
 void NoteFileFailure(const std::string& path, int error);
 // The failure noted since the last call, which is forgotten.
 FileFailure TakeFileFailure();
+
+// Largest piece of one read or write of a user's file.
+constexpr size_t kFileChunk = 32767;
+// Reads exactly n bytes in pieces of at most kFileChunk; false on a short read.
+bool ReadPieces(std::FILE* f, void* data, size_t n);
 
 // Length of the file at path, or -1 when it cannot be opened.
 int64_t FileLength(const std::string& path);

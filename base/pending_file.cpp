@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "base/files.h"
+#include "base/messages.h"
 
 namespace {
 // Bytes that pending files may still write before they fail like a full disk; negative: no
@@ -100,4 +101,43 @@ void PendingFile::Discard() {
         errno = saved;
         temp_.clear();
     }
+}
+
+bool WritePieces(PendingFile* f, const void* data, size_t n) {
+    const uint8_t* p = static_cast<const uint8_t*>(data);
+    while (n > 0) {
+        const size_t piece = n < kFileChunk ? n : kFileChunk;
+        if (!f->Write(p, piece)) return false;
+        p += piece;
+        n -= piece;
+    }
+    return true;
+}
+
+bool OpenInputAndOutput(const std::string& input, const std::string& output, ScopedFile* in,
+                        PendingFile* out, bool show_input_failure) {
+    in->Reset(OpenFileBinary(input, "rb"));
+    if (!*in) {
+        if (show_input_failure) ShowError(kMsgFileOpenFailed);
+        return false;
+    }
+    if (!out->Open(output)) {
+        ShowError(kMsgFileOpenFailed);
+        return false;
+    }
+    return true;
+}
+
+int CommitOrShow(PendingFile* f, int write_failed) {
+    switch (f->Commit()) {
+        case CommitResult::kDone:
+            return 1;
+        case CommitResult::kWriteFailed:
+            ShowError(write_failed);
+            return 0;
+        case CommitResult::kReplaceFailed:
+            break;
+    }
+    ShowError(kMsgFileOpenFailed);
+    return 0;
 }

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <string>
 
+#include "base/files.h"
+
 enum class CommitResult {
     kDone,
     kWriteFailed,    // a write or the close failed (a full disk): nothing was replaced
@@ -55,6 +57,20 @@ private:
     std::FILE* f_ = nullptr;
     bool failed_ = false;
 };
+
+// Appends n bytes in pieces of at most kFileChunk (base/files.h); false at the first piece
+// that fails.
+bool WritePieces(PendingFile* f, const void* data, size_t n);
+
+// Opens a work's input for reading and its output as a pending file, with the program's
+// messages: false after showing "File cannot be opened." for whichever could not be opened
+// (for the input only when show_input_failure; a failed input leaves the output unopened).
+bool OpenInputAndOutput(const std::string& input, const std::string& output, ScopedFile* in,
+                        PendingFile* out, bool show_input_failure = true);
+// Commits with the program's messages, as every writer of a user's file does: 1 when done; 0
+// after showing write_failed (a write or the close failed, usually "Disk is full.") or "File
+// cannot be opened." (the finished file could not take the target's place).
+int CommitOrShow(PendingFile* f, int write_failed);
 
 // For tests only: every write through a PendingFile after `bytes` more bytes fails as on a
 // full disk (the bytes that still fit are written, then the write reports ENOSPC). A negative

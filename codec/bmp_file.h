@@ -26,6 +26,3 @@ DibImage LoadBmpFile(const std::string& path);
 // the finished file cannot take the path's place), "Disk is full." (a short write or a failed
 // close); either leaves no file behind and an existing one as it was. Returns 1 or 0.
 int SaveBmpFile(const std::string& path, const DibImage& dib);
-
-// Largest piece of one read or write.
-constexpr size_t kFileChunk = 32767;

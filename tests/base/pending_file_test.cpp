@@ -131,6 +131,33 @@ TEST_F(PendingFileTest, AFullDiskFailsTheWriteAndTheCommitAndNotesTheReason) {
     EXPECT_EQ(Files(), std::vector<std::string>{"out.bin"});
 }
 
+TEST_F(PendingFileTest, PiecesWriteAndReadBackWholeAndStopAtAFullDisk) {
+    std::string bytes(3 * kFileChunk + 5, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 + i / 251);
+    const std::string target = Path("pieces.bin");
+    PendingFile f;
+    ASSERT_TRUE(f.Open(target));
+    ASSERT_TRUE(WritePieces(&f, bytes.data(), bytes.size()));
+    ASSERT_EQ(f.Commit(), CommitResult::kDone);
+    EXPECT_EQ(Get(target), bytes);
+    {
+        ScopedFile in(OpenFileBinary(target, "rb"));
+        ASSERT_TRUE(in);
+        std::string back(bytes.size(), '\0');
+        ASSERT_TRUE(ReadPieces(in.get(), &back[0], back.size()));
+        EXPECT_EQ(back, bytes);
+        char more;
+        EXPECT_FALSE(ReadPieces(in.get(), &more, 1));  // nothing is left
+    }
+    // The second piece meets the full disk; the target stays as it was.
+    SetPendingWriteBudgetForTests(kFileChunk + 10);
+    PendingFile g;
+    ASSERT_TRUE(g.Open(target));
+    EXPECT_FALSE(WritePieces(&g, bytes.data(), bytes.size()));
+    EXPECT_EQ(g.Commit(), CommitResult::kWriteFailed);
+    EXPECT_EQ(Get(target), bytes);
+}
+
 TEST_F(PendingFileTest, TargetsThatCannotBeWrittenAreRefusedAtOnce) {
     PendingFile f;
     EXPECT_FALSE(f.Open(Path("no-such-folder") + PathSeparator() + "x.bin"));
