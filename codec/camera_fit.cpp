@@ -63,6 +63,28 @@ bool SetUpMeter(const std::string& jpeg_path, MeterState* meter, int* size_class
     return true;
 }
 
+// What both compressions do first: the picture as a temporary BMP file, the encoder's input,
+// and the meter as SetUpMeter sets it.
+bool StartCompression(const DibImage& dib, const std::string& jpeg_path, MeterState* meter,
+                      ScopedTempFile* bmp, int* size_class, int64_t* previous_length,
+                      MeterState* m) {
+    if (!bmp->Make()) {
+        ShowError(kMsgCannotCreateFile);
+        return false;
+    }
+    if (!SaveBmpFile(bmp->name(), dib)) return false;
+    return SetUpMeter(jpeg_path, meter, size_class, previous_length, m);
+}
+
+// An encode's share of the meter: from where it stands half the way to the end.
+JpegProgress EncoderShare(const MeterState& m) {
+    JpegProgress progress;
+    progress.meter = JpegMeter::kRange;
+    progress.lo = m.pos;
+    progress.hi = m.pos + (m.range > m.pos ? (m.range - m.pos) / 2 : 0);
+    return progress;
+}
+
 int FinishWithFullMeter(MeterState* meter, MeterState* m) {
     m->pos = m->range;
     Plat().view->SetMeterPos(m->range);
@@ -118,14 +140,9 @@ int NextFitQuality(const std::string& path, int size_class, int quality, int* la
 int CompressForCamera(const DibImage& dib, const std::string& jpeg_path, MeterState* meter,
                       int size_class) {
     ScopedTempFile bmp;
-    if (!bmp.Make()) {
-        ShowError(kMsgCannotCreateFile);
-        return 0;
-    }
-    if (!SaveBmpFile(bmp.name(), dib)) return 0;
     int64_t previous_length = 0;
     MeterState m;
-    if (!SetUpMeter(jpeg_path, meter, &size_class, &previous_length, &m)) return 0;
+    if (!StartCompression(dib, jpeg_path, meter, &bmp, &size_class, &previous_length, &m)) return 0;
     // The passes write a file beside the target, which takes the target's place only when the
     // fitting has ended; a pass that fails leaves the target as it was.
     PendingFile fitted;
@@ -138,10 +155,7 @@ int CompressForCamera(const DibImage& dib, const std::string& jpeg_path, MeterSt
     int last_step = 0;
     for (int passes = 0;; ++passes) {
         Plat().view->SetMeterPos(m.pos);
-        JpegProgress progress;
-        progress.meter = JpegMeter::kRange;
-        progress.lo = m.pos;
-        progress.hi = m.pos + (m.range > m.pos ? (m.range - m.pos) / 2 : 0);
+        JpegProgress progress = EncoderShare(m);
         uint32_t reached = m.pos;
         progress.position_out = &reached;
         if (!EncodeJpegFile(bmp.name(), fitted.temp_path(), kCameraSampling, quality, progress))
@@ -163,20 +177,12 @@ int CompressForCamera(const DibImage& dib, const std::string& jpeg_path, MeterSt
 int CompressForCameraSinglePass(const DibImage& dib, const std::string& jpeg_path,
                                 MeterState* meter, int size_class) {
     ScopedTempFile bmp;
-    if (!bmp.Make()) {
-        ShowError(kMsgCannotCreateFile);
-        return 0;
-    }
-    if (!SaveBmpFile(bmp.name(), dib)) return 0;
     int64_t previous_length = 0;
     MeterState m;
-    if (!SetUpMeter(jpeg_path, meter, &size_class, &previous_length, &m)) return 0;
+    if (!StartCompression(dib, jpeg_path, meter, &bmp, &size_class, &previous_length, &m)) return 0;
     Plat().view->SetMeterPos(m.pos);
-    JpegProgress progress;
-    progress.meter = JpegMeter::kRange;
-    progress.lo = m.pos;
-    progress.hi = m.pos + (m.range > m.pos ? (m.range - m.pos) / 2 : 0);
-    if (!EncodeJpegFile(bmp.name(), jpeg_path, kSaveSampling, size_class == 2 ? 95 : 80, progress))
+    if (!EncodeJpegFile(bmp.name(), jpeg_path, kSaveSampling, size_class == 2 ? 95 : 80,
+                        EncoderShare(m)))
         return 0;
     return FinishWithFullMeter(meter, &m);
 }
@@ -205,16 +211,9 @@ int CompressForCameraSilent(const std::string& jpeg_path, int size_class) {
 
 int CopyJpegFile(const std::string& from, const std::string& to) {
     if (SameFile(from, to)) return 1;
-    ScopedFile in(OpenFileBinary(from, "rb"));
-    if (!in) {
-        ShowError(kMsgFileOpenFailed);
-        return 0;
-    }
+    ScopedFile in;
     PendingFile out;
-    if (!out.Open(to)) {
-        ShowError(kMsgFileOpenFailed);
-        return 0;
-    }
+    if (!OpenInputAndOutput(from, to, &in, &out)) return 0;
     constexpr size_t kBlock = 2048;
     std::unique_ptr<uint8_t[]> buf(new (std::nothrow) uint8_t[kBlock]);
     if (!buf) {
@@ -235,15 +234,5 @@ int CopyJpegFile(const std::string& from, const std::string& to) {
         if (n < kBlock) break;
     }
     in.Close();
-    switch (out.Commit()) {
-        case CommitResult::kDone:
-            return 1;
-        case CommitResult::kWriteFailed:
-            ShowError(kMsgDiskFull);
-            return 0;
-        case CommitResult::kReplaceFailed:
-            break;
-    }
-    ShowError(kMsgFileOpenFailed);
-    return 0;
+    return CommitOrShow(&out, kMsgDiskFull);
 }

@@ -7,31 +7,27 @@
 #include "base/messages.h"
 
 DibHeader ParseDibHeader(const uint8_t* p, size_t size) {
+    ByteReader r(p, size);
     DibHeader h;
-    if (size < 4) return h;
-    uint32_t hs = GetLe32(p);
-    if (hs == kCoreHeaderSize) {
-        if (size < kCoreHeaderSize) return h;
-        h.size = kCoreHeaderSize;
-        h.width = GetLe16(p + 4);
-        h.height = GetLe16(p + 6);
-        h.planes = GetLe16(p + 8);
-        h.bit_count = GetLe16(p + 10);
-        return h;
+    h.size = r.Le32();
+    if (h.size == kCoreHeaderSize) {
+        h.width = r.Le16();
+        h.height = r.Le16();
+        h.planes = r.Le16();
+        h.bit_count = r.Le16();
+    } else {
+        h.width = static_cast<int32_t>(r.Le32());
+        h.height = static_cast<int32_t>(r.Le32());
+        h.planes = r.Le16();
+        h.bit_count = r.Le16();
+        h.compression = r.Le32();
+        h.size_image = r.Le32();
+        h.x_pels_per_meter = static_cast<int32_t>(r.Le32());
+        h.y_pels_per_meter = static_cast<int32_t>(r.Le32());
+        h.clr_used = r.Le32();
+        h.clr_important = r.Le32();
     }
-    if (size < kInfoHeaderSize) return h;
-    h.size = hs;
-    h.width = static_cast<int32_t>(GetLe32(p + 4));
-    h.height = static_cast<int32_t>(GetLe32(p + 8));
-    h.planes = GetLe16(p + 12);
-    h.bit_count = GetLe16(p + 14);
-    h.compression = GetLe32(p + 16);
-    h.size_image = GetLe32(p + 20);
-    h.x_pels_per_meter = static_cast<int32_t>(GetLe32(p + 24));
-    h.y_pels_per_meter = static_cast<int32_t>(GetLe32(p + 28));
-    h.clr_used = GetLe32(p + 32);
-    h.clr_important = GetLe32(p + 36);
-    return h;
+    return r.ok() ? h : DibHeader();
 }
 
 DibHeader ReadDibHeader(const DibImage& dib) {
@@ -50,6 +46,16 @@ void WriteInfoHeader(uint8_t* p, const DibHeader& h) {
     PutLe32(p + 28, static_cast<uint32_t>(h.y_pels_per_meter));
     PutLe32(p + 32, h.clr_used);
     PutLe32(p + 36, h.clr_important);
+}
+
+DibHeader InfoHeaderFor(int32_t width, int32_t height, int bits) {
+    DibHeader h;
+    h.size = kInfoHeaderSize;
+    h.width = width;
+    h.height = height;
+    h.planes = 1;
+    h.bit_count = static_cast<uint16_t>(bits);
+    return h;
 }
 
 uint32_t ColorCountOf(const DibHeader& h) {
@@ -139,13 +145,7 @@ DibImage NewDib(int32_t width, int32_t height, int bits, uint32_t colors) {
         ShowError(kMsgNoMemory);
         return d;
     }
-    DibHeader h;
-    h.size = kInfoHeaderSize;
-    h.width = width;
-    h.height = height;
-    h.planes = 1;
-    h.bit_count = static_cast<uint16_t>(bits);
-    WriteInfoHeader(d.data(), h);
+    WriteInfoHeader(d.data(), InfoHeaderFor(width, height, bits));
     return d;
 }
 
@@ -187,13 +187,7 @@ DibImage ConvertCoreHeader(const DibImage& dib) {
         ShowError(kMsgNoMemory);
         return d;
     }
-    DibHeader n;
-    n.size = kInfoHeaderSize;
-    n.width = h.width;
-    n.height = h.height;
-    n.planes = 1;
-    n.bit_count = h.bit_count;
-    WriteInfoHeader(d.data(), n);
+    WriteInfoHeader(d.data(), InfoHeaderFor(h.width, h.height, bits));
     const uint8_t* src = dib.data() + kCoreHeaderSize;
     uint8_t* dst = d.data() + kInfoHeaderSize;
     for (uint32_t i = 0; i < colors; ++i) {

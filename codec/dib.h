@@ -58,6 +58,8 @@ DibHeader ReadDibHeader(const DibImage& dib);
 DibHeader ParseDibHeader(const uint8_t* p, size_t size);
 // Writes a 40-byte information header.
 void WriteInfoHeader(uint8_t* p, const DibHeader& h);
+// The 40-byte header of a new picture: one plane, uncompressed, every other field zero.
+DibHeader InfoHeaderFor(int32_t width, int32_t height, int bits);
 
 // The accessors.
 uint32_t DibHeaderSize(const DibImage& dib);

@@ -16,6 +16,7 @@
 #include "base/pending_file.h"
 #include "base/platform.h"
 #include "base/byte_block.h"
+#include "codec/bmp_file.h"
 #include "codec/dib.h"
 #include "base/messages.h"
 
@@ -158,16 +159,6 @@ void ApplyColourRequest(j_decompress_ptr c, int colors) {
     }
 }
 
-bool WriteAll(PendingFile* f, const uint8_t* p, size_t n) {
-    while (n > 0) {
-        size_t piece = n < 32767 ? n : 32767;
-        if (!f->Write(p, piece)) return false;
-        p += piece;
-        n -= piece;
-    }
-    return true;
-}
-
 // --- Decoding -------------------------------------------------------------------------------
 
 struct DecodeJob {
@@ -180,7 +171,7 @@ struct DecodeJob {
     JpegMeter meter;
     uint32_t last_meter;
     uint32_t* position_out;
-    uint8_t* image;  // the whole picture, bottom-up; freed by the caller
+    DibImage picture;  // the BMP's block, rows bottom-up; owned by the job, so by the caller
 };
 
 bool PictureFits(uint64_t width, uint64_t height, int bits) {
@@ -190,43 +181,39 @@ bool PictureFits(uint64_t width, uint64_t height, int bits) {
            CodecJpegLimits().max_pixel_bytes;
 }
 
-// The BMP writer: 14-byte file header, 40-byte information header, and for 8 bits a palette
-// of 256 entries.
-bool WriteBmpHeaders(DecodeJob* job, uint32_t stride) {
+// The block the decoded rows go into: a 40-byte header and, for 8 bits, a palette of 256
+// entries (a grey ramp, or the library's colours with the rest black). False when memory is
+// short.
+bool MakeDecodedPicture(DecodeJob* job, int bits) {
     j_decompress_ptr c = &job->cinfo;
-    const bool palette = c->output_components == 1;
-    const uint32_t head = 14 + 40 + (palette ? 1024 : 0);
-    uint8_t h[14 + 40 + 1024] = {'B', 'M'};
-    PutLe32(h + 2, head + stride * c->output_height);
-    PutLe32(h + 10, head);
-    PutLe32(h + 14, 40);
-    PutLe32(h + 18, c->output_width);
-    PutLe32(h + 22, c->output_height);
-    PutLe16(h + 26, 1);
-    PutLe16(h + 28, palette ? 8 : 24);
+    const uint32_t colors = bits == 8 ? 256 : 0;
+    const size_t rows = static_cast<size_t>(DibStride(c->output_width, bits)) * c->output_height;
+    if (!job->picture.block.Allocate(kInfoHeaderSize + colors * 4 + rows)) return false;
+    DibHeader h = InfoHeaderFor(static_cast<int32_t>(c->output_width),
+                                static_cast<int32_t>(c->output_height), bits);
     if (c->saw_JFIF_marker && c->density_unit == 2) {
-        PutLe32(h + 38, c->X_density * 100u);
-        PutLe32(h + 42, c->Y_density * 100u);
+        h.x_pels_per_meter = static_cast<int32_t>(c->X_density * 100u);
+        h.y_pels_per_meter = static_cast<int32_t>(c->Y_density * 100u);
     }
-    if (palette) {
-        PutLe32(h + 46, 256);
-        uint8_t* pal = h + 54;
-        if (c->quantize_colors && c->colormap) {
-            for (int i = 0; i < c->actual_number_of_colors && i < 256; ++i) {
-                if (c->out_color_components == 3) {
-                    pal[i * 4] = c->colormap[2][i];
-                    pal[i * 4 + 1] = c->colormap[1][i];
-                    pal[i * 4 + 2] = c->colormap[0][i];
-                } else {
-                    pal[i * 4] = pal[i * 4 + 1] = pal[i * 4 + 2] = c->colormap[0][i];
-                }
+    h.clr_used = colors;
+    WriteInfoHeader(job->picture.data(), h);
+    uint8_t* pal = job->picture.data() + kInfoHeaderSize;
+    if (colors == 0) return true;
+    if (c->quantize_colors && c->colormap) {
+        for (int i = 0; i < c->actual_number_of_colors && i < 256; ++i) {
+            if (c->out_color_components == 3) {
+                pal[i * 4] = c->colormap[2][i];
+                pal[i * 4 + 1] = c->colormap[1][i];
+                pal[i * 4 + 2] = c->colormap[0][i];
+            } else {
+                pal[i * 4] = pal[i * 4 + 1] = pal[i * 4 + 2] = c->colormap[0][i];
             }
-        } else {
-            for (int i = 0; i < 256; ++i)
-                pal[i * 4] = pal[i * 4 + 1] = pal[i * 4 + 2] = static_cast<uint8_t>(i);
         }
+    } else {
+        for (int i = 0; i < 256; ++i)
+            pal[i * 4] = pal[i * 4 + 1] = pal[i * 4 + 2] = static_cast<uint8_t>(i);
     }
-    return job->out->Write(h, head);
+    return true;
 }
 
 int RunDecode(DecodeJob* job) {
@@ -260,12 +247,13 @@ int RunDecode(DecodeJob* job) {
     const int bits = c->output_components == 3 ? 24 : 8;
     if (!PictureFits(c->output_width, c->output_height, bits))
         Fail(reinterpret_cast<j_common_ptr>(c), JERR_IMAGE_TOO_BIG);
-    const uint32_t stride = static_cast<uint32_t>(DibStride(c->output_width, bits));
+    const size_t stride = static_cast<size_t>(DibStride(c->output_width, bits));
     const uint32_t height = c->output_height;
-    const size_t bytes = static_cast<size_t>(stride) * height;
-    job->image = static_cast<uint8_t*>(std::calloc(bytes, 1));
-    if (!job->image) Fail(reinterpret_cast<j_common_ptr>(c), JERR_OUT_OF_MEMORY);
-    if (!WriteBmpHeaders(job, stride)) Fail(reinterpret_cast<j_common_ptr>(c), JERR_FILE_WRITE);
+    if (!MakeDecodedPicture(job, bits)) Fail(reinterpret_cast<j_common_ptr>(c), JERR_OUT_OF_MEMORY);
+    // The headers go out first, so that a full disk is met before the picture is decoded.
+    if (!WriteBmpHead(job->out, job->picture))
+        Fail(reinterpret_cast<j_common_ptr>(c), JERR_FILE_WRITE);
+    uint8_t* image = job->picture.data() + DibPixelOffset(job->picture);
 
     while (c->output_scanline < height) {
         if (job->meter != JpegMeter::kNone) {
@@ -281,10 +269,10 @@ int RunDecode(DecodeJob* job) {
         const uint32_t y = c->output_scanline;
         const uint32_t n = height - y < 16 ? height - y : 16;
         for (uint32_t i = 0; i < n; ++i)
-            rows[i] = job->image + static_cast<size_t>(height - 1 - (y + i)) * stride;
+            rows[i] = image + static_cast<size_t>(height - 1 - (y + i)) * stride;
         jpeg_read_scanlines(c, rows, n);
     }
-    if (!WriteAll(job->out, job->image, bytes))
+    if (!WriteBmpRows(job->out, job->picture))
         Fail(reinterpret_cast<j_common_ptr>(c), JERR_FILE_WRITE);
     jpeg_finish_decompress(c);
     jpeg_destroy_decompress(c);
@@ -327,95 +315,44 @@ struct EncodeJob {
     jpeg_compress_struct cinfo;
     ErrorManager err;
     PendingDestination dest;
-    std::FILE* in;
     const char* sampling;
     int quality;
     JpegProgress progress;
     uint32_t last_meter;
     int width;
     int height;
-    bool top_down;  // the file's rows start at the top (its height field is negative)
     int bits;
     size_t stride;
-    uint8_t palette[256][3];  // red, green, blue
-    uint8_t* pixels;          // the BMP's rows as stored; freed by the caller
+    uint8_t palette[256][3];  // red, green, blue; black past the picture's own entries
+    const uint8_t* pixels;    // the rows, bottom-up; in the caller's block
     uint8_t* rows;            // 16 rows of RGB; freed by the caller
 };
 
-bool ReadExact(std::FILE* f, uint8_t* p, size_t n) {
-    return std::fread(p, 1, n, f) == n;
-}
-
-bool SkipBytes(std::FILE* f, uint64_t n) {
-    uint8_t scratch[512];
-    while (n > 0) {
-        size_t piece = n < sizeof scratch ? static_cast<size_t>(n) : sizeof scratch;
-        if (!ReadExact(f, scratch, piece)) return false;
-        n -= piece;
+// What the encoder takes of a BMP file read by ReadBmpStream: 8-bit palette or 24-bit rows,
+// uncompressed, every row there, within the coding limits. False for anything else.
+bool TakeEncoderInput(const DibImage& dib, EncodeJob* job) {
+    DibLayout l;
+    if (!GetDibLayout(dib, &l)) return false;
+    const DibHeader& h = l.header;
+    if (h.compression != kBiRgb || (h.bit_count != 8 && h.bit_count != 24)) return false;
+    if (!PictureFits(static_cast<uint64_t>(h.width), static_cast<uint64_t>(h.height), h.bit_count))
+        return false;
+    job->width = h.width;
+    job->height = h.height;
+    job->bits = h.bit_count;
+    job->stride = l.stride;
+    job->pixels = dib.data() + l.pixel_offset;
+    const uint8_t* e = dib.data() + l.palette_offset;
+    for (uint32_t i = 0; i < l.colors; ++i, e += l.entry_size) {
+        job->palette[i][0] = e[2];
+        job->palette[i][1] = e[1];
+        job->palette[i][2] = e[0];
     }
     return true;
 }
 
-// The BMP reader: 8-bit palette or 24-bit files, uncompressed, with a core or information
-// header. The rows are read whole, since the file holds them bottom-up (top-down when its
-// height is negative, which only the information header can say).
-void ReadBmpInput(EncodeJob* job) {
-    j_common_ptr c = reinterpret_cast<j_common_ptr>(&job->cinfo);
-    std::FILE* f = job->in;
-    uint8_t fh[14];
-    uint8_t ih[40] = {};
-    if (!ReadExact(f, fh, 14) || fh[0] != 'B' || fh[1] != 'M') Fail(c, JERR_BAD_IN_COLORSPACE);
-    const uint32_t offset = GetLe32(fh + 10);
-    if (!ReadExact(f, ih, 4)) Fail(c, JERR_INPUT_EOF);
-    const uint32_t hs = GetLe32(ih);
-    bool core = hs == 12;
-    if (!core && (hs < 40 || hs > 124)) Fail(c, JERR_BAD_IN_COLORSPACE);
-    if (!ReadExact(f, ih + 4, (core ? 12 : 40) - 4) || !SkipBytes(f, core ? 0 : hs - 40))
-        Fail(c, JERR_INPUT_EOF);
-    DibHeader h = ParseDibHeader(ih, core ? 12 : 40);
-    if (h.planes != 1 || (h.bit_count != 8 && h.bit_count != 24) ||
-        (!core && h.compression != kBiRgb))
-        Fail(c, JERR_BAD_IN_COLORSPACE);
-    const bool top_down = !core && h.height < 0;
-    const int64_t height = top_down ? -int64_t{h.height} : int64_t{h.height};
-    if (!PictureFits(h.width > 0 ? h.width : 0, height > 0 ? height : 0, h.bit_count))
-        Fail(c, JERR_IMAGE_TOO_BIG);
-    job->width = h.width;
-    job->height = static_cast<int>(height);
-    job->top_down = top_down;
-    job->bits = h.bit_count;
-    uint32_t colors = ColorCountOf(h);
-    if (colors > 256) Fail(c, JERR_BAD_IN_COLORSPACE);
-    const uint32_t entry = core ? 3 : 4;
-    uint64_t pos = 14 + uint64_t{hs};
-    for (uint32_t i = 0; i < colors; ++i) {
-        uint8_t e[4];
-        if (!ReadExact(f, e, entry)) Fail(c, JERR_INPUT_EOF);
-        if (i < 256) {
-            job->palette[i][0] = e[2];
-            job->palette[i][1] = e[1];
-            job->palette[i][2] = e[0];
-        }
-        pos += entry;
-    }
-    if (offset < pos) Fail(c, JERR_BAD_IN_COLORSPACE);
-    if (!SkipBytes(f, offset - pos)) Fail(c, JERR_INPUT_EOF);
-    job->stride = static_cast<size_t>(DibStride(h.width, h.bit_count));
-    const size_t bytes = job->stride * static_cast<size_t>(job->height);
-    job->pixels = static_cast<uint8_t*>(std::malloc(bytes));
-    job->rows = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(h.width) * 3 * 16));
-    if (!job->pixels || !job->rows) Fail(c, JERR_OUT_OF_MEMORY);
-    // Read in large pieces; a file that ends early is the library's premature-end error.
-    for (size_t done = 0; done < bytes;) {
-        size_t piece = bytes - done < (size_t{1} << 20) ? bytes - done : (size_t{1} << 20);
-        if (!ReadExact(f, job->pixels + done, piece)) Fail(c, JERR_INPUT_EOF);
-        done += piece;
-    }
-}
-
 void ConvertRow(const EncodeJob* job, int y, uint8_t* out) {
-    const int row = job->top_down ? y : job->height - 1 - y;
-    const uint8_t* s = job->pixels + static_cast<size_t>(row) * job->stride;
+    const uint8_t* s = job->pixels + static_cast<size_t>(job->height - 1 - y) * job->stride;
     const int w = job->width;
     if (job->bits == 24) {
         for (int x = 0; x < w; ++x, s += 3, out += 3) {
@@ -445,13 +382,8 @@ int RunEncode(EncodeJob* job) {
     c->in_color_space = JCS_RGB;
     jpeg_set_defaults(c);
 
-    // Pick the reader from the first byte.
-    int first = std::getc(job->in);
-    if (first == EOF) Fail(cc, JERR_INPUT_EMPTY);
-    if (std::ungetc(first, job->in) == EOF) Fail(cc, JERR_FILE_READ);
-    if (first != 'B') Fail(cc, JERR_BAD_IN_COLORSPACE);
-    ReadBmpInput(job);
-
+    job->rows = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(job->width) * 3 * 16));
+    if (!job->rows) Fail(cc, JERR_OUT_OF_MEMORY);
     c->image_width = static_cast<JDIMENSION>(job->width);
     c->image_height = static_cast<JDIMENSION>(job->height);
     c->input_components = 3;
@@ -535,36 +467,15 @@ bool IsNotJpegError(int code) {
     return code == JERR_NO_SOI || code == JERR_INPUT_EMPTY;
 }
 
-// Puts a written output in place; a failed close shows the driver's own failure, a file that
-// cannot take the output's place what a failed open of it would show.
-int CommitOutput(PendingFile* out, int write_failure) {
-    switch (out->Commit()) {
-        case CommitResult::kDone:
-            return 1;
-        case CommitResult::kWriteFailed:
-            ShowError(write_failure);
-            return 0;
-        case CommitResult::kReplaceFailed:
-            break;
-    }
-    ShowError(kMsgFileOpenFailed);
-    return 0;
-}
-
 }  // namespace
 
 int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, int colors,
                    const JpegProgress& progress) {
-    ScopedFile in(OpenFileBinary(jpeg_path, "rb"));
-    if (!in) {
-        if (progress.meter != JpegMeter::kFirstHalf) ShowError(kMsgFileOpenFailed);
-        return 0;
-    }
+    ScopedFile in;
     PendingFile out;
-    if (!out.Open(bmp_path)) {
-        ShowError(kMsgFileOpenFailed);
+    if (!OpenInputAndOutput(jpeg_path, bmp_path, &in, &out,
+                            progress.meter != JpegMeter::kFirstHalf))
         return 0;
-    }
     std::unique_ptr<DecodeJob> job(new (std::nothrow) DecodeJob());
     if (!job) {
         ShowError(kMsgBitmapCreateFailed2);
@@ -577,34 +488,30 @@ int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, in
     job->position_out = progress.position_out;
     job->last_meter = UINT32_MAX;
     int ok = RunDecode(job.get());
-    std::free(job->image);
     if (!ok) {
         ShowError(IsNotJpegError(job->err.pub.msg_code) ? kMsgNotJpeg : kMsgBitmapCreateFailed2);
         return 0;
     }
     // The input is read to its end; closed first, so that it may be the output as well.
     in.Close();
-    return CommitOutput(&out, kMsgBitmapCreateFailed2);
+    return CommitOrShow(&out, kMsgBitmapCreateFailed2);
 }
 
 int EncodeJpegFile(const std::string& bmp_path, const std::string& jpeg_path,
                    const std::string& sampling, int quality, const JpegProgress& progress) {
-    ScopedFile in(OpenFileBinary(bmp_path, "rb"));
-    if (!in) {
-        ShowError(kMsgFileOpenFailed);
-        return 0;
-    }
+    ScopedFile in;
     PendingFile out;
-    if (!out.Open(jpeg_path)) {
-        ShowError(kMsgFileOpenFailed);
-        return 0;
-    }
+    if (!OpenInputAndOutput(bmp_path, jpeg_path, &in, &out)) return 0;
     std::unique_ptr<EncodeJob> job(new (std::nothrow) EncodeJob());
-    if (!job) {
+    DibImage picture;
+    int load_message = 0;  // not shown: every failure of the encoder has its own message
+    if (!job || !ReadBmpStream(in.get(), &picture, &load_message) ||
+        !TakeEncoderInput(picture, job.get())) {
         ShowError(kMsgJpegCreateFailed);
         return 0;
     }
-    job->in = in.get();
+    // The input is read whole; closed first, so that it may be the output as well.
+    in.Close();
     job->dest.file = &out;
     job->sampling = sampling.c_str();
     job->quality = quality;
@@ -612,14 +519,12 @@ int EncodeJpegFile(const std::string& bmp_path, const std::string& jpeg_path,
     if (job->progress.meter == JpegMeter::kFirstHalf) job->progress.meter = JpegMeter::kFull;
     job->last_meter = UINT32_MAX;
     int ok = RunEncode(job.get());
-    std::free(job->pixels);
     std::free(job->rows);
     if (!ok) {
         ShowError(kMsgJpegCreateFailed);
         return 0;
     }
-    in.Close();
-    return CommitOutput(&out, kMsgJpegCreateFailed);
+    return CommitOrShow(&out, kMsgJpegCreateFailed);
 }
 
 int ReadJpegHeaderInfo(const std::string& path, JpegHeaderInfo* info) {

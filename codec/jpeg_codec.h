@@ -1,9 +1,10 @@
 // The two JPEG drivers over the JPEG library. Pictures cross the library's edges only as BMP
-// files: DecodeJpegFile writes a BMP file, EncodeJpegFile reads one. The library's fatal error
-// exit is replaced so that it never ends the process: it returns to the driver, which frees
-// everything and reports the failure. Both write their output beside it under a temporary name
-// and rename it into place only when it is complete (base/pending_file.h): a failed call leaves
-// no file behind and an existing output as it was. The output may be the input itself.
+// files, through the one BMP reader and writer (codec/bmp_file.h): DecodeJpegFile writes a BMP
+// file, EncodeJpegFile reads one. The library's fatal error exit is replaced so that it never
+// ends the process: it returns to the driver, which frees everything and reports the failure.
+// Both write their output beside it under a temporary name and rename it into place only when
+// it is complete (base/pending_file.h): a failed call leaves no file behind and an existing
+// output as it was. The output may be the input itself.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -43,9 +44,10 @@ int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, in
                    const JpegProgress& progress);
 
 // BMP file (8-bit palette or 24-bit, uncompressed, rows bottom-up or top-down) to JPEG file.
-// sampling is a text such as
-// "2x1,1x1,1x1" (luminance first) or empty for the library's default; quality 1..100. Returns
-// 1 or 0; failures show "It failed in the creating JPEG." or "File cannot be opened.".
+// The file is read with LoadBmpFile's checks (a file it refuses is refused here too), and must
+// hold every row. sampling is a text such as "2x1,1x1,1x1" (luminance first) or empty for the
+// library's default; quality 1..100. Returns 1 or 0; failures show "It failed in the creating
+// JPEG." or "File cannot be opened.".
 int EncodeJpegFile(const std::string& bmp_path, const std::string& jpeg_path,
                    const std::string& sampling, int quality, const JpegProgress& progress);
 

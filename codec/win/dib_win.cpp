@@ -73,12 +73,7 @@ DibImage DibFromBitmap(HBITMAP bitmap, HPALETTE palette, int compression, int bi
         ShowError(kMsgNoMemory);
         return out;
     }
-    DibHeader h;
-    h.size = kInfoHeaderSize;
-    h.width = bm.bmWidth;
-    h.height = bm.bmHeight;
-    h.planes = 1;
-    h.bit_count = static_cast<uint16_t>(bits);
+    DibHeader h = InfoHeaderFor(bm.bmWidth, bm.bmHeight, bits);
     h.compression = static_cast<uint32_t>(compression);
     WriteInfoHeader(head.data(), h);
 

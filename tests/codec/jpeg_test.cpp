@@ -3,6 +3,16 @@
 #include <cstdlib>
 #include <cstring>
 
+#ifndef _WIN32
+#include <csignal>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#include "base/files.h"
 #include "codec/bmp_file.h"
 #include "codec/jpeg_codec.h"
 #include "codec_test_support.h"
@@ -247,10 +257,8 @@ TEST_F(JpegTest, TruncatedFiles) {
 std::vector<uint8_t> ClaimSize(std::vector<uint8_t> jpeg, int width, int height) {
     for (size_t i = 2; i + 9 < jpeg.size(); ++i) {
         if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
-            jpeg[i + 5] = static_cast<uint8_t>(height >> 8);
-            jpeg[i + 6] = static_cast<uint8_t>(height);
-            jpeg[i + 7] = static_cast<uint8_t>(width >> 8);
-            jpeg[i + 8] = static_cast<uint8_t>(width);
+            PutBe16(&jpeg[i + 5], static_cast<uint32_t>(height));
+            PutBe16(&jpeg[i + 7], static_cast<uint32_t>(width));
             break;
         }
     }
@@ -398,6 +406,60 @@ TEST_F(JpegTest, EncodeReadsTopDownBmpFiles) {
     EXPECT_EQ(EncodeJpegFile(Bmp(cut), TempPath(".jpg"), kSaveSampling, 75, JpegProgress()), 0);
     ExpectOneBox(kJpegFailed);
 }
+
+// The encoder reads its input through the BMP loader's checks and refuses what the loader
+// refuses, although it would need less of the file: more than 256 MiB of bytes after the data
+// offset, when the rows alone would fit.
+TEST_F(JpegTest, EncodeRefusesMoreThanThePixelBudgetAfterTheDataOffset) {
+    const std::vector<uint8_t> rows = MakeBmp24(8, 8, TestPattern);
+    const std::string path = TempPath(".bmp");
+    {
+        // A sparse file: the picture, then a hole up to one byte past the budget.
+        ScopedFile f(std::fopen(path.c_str(), "wb"));
+        ASSERT_TRUE(f);
+        ASSERT_EQ(std::fwrite(rows.data(), 1, rows.size(), f.get()), rows.size());
+        ASSERT_TRUE(SeekStream(f.get(), static_cast<int64_t>(54 + kMaxPixelBytes), SEEK_SET));
+        ASSERT_EQ(std::fputc(0, f.get()), 0);
+        ASSERT_TRUE(f.Close());
+    }
+    ASSERT_EQ(FileLength(path), static_cast<int64_t>(54 + kMaxPixelBytes + 1));
+    EXPECT_FALSE(LoadBmpFile(path));
+    ExpectOneBox("Memory cannot be allocated.");
+    const std::string jpg = TempPath(".jpg");
+    EXPECT_EQ(EncodeJpegFile(path, jpg, kSaveSampling, 75, JpegProgress()), 0);
+    ExpectOneBox(kJpegFailed);
+    EXPECT_EQ(FileLength(jpg), -1);
+}
+
+#ifndef _WIN32
+// The same for an input that has no length (a pipe): the loader cannot check it, so neither
+// the loader nor the encoder takes it.
+TEST_F(JpegTest, EncodeRefusesAnInputWithoutALength) {
+    const std::string fifo = TempPath(".fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::vector<uint8_t> bmp = MakeBmp24(8, 8, TestPattern);
+    // The reader may close its end before the writer is done.
+    void (*saved)(int) = std::signal(SIGPIPE, SIG_IGN);
+    auto feed = [&]() {
+        return std::thread([&]() {
+            const int fd = open(fifo.c_str(), O_WRONLY);  // waits for the reader
+            if (fd < 0) return;
+            const ssize_t written = write(fd, bmp.data(), bmp.size());
+            (void)written;
+            close(fd);
+        });
+    };
+    std::thread writer = feed();
+    EXPECT_FALSE(LoadBmpFile(fifo));
+    writer.join();
+    ExpectOneBox("Failed to read the file.");
+    writer = feed();
+    EXPECT_EQ(EncodeJpegFile(fifo, TempPath(".jpg"), kSaveSampling, 75, JpegProgress()), 0);
+    writer.join();
+    ExpectOneBox(kJpegFailed);
+    std::signal(SIGPIPE, saved);
+}
+#endif
 
 TEST_F(JpegTest, RangeMeterEncodeStaysInsideItsRange) {
     std::string bmp = Bmp(MakeBmp24(20, 200, TestPattern));
