@@ -16,12 +16,6 @@ bool IsStandalone(uint8_t m) {
     return m == 0x01 || (m >= 0xD0 && m <= 0xD9);
 }
 
-uint16_t Get16(const uint8_t* p, bool big) {
-    return big ? GetBe16(p) : GetLe16(p);
-}
-uint32_t Get32(const uint8_t* p, bool big) {
-    return big ? GetBe32(p) : GetLe32(p);
-}
 void Put32(uint8_t* p, uint32_t v, bool big) {
     if (big)
         PutBe32(p, v);
@@ -29,53 +23,99 @@ void Put32(uint8_t* p, uint32_t v, bool big) {
         PutLe32(p, v);
 }
 
-// A bounded view of one camera directory inside [begin, end) of a buffer.
-struct Directory {
-    const uint8_t* data;
-    size_t end;   // first byte past the area that may be read
-    size_t base;  // offsets are relative to this
-    bool big;
+// One marker segment with a length field, whole: FF, the marker, the length (which counts its
+// own two bytes) and the data.
+struct Segment {
+    uint8_t marker;
+    const uint8_t* bytes;  // from the FF on; not owned
+    size_t size;           // 2 + length
 };
 
-// Looks up a tag; true with the entry's value (an offset from the base) when present.
-bool FindTag(const Directory& d, uint32_t dir_offset, uint16_t tag, uint32_t* value) {
-    uint64_t at = uint64_t{d.base} + dir_offset;
-    if (at + 2 > d.end) return false;
-    uint32_t n = Get16(d.data + at, d.big);
-    at += 2;
-    for (uint32_t i = 0; i < n; ++i, at += 10) {
-        if (at + 10 > d.end) return false;
-        if (Get16(d.data + at, d.big) == tag) {
-            *value = Get32(d.data + at + 6, d.big);
+// Reads the segment at r's position, whose first two bytes the caller has looked at. False
+// when the length is below 2 or its data is not all there.
+bool TakeSegment(ByteReader* r, Segment* seg) {
+    const uint8_t* start = r->Take(2);
+    const uint16_t length = r->Be16();
+    if (!r->ok() || length < 2) return false;
+    r->Skip(length - 2u);
+    if (!r->ok()) return false;
+    seg->marker = start[1];
+    seg->bytes = start;
+    seg->size = size_t{length} + 2;
+    return true;
+}
+
+// A camera directory says its byte order as "II" (little-endian) or "MM".
+bool ByteOrderOf(const uint8_t* two, bool* big) {
+    if (two[0] == 'I' && two[1] == 'I') {
+        *big = false;
+        return true;
+    }
+    if (two[0] == 'M' && two[1] == 'M') {
+        *big = true;
+        return true;
+    }
+    return false;
+}
+
+// Looks up a tag in the directory at dir_offset of dir (offsets count from the directory's
+// base); true with the entry's value (an offset from the base) when present.
+bool FindTag(ByteReader dir, uint32_t dir_offset, uint16_t tag, bool big, uint32_t* value) {
+    dir.Seek(dir_offset);
+    const uint16_t count = dir.U16(big);
+    for (uint32_t i = 0; i < count && dir.ok(); ++i) {
+        ByteReader entry = dir.Span(10);
+        const uint16_t entry_tag = entry.U16(big);
+        entry.Skip(4);  // type and count
+        const uint32_t entry_value = entry.U32(big);
+        if (entry.ok() && entry_tag == tag) {
+            *value = entry_value;
             return true;
         }
     }
     return false;
 }
 
+// Where the value of tag stands in a camera APP0 segment (the whole segment, whose last four
+// bytes give the directory's offset from base): its offset from the segment's first byte, when
+// its `need` bytes are inside the segment.
+bool FindTagValue(ByteReader segment, size_t base, bool big, uint16_t tag, size_t need,
+                  size_t* at) {
+    segment.Seek(segment.size() - 4);
+    const uint32_t dir_offset = segment.U32(big);
+    ByteReader dir = segment.From(base);
+    uint32_t value;
+    if (!segment.ok() || !FindTag(dir, dir_offset, tag, big, &value)) return false;
+    dir.Seek(value);
+    dir.Skip(need);
+    if (!dir.ok()) return false;
+    *at = base + value;
+    return true;
+}
+
 }  // namespace
 
 bool FindCameraSizePair(const uint8_t* seg, size_t size, size_t* pair_offset, bool* big_endian) {
-    if (size < 10 || seg[0] != 0xFF || seg[1] != 0xE0) return false;
-    size_t total = size_t{GetBe16(seg + 2)} + 2;
-    if (total > size || total < 10) return false;
+    ByteReader r(seg, size);
+    const uint16_t marker = r.Be16();
+    const size_t total = size_t{r.Be16()} + 2;
+    const uint8_t* order = r.Take(2);
+    r.Skip(4);
     bool big;
-    if (seg[4] == 'I' && seg[5] == 'I')
-        big = false;
-    else if (seg[4] == 'M' && seg[5] == 'M')
-        big = true;
-    else
+    if (!r.ok() || marker != 0xFFE0 || total > size || total < 10 || !ByteOrderOf(order, &big))
         return false;
+    // The directory's offsets count from after "HEAP" and "JPGM" and what follows them, from
+    // after "HEAP" alone, or from byte 10.
+    ByteReader segment(seg, total);
+    segment.Seek(10);
     size_t base = 10;
-    if (total >= 14 && std::memcmp(seg + 10, "HEAP", 4) == 0)
-        base = (total >= 18 && std::memcmp(seg + 14, "JPGM", 4) == 0) ? 30 : 14;
-    Directory d{seg, total, base, big};
-    uint32_t dir_offset = Get32(seg + total - 4, big);
-    uint32_t value;
-    if (!FindTag(d, dir_offset, 0x1810, &value)) return false;
-    uint64_t at = uint64_t{base} + value;
-    if (at + 8 > total) return false;
-    *pair_offset = static_cast<size_t>(at);
+    const uint8_t* name = segment.Peek(4);
+    if (name && std::memcmp(name, "HEAP", 4) == 0) {
+        segment.Skip(4);
+        name = segment.Peek(4);
+        base = name && std::memcmp(name, "JPGM", 4) == 0 ? 30 : 14;
+    }
+    if (!FindTagValue(ByteReader(seg, total), base, big, 0x1810, 8, pair_offset)) return false;
     *big_endian = big;
     return true;
 }
@@ -85,39 +125,61 @@ int KeepCameraSegmentsFromBytes(const uint8_t* data, size_t n, KeptSegments* kep
     // Walk the marker segments; only application segments are copied, every other segment
     // (tables, frame header, comments) is skipped whole so its bytes are never taken for a
     // marker.
-    size_t i = 0;
-    while (i + 1 < n) {
-        if (data[i] != 0xFF) {
-            ++i;
+    ByteReader r(data, n);
+    while (const uint8_t* p = r.Peek(2)) {
+        if (p[0] != 0xFF || p[1] == 0xFF || p[1] == 0x00) {
+            r.Skip(1);
             continue;
         }
-        uint8_t m = data[i + 1];
-        if (m == 0xFF || m == 0x00) {
-            ++i;
+        if (IsStandalone(p[1])) {
+            r.Skip(2);
             continue;
         }
-        if (IsStandalone(m)) {
-            i += 2;
-            continue;
-        }
-        if (m == 0xDA || i + 4 > n) break;
-        size_t len = GetBe16(data + i + 2);
-        if (len < 2 || i + 2 + len > n) break;
-        if (m >= 0xE0 && m <= 0xEF && kept->count < kMaxKeptSegments)
-            kept->segments[kept->count++].assign(data + i, data + i + 2 + len);
-        i += 2 + len;
+        Segment seg;
+        if (p[1] == 0xDA || !TakeSegment(&r, &seg)) break;
+        if (seg.marker >= 0xE0 && seg.marker <= 0xEF && kept->count < kMaxKeptSegments)
+            kept->segments[kept->count++].assign(seg.bytes, seg.bytes + seg.size);
     }
     for (int s = 0; s < kept->count; ++s) {
         const std::vector<uint8_t>& seg = kept->segments[s];
         size_t at;
         bool big;
         if (FindCameraSizePair(seg.data(), seg.size(), &at, &big)) {
-            kept->recorded_width = Get32(seg.data() + at, big);
-            kept->recorded_height = Get32(seg.data() + at + 4, big);
+            ByteReader pair = ByteReader(seg.data(), seg.size()).From(at);
+            kept->recorded_width = pair.U32(big);
+            kept->recorded_height = pair.U32(big);
         }
     }
     return 1;
 }
+
+namespace {
+
+// Where the header part of a JPEG file of `length` bytes ends: after the first 4 bytes of its
+// start-of-scan segment, or where the walk over the segments before it breaks off. Reads only
+// the 4 bytes at the start of each segment.
+uint64_t HeaderPartEnd(std::FILE* f, int64_t length) {
+    uint8_t b[4];
+    if (length < 2) return static_cast<uint64_t>(length);
+    ByteReader start(b, std::fread(b, 1, 2, f));
+    if (start.Be16() != 0xFFD8 || !start.ok()) return 2;
+    uint64_t pos = 2;
+    for (;;) {
+        const size_t got =
+            SeekStream(f, static_cast<int64_t>(pos), SEEK_SET) ? std::fread(b, 1, 4, f) : 0;
+        ByteReader r(b, got);
+        const uint8_t fill = r.U8();
+        const uint8_t marker = r.U8();
+        const uint16_t segment_length = r.Be16();
+        if (!r.ok() || fill != 0xFF) return pos;
+        if (marker == 0xDA) return pos + 4;
+        if (segment_length < 2) return pos;
+        pos += 2 + segment_length;
+        if (pos > static_cast<uint64_t>(length)) return static_cast<uint64_t>(length);
+    }
+}
+
+}  // namespace
 
 int KeepCameraSegments(const std::string& path, KeptSegments* kept) {
     *kept = KeptSegments();
@@ -126,32 +188,7 @@ int KeepCameraSegments(const std::string& path, KeptSegments* kept) {
     int64_t length = StreamLength(f.get());
     if (length < 0) return 0;
     // The header part: up to and including the first 4 bytes of the start-of-scan segment.
-    uint64_t header_end = length < 2 ? static_cast<uint64_t>(length) : 2;
-    uint8_t b[4];
-    if (length >= 2 && std::fread(b, 1, 2, f.get()) == 2 && b[0] == 0xFF && b[1] == 0xD8) {
-        uint64_t pos = 2;
-        for (;;) {
-            if (!SeekStream(f.get(), static_cast<int64_t>(pos), SEEK_SET) ||
-                std::fread(b, 1, 4, f.get()) != 4 || b[0] != 0xFF) {
-                header_end = pos;
-                break;
-            }
-            if (b[1] == 0xDA) {
-                header_end = pos + 4;
-                break;
-            }
-            uint32_t len = GetBe16(b + 2);
-            if (len < 2) {
-                header_end = pos;
-                break;
-            }
-            pos += 2 + len;
-            if (pos > static_cast<uint64_t>(length)) {
-                header_end = static_cast<uint64_t>(length);
-                break;
-            }
-        }
-    }
+    const uint64_t header_end = HeaderPartEnd(f.get(), length);
     if (header_end > kMaxHeaderPart) return 0;
     ByteBlock part;
     if (header_end == 0) return KeepCameraSegmentsFromBytes(nullptr, 0, kept);
@@ -165,26 +202,29 @@ int KeepCameraSegments(const std::string& path, KeptSegments* kept) {
 bool RestoreCameraSegmentsInBuffer(const uint8_t* jpeg, size_t size, const KeptSegments& kept,
                                    uint32_t width, uint32_t height, ByteBlock* out) {
     out->Reset();
-    if (size < 2 || jpeg[0] != 0xFF || jpeg[1] != 0xD8) return false;
+    ByteReader r(jpeg, size);
+    if (r.Be16() != 0xFFD8 || !r.ok()) return false;
     // Find the header segments: the APP0 segments are left out, and the kept segments go where
     // the first one stood (right after the start marker when there is none).
-    size_t pos = 2;
     size_t insert_at = 2;
     bool have_app0 = false;
     size_t dropped = 0;
-    while (pos + 4 <= size && jpeg[pos] == 0xFF) {
-        uint8_t m = jpeg[pos + 1];
+    for (;;) {
+        const uint8_t* p = r.Peek(4);
+        if (!p || p[0] != 0xFF) break;
+        const uint8_t m = p[1];
         if (m == 0xDA || IsStandalone(m) || m == 0xFF || m == 0x00) break;
-        size_t len = GetBe16(jpeg + pos + 2);
-        if (len < 2 || pos + 2 + len > size) break;
+        ByteReader next = r;
+        Segment seg;
+        if (!TakeSegment(&next, &seg)) break;
         if (m == 0xE0) {
-            if (!have_app0) insert_at = pos;
+            if (!have_app0) insert_at = r.pos();
             have_app0 = true;
-            dropped += 2 + len;
+            dropped += seg.size;
         }
-        pos += 2 + len;
+        r = next;
     }
-    const size_t header_end = pos;
+    const size_t header_end = r.pos();
     size_t added = 0;
     for (int s = 0; s < kept.count; ++s) added += kept.segments[s].size();
     if (!out->Allocate(size - dropped + added)) return false;
@@ -210,11 +250,12 @@ bool RestoreCameraSegmentsInBuffer(const uint8_t* jpeg, size_t size, const KeptS
     };
     put(jpeg, insert_at);
     put_kept();
-    for (size_t p = insert_at; p < header_end;) {
-        size_t len = size_t{GetBe16(jpeg + p + 2)} + 2;
-        if (jpeg[p + 1] != 0xE0) put(jpeg + p, len);
-        p += len;
-    }
+    // The segments from the first APP0 on were all walked above.
+    ByteReader header(jpeg, header_end);
+    header.Seek(insert_at);
+    Segment seg;
+    while (header.left() > 0 && TakeSegment(&header, &seg))
+        if (seg.marker != 0xE0) put(seg.bytes, seg.size);
     put(jpeg + header_end, size - header_end);
     return o == out->data() + out->size();
 }
@@ -242,34 +283,29 @@ int RestoreCameraSegments(const std::string& path, const KeptSegments& kept, uin
 }
 
 uint32_t ThumbnailSecondsFromBytes(const uint8_t* data, size_t n) {
-    size_t start = 0;
-    while (start + 1 < n && !(data[start] == 0xFF && data[start + 1] == 0xD8)) ++start;
-    if (start + 1 >= n) return 0;
-    for (size_t p = start; p + 1 < n; ++p) {
-        if (data[p] != 0xFF) continue;
-        if (data[p + 1] == 0xDB) return 0;
-        if (data[p + 1] != 0xE0 || p + 18 > n) continue;
+    ByteReader r(data, n);
+    // The file starts at its start-of-image marker, wherever that stands in the bytes.
+    for (const uint8_t* p; (p = r.Peek(2)) && !(p[0] == 0xFF && p[1] == 0xD8);) r.Skip(1);
+    // The camera's APP0 comes before the quantisation tables; bytes are looked at one by one.
+    for (; const uint8_t* p = r.Peek(2); r.Skip(1)) {
+        if (p[0] != 0xFF) continue;
+        if (p[1] == 0xDB) return 0;
+        if (p[1] != 0xE0) continue;
+        // FF E0, the length, the byte order, 4 bytes, "HEAPJPGM".
+        ByteReader head(p, r.left());
+        head.Skip(2);
+        const size_t total = size_t{head.Be16()} + 2;
+        const uint8_t* order = head.Take(2);
+        head.Skip(4);
+        const uint8_t* names = head.Take(8);
         bool big;
-        if (data[p + 4] == 'I' && data[p + 5] == 'I')
-            big = false;
-        else if (data[p + 4] == 'M' && data[p + 5] == 'M')
-            big = true;
-        else
-            continue;
-        if (std::memcmp(data + p + 10, "HEAP", 4) != 0 ||
-            std::memcmp(data + p + 14, "JPGM", 4) != 0)
+        if (!head.ok() || !ByteOrderOf(order, &big) || std::memcmp(names, "HEAPJPGM", 8) != 0)
             continue;
         // Everything below stays inside both the segment and the bytes read.
-        size_t seg_end = p + 2 + GetBe16(data + p + 2);
-        if (seg_end > n) seg_end = n;
-        if (p + 2 + GetBe16(data + p + 2) > n || seg_end < p + 30 + 4) return 0;
-        Directory d{data, seg_end, p + 30, big};
-        uint32_t dir_offset = Get32(data + seg_end - 4, big);
-        uint32_t value;
-        if (!FindTag(d, dir_offset, 0x180E, &value)) return 0;
-        uint64_t at = uint64_t{d.base} + value;
-        if (at + 4 > seg_end) return 0;
-        return Get32(data + at, big);
+        if (total > r.left() || total < 34) return 0;
+        size_t at;
+        if (!FindTagValue(ByteReader(p, total), 30, big, 0x180E, 4, &at)) return 0;
+        return ByteReader(p, total).From(at).U32(big);
     }
     return 0;
 }
