@@ -2,15 +2,12 @@
 // DIR/segments (camera JPEGs) and DIR/date.
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-extern "C" {
-#include <jpeglib.h>
-}
+#include "base/bytes.h"
+#include "support/test_jpeg.h"
 
 namespace {
 
@@ -21,10 +18,6 @@ void Write(const std::string& path, const std::vector<uint8_t>& b) {
     std::fclose(f);
 }
 
-void Le(std::vector<uint8_t>& v, size_t at, uint32_t x, int n) {
-    for (int i = 0; i < n; ++i) v[at + i] = static_cast<uint8_t>(x >> (8 * i));
-}
-
 std::vector<uint8_t> Bmp(int w, int h, int bits, bool core) {
     int colors = bits <= 8 ? 1 << bits : 0;
     size_t header = core ? 12 : 40, entry = core ? 3 : 4;
@@ -33,81 +26,49 @@ std::vector<uint8_t> Bmp(int w, int h, int bits, bool core) {
     std::vector<uint8_t> v(off + stride * h);
     v[0] = 'B';
     v[1] = 'M';
-    Le(v, 2, static_cast<uint32_t>(v.size()), 4);
-    Le(v, 10, static_cast<uint32_t>(off), 4);
-    Le(v, 14, static_cast<uint32_t>(header), 4);
+    PutLe32(&v[2], static_cast<uint32_t>(v.size()));
+    PutLe32(&v[10], static_cast<uint32_t>(off));
+    PutLe32(&v[14], static_cast<uint32_t>(header));
     if (core) {
-        Le(v, 18, w, 2);
-        Le(v, 20, h, 2);
-        Le(v, 22, 1, 2);
-        Le(v, 24, bits, 2);
+        PutLe16(&v[18], w);
+        PutLe16(&v[20], h);
+        PutLe16(&v[22], 1);
+        PutLe16(&v[24], bits);
     } else {
-        Le(v, 18, w, 4);
-        Le(v, 22, h, 4);
-        Le(v, 26, 1, 2);
-        Le(v, 28, bits, 2);
+        PutLe32(&v[18], w);
+        PutLe32(&v[22], h);
+        PutLe16(&v[26], 1);
+        PutLe16(&v[28], bits);
     }
     for (size_t i = off; i < v.size(); ++i) v[i] = static_cast<uint8_t>(i * 7);
     for (size_t i = 14 + header; i < off; ++i) v[i] = static_cast<uint8_t>(i * 3);
     return v;
 }
 
-std::vector<uint8_t> CameraApp0(bool big) {
-    std::vector<uint8_t> s(30 + 22 + 8 + 4 + 4);
-    auto put = [&](size_t at, uint32_t x, int n) {
-        for (int i = 0; i < n; ++i)
-            s[at + i] = static_cast<uint8_t>(x >> (big ? 8 * (n - 1 - i) : 8 * i));
-    };
-    s[4] = s[5] = big ? 'M' : 'I';
-    std::copy_n("HEAPJPGM", 8, s.begin() + 10);
-    put(30, 2, 2);
-    put(32, 0x1810, 2);
-    put(38, 22, 4);
-    put(42, 0x180E, 2);
-    put(48, 30, 4);
-    put(52, 640, 4);
-    put(56, 480, 4);
-    put(60, 990100800u, 4);
-    return std::vector<uint8_t>(s.begin() + 4, s.end());
-}
-
+// Quality 50 and the library's 2x2 sampling; a comment segment in every file, and the camera's
+// APP0 directory (in place of JFIF) and an Exif-like APP1 in a camera file.
 std::vector<uint8_t> Jpeg(int w, int h, int comps, bool progressive, bool camera, bool big) {
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* mem = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &mem, &size);
-    c.image_width = w;
-    c.image_height = h;
-    c.input_components = comps;
-    c.in_color_space = comps == 1 ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 50, TRUE);
-    if (progressive) jpeg_simple_progression(&c);
-    if (camera) c.write_JFIF_header = FALSE;
-    jpeg_start_compress(&c, TRUE);
+    JpegSpec spec;
+    spec.width = w;
+    spec.height = h;
+    spec.components = comps;
+    spec.quality = 50;
+    spec.h0 = spec.v0 = 2;
+    spec.progressive = progressive;
+    spec.jfif = !camera;
     if (camera) {
-        std::vector<uint8_t> app0 = CameraApp0(big);
-        jpeg_write_marker(&c, JPEG_APP0, app0.data(), static_cast<unsigned>(app0.size()));
-        const uint8_t app1[] = {'E', 'x', 'i', 'f', 0, 0, 1, 2, 3};
-        jpeg_write_marker(&c, JPEG_APP0 + 1, app1, sizeof app1);
+        spec.markers.push_back({0xE0, CameraApp0Data(big, 640, 480, 990100800u)});
+        spec.markers.push_back({0xE1, {'E', 'x', 'i', 'f', 0, 0, 1, 2, 3}});
     }
-    const uint8_t com[] = "comment";
-    jpeg_write_marker(&c, JPEG_COM, com, sizeof com);
-    std::vector<uint8_t> row(w * comps);
-    while (c.next_scanline < c.image_height) {
-        for (size_t i = 0; i < row.size(); ++i)
-            row[i] = static_cast<uint8_t>(i * 5 + c.next_scanline * 3);
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&c, &r, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::vector<uint8_t> out(mem, mem + size);
-    std::free(mem);
-    return out;
+    const char comment[] = "comment";
+    spec.markers.push_back({0xFE, std::vector<uint8_t>(comment, comment + sizeof comment)});
+    // Sample i of a row is i * 5 plus three times the row.
+    spec.pixel = [comps](int x, int y) {
+        auto sample = [y](int i) { return static_cast<uint8_t>(i * 5 + y * 3); };
+        if (comps == 1) return Rgb{0, sample(x), 0};
+        return Rgb{sample(3 * x), sample(3 * x + 1), sample(3 * x + 2)};
+    };
+    return MakeJpeg(spec);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Shared pieces of the codec tests: seams that record what the code shows, a fake clock, files
-// that are removed after each test, and writers for the BMP and JPEG inputs the tests need
-// (made here with our own bytes and the JPEG library, never copied from elsewhere).
+// that are removed after each test, and writers for the BMP inputs the tests need (made here
+// with our own bytes, never copied from elsewhere). The JPEG inputs come from
+// support/test_jpeg.h.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 
 #include "base/bytes.h"
 #include "base/platform.h"
+#include "support/test_jpeg.h"
 
 struct RecordingPrompts : UserPrompts {
     std::vector<std::string> boxes;
@@ -88,13 +90,6 @@ std::vector<uint8_t> ReadBytes(const std::string& path);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 uint64_t Fnv1a(const uint8_t* p, size_t n);
 
-struct Rgb {
-    uint8_t r, g, b;
-};
-using PixelFn = std::function<Rgb(int x, int y)>;
-// A smooth, textured test picture.
-Rgb TestPattern(int x, int y);
-
 // BMP bytes: 24-bit, or a palette picture (bits 1, 4 or 8) whose pixels are palette indexes
 // given by index_fn. core selects the 12-byte header.
 std::vector<uint8_t> MakeBmp24(int width, int height, const PixelFn& fn);
@@ -106,27 +101,3 @@ std::vector<uint8_t> MakePaletteBmp(int width, int height, int bits,
 // The same picture stored top row first (negative height), from a file made by the two above
 // with a 40-byte header.
 std::vector<uint8_t> TopDownBmp(const std::vector<uint8_t>& bottom_up);
-
-struct JpegSpec {
-    int width = 64;
-    int height = 48;
-    int components = 3;  // 1 or 3
-    int quality = 90;
-    int h0 = 2, v0 = 1;  // luminance sampling
-    bool jfif = true;
-    bool progressive = false;
-    int density_unit = 0;
-    int x_density = 1, y_density = 1;
-    // Segments written after the start: (marker, data).
-    std::vector<std::pair<int, std::vector<uint8_t>>> markers;
-    PixelFn pixel = TestPattern;
-};
-std::vector<uint8_t> MakeJpeg(const JpegSpec& spec);
-
-// The data of a camera APP0 segment (after marker and length): byte order "II" or "MM",
-// "HEAP"/"JPGM", a directory with the size pair (tag 0x1810) and the time (tag 0x180E).
-std::vector<uint8_t> CameraApp0Data(bool big_endian, uint32_t width, uint32_t height,
-                                    uint32_t seconds);
-// Offsets inside the whole segment (from its marker) of the width and of the seconds.
-constexpr size_t kCameraPairOffset = 30 + 22;
-constexpr size_t kCameraSecondsOffset = 30 + 30;

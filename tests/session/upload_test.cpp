@@ -1,7 +1,7 @@
 // Sending files into the simulated camera: the acceptance rules of each model, the boxes of the
 // examination, the re-compression, the frames on the wire, cancelling and a full camera. The
-// test pictures are made here with the JPEG library and padded to exact byte sizes with
-// comment segments.
+// test pictures come from the shared test-JPEG builder (support/test_jpeg.h) and are padded to
+// exact byte sizes with comment segments.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,8 +10,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-
-#include <jpeglib.h>
 
 #include "base/dir.h"
 #include "base/files.h"
@@ -23,6 +21,7 @@
 #include "link/session/session_ops.h"
 #include "link/session/upload.h"
 #include "session_fakes.h"
+#include "support/test_jpeg.h"
 
 namespace {
 
@@ -30,45 +29,24 @@ namespace {
 // luminance sampling h0 x v0 (chroma 1x1).
 std::vector<uint8_t> MakeJpeg(int w, int h, int h0, int v0, int quality, int noise,
                               uint32_t seed = 7) {
-    jpeg_compress_struct c;
-    jpeg_error_mgr err;
-    c.err = jpeg_std_error(&err);
-    jpeg_create_compress(&c);
-    unsigned char* out = nullptr;
-    unsigned long out_size = 0;
-    jpeg_mem_dest(&c, &out, &out_size);
-    c.image_width = static_cast<JDIMENSION>(w);
-    c.image_height = static_cast<JDIMENSION>(h);
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, quality, TRUE);
-    c.comp_info[0].h_samp_factor = h0;
-    c.comp_info[0].v_samp_factor = v0;
-    for (int i = 1; i < 3; ++i) c.comp_info[i].h_samp_factor = c.comp_info[i].v_samp_factor = 1;
-    jpeg_start_compress(&c, TRUE);
-    std::vector<uint8_t> row(static_cast<size_t>(w) * 3);
+    JpegSpec spec;
+    spec.width = w;
+    spec.height = h;
+    spec.h0 = h0;
+    spec.v0 = v0;
+    spec.quality = quality;
     uint32_t r = seed;
-    while (c.next_scanline < c.image_height) {
-        const int y = static_cast<int>(c.next_scanline);
-        for (int x = 0; x < w; ++x) {
-            for (int k = 0; k < 3; ++k) {
-                r = r * 1103515245u + 12345u;
-                const int n = noise ? static_cast<int>((r >> 16) % (2 * noise + 1)) - noise : 0;
-                int v = (x * 255 / w + y * 255 / h + k * 60) / 2 + n;
-                row[static_cast<size_t>(x) * 3 + k] = static_cast<uint8_t>(v < 0     ? 0
-                                                                           : v > 255 ? 255
-                                                                                     : v);
-            }
+    spec.pixel = [w, h, noise, r](int x, int y) mutable {
+        uint8_t c[3];
+        for (int k = 0; k < 3; ++k) {
+            r = r * 1103515245u + 12345u;
+            const int n = noise ? static_cast<int>((r >> 16) % (2 * noise + 1)) - noise : 0;
+            const int v = (x * 255 / w + y * 255 / h + k * 60) / 2 + n;
+            c[k] = static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
         }
-        JSAMPROW p = row.data();
-        jpeg_write_scanlines(&c, &p, 1);
-    }
-    jpeg_finish_compress(&c);
-    jpeg_destroy_compress(&c);
-    std::vector<uint8_t> bytes(out, out + out_size);
-    std::free(out);
-    return bytes;
+        return Rgb{c[0], c[1], c[2]};
+    };
+    return ::MakeJpeg(spec);
 }
 
 // Grows a JPEG to exactly `target` bytes with comment segments behind its start marker.
