@@ -26,19 +26,12 @@ protected:
         ASSERT_EQ(prompts.boxes.size(), 1u);
         EXPECT_EQ(prompts.boxes[0], message);
     }
-    static void SetLe32(std::vector<uint8_t>& v, size_t at, uint32_t x) {
-        for (int i = 0; i < 4; ++i) v[at + i] = static_cast<uint8_t>(x >> (8 * i));
-    }
-    static void SetLe16(std::vector<uint8_t>& v, size_t at, uint32_t x) {
-        v[at] = static_cast<uint8_t>(x);
-        v[at + 1] = static_cast<uint8_t>(x >> 8);
-    }
     // A header-only file that claims width x height at bits per pixel.
     static std::vector<uint8_t> Claim(int32_t width, int32_t height, int bits) {
         std::vector<uint8_t> v = MakeBmp24(1, 1, TestPattern);
-        SetLe32(v, 18, static_cast<uint32_t>(width));
-        SetLe32(v, 22, static_cast<uint32_t>(height));
-        SetLe16(v, 28, bits);
+        PutLe32(&v[18], static_cast<uint32_t>(width));
+        PutLe32(&v[22], static_cast<uint32_t>(height));
+        PutLe16(&v[28], bits);
         return v;
     }
 };
@@ -129,7 +122,7 @@ TEST_F(BmpTest, TopDownFilesLoadBottomUp) {
         EXPECT_EQ(0, std::memcmp(trailing.data(), want.data(), want.size()));
     }
     std::vector<uint8_t> rle = TopDownBmp(indexed);
-    SetLe32(rle, 30, 1);
+    PutLe32(&rle[30], 1);
     ExpectRefused(rle, kBadBmp);  // run-length data is bottom-up only
 }
 
@@ -149,9 +142,9 @@ TEST_F(BmpTest, RefusesHeaderFieldsOutOfRange) {
     auto with = [&](size_t at, uint32_t x, bool wide) {
         std::vector<uint8_t> v = base;
         if (wide)
-            SetLe32(v, at, x);
+            PutLe32(&v[at], x);
         else
-            SetLe16(v, at, x);
+            PutLe16(&v[at], x);
         return v;
     };
     ExpectRefused(with(14, 20, true), kBadBmp);          // header size
@@ -165,7 +158,7 @@ TEST_F(BmpTest, RefusesHeaderFieldsOutOfRange) {
     ExpectRefused(with(10, 0x7FFFFFFF, true), kBadBmp);  // data beyond the file
     std::vector<uint8_t> v8 =
         MakePaletteBmp(4, 4, 4, {{0, 0, 0}, {9, 9, 9}}, [](int, int) { return 1; });
-    SetLe32(v8, 46, 17);  // 17 colours for 4 bits
+    PutLe32(&v8[46], 17);  // 17 colours for 4 bits
     ExpectRefused(v8, kBadBmp);
 }
 
@@ -198,8 +191,8 @@ TEST_F(BmpTest, LaterHeaderVersionsAreCutToFortyBytes) {
     std::vector<uint8_t> v = MakeBmp24(3, 3, TestPattern);
     // Grow the header to 124 bytes (fields after the first 40 left zero).
     v.insert(v.begin() + 54, 84, 0);
-    SetLe32(v, 14, 124);
-    SetLe32(v, 10, 14 + 124);
+    PutLe32(&v[14], 124);
+    PutLe32(&v[10], 14 + 124);
     DibImage d = LoadBytes(v);
     ASSERT_TRUE(d);
     EXPECT_EQ(DibHeaderSize(d), 40u);
@@ -242,9 +235,9 @@ TEST_F(BmpTest, ExpandGivesBlackForIndexesPastThePalette) {
 TEST_F(BmpTest, ExpandKeepsHeaderFieldsAndClearsTheRest) {
     std::vector<uint8_t> v =
         MakePaletteBmp(3, 2, 8, {{1, 1, 1}, {2, 2, 2}}, [](int x, int) { return x & 1; });
-    SetLe32(v, 38, 3779);  // pixels per metre
-    SetLe32(v, 42, 2834);
-    SetLe32(v, 50, 2);  // colours important
+    PutLe32(&v[38], 3779);  // pixels per metre
+    PutLe32(&v[42], 2834);
+    PutLe32(&v[50], 2);  // colours important
     DibImage e = ExpandTo24(LoadBytes(v));
     ASSERT_TRUE(e);
     DibHeader h = ReadDibHeader(e);
@@ -265,7 +258,7 @@ TEST_F(BmpTest, RunLengthPictureLoadsButNeedsTheDisplayToConvert) {
     v.resize(off);
     const uint8_t rle[] = {4, 1, 0, 0, 4, 0, 0, 1};
     v.insert(v.end(), rle, rle + sizeof rle);
-    SetLe32(v, 30, 1);
+    PutLe32(&v[30], 1);
     DibImage d = LoadBytes(v);
     ASSERT_TRUE(d);
     EXPECT_EQ(DibCompression(d), 1);

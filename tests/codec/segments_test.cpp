@@ -97,7 +97,7 @@ TEST_F(SegmentsTest, UnchangedSizeKeepsSegmentBytes) {
     std::vector<uint8_t> f = ReadBytes(out);
     std::vector<uint8_t> expect(f.begin() + 2, f.begin() + 2 + kept.segments[0].size());
     EXPECT_EQ(expect, kept.segments[0]);
-    size_t jfif_len = (size_t{encoded[4]} << 8 | encoded[5]) + 2;
+    size_t jfif_len = size_t{GetBe16(&encoded[4])} + 2;
     EXPECT_EQ(f.size(),
               encoded.size() - jfif_len + kept.segments[0].size() + kept.segments[1].size());
     // Everything after the header segments is the encoder's own.

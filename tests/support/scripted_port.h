@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/bytes.h"
 #include "base/platform.h"
 #include "base/serial_port.h"
 
@@ -33,8 +34,7 @@ struct ScriptedLine {
         if (b.empty()) return 0;
         if (b[0] == 'Z') {
             if (b.size() < 17) return 17;
-            uint32_t n =
-                (uint32_t(b[12]) << 24) | (uint32_t(b[13]) << 16) | (uint32_t(b[14]) << 8) | b[15];
+            uint32_t n = GetBe32(&b[12]);
             return 17 + n;
         }
         switch (b[0]) {
