@@ -144,16 +144,7 @@ int Fit(const CliArgs& a) {
         if (reasons.prompts().errors() == 0) ShowError(kMsgJpegCreateFailed);
         return 1;
     }
-    switch (fitted.Commit()) {
-        case CommitResult::kDone:
-            break;
-        case CommitResult::kWriteFailed:
-            ShowError(kMsgJpegCreateFailed);
-            return 1;
-        case CommitResult::kReplaceFailed:
-            ShowError(kMsgFileOpenFailed);
-            return 1;
-    }
+    if (!CommitOrShow(&fitted, kMsgJpegCreateFailed)) return 1;
     int64_t len = FileLength(files[1]);
     std::printf("%s: %lld bytes, class %d\n", files[1].c_str(), static_cast<long long>(len),
                 SizeClassOfLength(len));

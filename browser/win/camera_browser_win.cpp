@@ -385,11 +385,7 @@ void DrawGridButton(BrowserWindow& w, const DRAWITEMSTRUCT& di) {
 // --- the dialog -------------------------------------------------------------------------------
 
 bool InitBrowser(HWND dlg, CameraSession* s) {
-    RECT rc;
-    GetWindowRect(dlg, &rc);
-    const int x = (GetSystemMetrics(SM_CXSCREEN) - (rc.right - rc.left)) / 2;
-    const int y = (GetSystemMetrics(SM_CYSCREEN) - (rc.bottom - rc.top)) / 3;
-    SetWindowPos(dlg, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    PlaceDialog(dlg);
     BrowserWindow* w = new (std::nothrow) BrowserWindow;
     if (w) w->st.reset(new (std::nothrow) CameraBrowserState);
     if (!w || !w->st) {
@@ -498,11 +494,7 @@ INT_PTR CALLBACK DeleteQuestionProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             SetDlgItemTextA(dlg, IDC_STATUS_DETAIL, text);
             SetDlgItemTextA(dlg, IDC_STATUS_TEXT, "Now deleting images.");
             Enable(dlg, IDC_DELETE_ALL, q->all_enabled);
-            RECT rc;
-            GetWindowRect(dlg, &rc);
-            SetWindowPos(dlg, nullptr, (GetSystemMetrics(SM_CXSCREEN) - (rc.right - rc.left)) / 2,
-                         (GetSystemMetrics(SM_CYSCREEN) - (rc.bottom - rc.top)) / 3, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER);
+            PlaceDialog(dlg);
             return TRUE;
         }
         case WM_COMMAND:

@@ -40,14 +40,6 @@ void Finish(HWND dlg, DialogRecord* r) {
     }
 }
 
-void Place(HWND dlg) {
-    RECT rc;
-    GetWindowRect(dlg, &rc);
-    SetWindowPos(dlg, nullptr, (GetSystemMetrics(SM_CXSCREEN) - (rc.right - rc.left)) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - (rc.bottom - rc.top)) / 3, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER);
-}
-
 // --- port setup -------------------------------------------------------------------------------
 
 // Speed buttons 264 to 268 in order: 9600, 19200, 38400, 57600, 115200.
@@ -72,7 +64,7 @@ INT_PTR CALLBACK PortSetupProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         r->port = PortSetupOpen(*r->s);
         CheckRadioButton(dlg, IDC_PORT_COM1, IDC_PORT_COM4, ButtonOfPort(r->port.port));
         CheckRadioButton(dlg, IDC_SPEED_9600, IDC_SPEED_115200, ButtonOfSpeed(r->port.code));
-        Place(dlg);
+        PlaceDialog(dlg);
         return TRUE;
     }
     DialogRecord* r = RecordOf(dlg);
@@ -153,7 +145,7 @@ INT_PTR CALLBACK ClockProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
         auto* r = reinterpret_cast<DialogRecord*>(lp);
         SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(r));
-        Place(dlg);
+        PlaceDialog(dlg);
         ClockTexts now;
         r->result = ReadCameraClock(*r->s, &now);
         if (r->result != kLinkOk) {

@@ -29,17 +29,6 @@ Stacked g_status;
 Stacked g_meter;  // the program-wide progress slot
 HWND g_view_meter = nullptr;
 
-// Centred horizontally, at one third of the free height of the screen.
-void PlaceDialog(HWND dlg) {
-    RECT rc;
-    GetWindowRect(dlg, &rc);
-    int w = rc.right - rc.left;
-    int h = rc.bottom - rc.top;
-    int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
-    int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 3;
-    SetWindowPos(dlg, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 bool CancelShown(HWND dlg) {
     HWND cancel = GetDlgItem(dlg, IDCANCEL);
     return cancel && IsWindowVisible(cancel);
@@ -188,6 +177,16 @@ HWND ViewMeter() {
 }
 
 }  // namespace
+
+void PlaceDialog(HWND dlg) {
+    RECT rc;
+    GetWindowRect(dlg, &rc);
+    int w = rc.right - rc.left;
+    int h = rc.bottom - rc.top;
+    int x = (GetSystemMetrics(SM_CXSCREEN) - w) / 2;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - h) / 3;
+    SetWindowPos(dlg, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 HWND CurrentCameraWindow() {
     return g_current_window;

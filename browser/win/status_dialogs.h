@@ -9,6 +9,9 @@
 
 #include "base/operation_view.h"
 
+// Places a camera dialog centred horizontally, at one third of the free height of the screen.
+void PlaceDialog(HWND dlg);
+
 // The camera session's current window: the window on top of the camera dialogs.
 HWND CurrentCameraWindow();
 void SetCurrentCameraWindow(HWND hwnd);
