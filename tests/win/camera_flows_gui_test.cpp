@@ -23,6 +23,7 @@
 #include "browser/win/image_list_win.h"
 #include "browser/win/meter.h"
 #include "browser/win/status_dialogs.h"
+#include "codec/win/open_preview.h"
 #include "gui_harness.h"
 #include "link/port.h"
 #include "link/session/session_ops.h"
@@ -93,6 +94,12 @@ void SelectListLines(HWND dlg, const std::vector<int>& lines) {
                  reinterpret_cast<LPARAM>(box));
 }
 
+// The window queue on the camera's instant clock: a wait for messages moves the clock instead
+// of the real time, so that the viewfinder's seconds pass at once.
+struct InstantPump : WinMessagePump {
+    void WaitForMessage(uint32_t ms) override { Plat().time->Sleep(ms); }
+};
+
 class CameraFlows : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -160,7 +167,7 @@ protected:
 
     HWND frame_ = nullptr;
     WinPrompts prompts_;
-    WinMessagePump pump_;
+    InstantPump pump_;
     DialogOperationView view_;
     MemorySettings settings_;
     SimInstantClock clock_;
@@ -249,6 +256,183 @@ TEST_F(CameraFlows, Model1ListTransfersPreviewsDeletesAndExits) {
                                                         "Delete all images?"}));
     EXPECT_EQ(ImageListWindow(), nullptr);
     EXPECT_FALSE(s_.port) << "the session ended and the port closed";
+}
+
+// The "&Preview:" box of the open dialog now up.
+HWND PreviewCheck(HWND dlg) {
+    return FindControl(dlg, IDC_OPEN_PREVIEW_CHECK);
+}
+
+void ClickPreviewCheck(HWND dlg) {
+    HWND check = PreviewCheck(dlg);
+    PostMessageA(GetParent(check), WM_COMMAND, MAKEWPARAM(IDC_OPEN_PREVIEW_CHECK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(check));
+}
+
+TEST_F(CameraFlows, UploadSendsTheChosenFilesAndReportsTheOthers) {
+    Camera(2, 3);
+    SimConfig other;
+    other.model = 2;
+    other.images = 2;
+    auto source = MakeSimCamera(other);
+    const std::string up = folder_ + "\\up";
+    CreateDirectoryA(up.c_str(), nullptr);
+    WriteBytes(up + "\\a.jpg", SimImage(*source, 1));
+    WriteBytes(up + "\\b.jpg", SimImage(*source, 2));
+    WriteBytes(up + "\\bad.jpg", std::vector<uint8_t>(3000, 'x'));
+    settings_.Set("dir", up + "\\");
+    settings_.Set("PrevOn", "0");
+
+    int box_at_open = -1, box_after_click = -1;
+    // The box starts off; a click on it shows the file named; then three files are chosen.
+    dialogs::When("PC to DSC Jpeg FIle", [&](HWND dlg) {
+        box_at_open = static_cast<int>(SendMessageA(PreviewCheck(dlg), BM_GETCHECK, 0, 0));
+        TypeFileName(dlg, "a.jpg");
+        ClickPreviewCheck(dlg);
+    });
+    dialogs::WhenReady(
+        [&] {
+            HWND dlg = OpenPreviewDialog();
+            return dlg && SendMessageA(PreviewCheck(dlg), BM_GETCHECK, 0, 0) != BST_UNCHECKED;
+        },
+        [&] {
+            HWND dlg = OpenPreviewDialog();
+            box_after_click = static_cast<int>(SendMessageA(PreviewCheck(dlg), BM_GETCHECK, 0, 0));
+            SaveWindowShot(dlg, "vistrel-open-preview");
+            TypeFileName(dlg, "\"a.jpg\" \"bad.jpg\" \"b.jpg\"");
+            dialogs::PostCommand(dlg, IDOK);
+        });
+    boxes::Expect(IDOK);  // not a JPEG file
+    boxes::Expect(IDOK);  // cannot be transferred
+
+    EXPECT_EQ(Connect(s_, ConnectPurpose::kUpload), kLinkOk);
+
+    EXPECT_EQ(box_at_open, BST_UNCHECKED);
+    EXPECT_EQ(box_after_click, BST_CHECKED) << "the picture is shown";
+    EXPECT_EQ(GetSetting(settings_, "PrevOn", ""), "1");
+    EXPECT_EQ(GetSetting(settings_, "dir", ""), up + "\\");
+    ASSERT_EQ(SimImageCount(*cam_), 5);
+    const std::vector<std::vector<uint8_t>> sent = {SimImage(*cam_, 4), SimImage(*cam_, 5)};
+    const std::vector<uint8_t> a = SimImage(*source, 1), b = SimImage(*source, 2);
+    EXPECT_TRUE((sent[0] == a && sent[1] == b) || (sent[0] == b && sent[1] == a));
+    ASSERT_EQ(boxes::Seen().size(), 2u);
+    EXPECT_EQ(boxes::Seen()[0], "This is not a Jpeg file.");
+    EXPECT_EQ(boxes::Seen()[1],
+              "This JPEG file cannot be transferred to the Camera.\nFile Name : bad.jpg");
+    EXPECT_FALSE(s_.port);
+}
+
+TEST_F(CameraFlows, Model3BrowserPreviewsAndTransfersThroughTheFolderDialogs) {
+    Camera(3, 20);
+    ASSERT_EQ(Connect(s_, ConnectPurpose::kBrowse), kLinkOk);
+    HWND dlg = CameraBrowserWindow();
+    ASSERT_NE(dlg, nullptr);
+    const CameraBrowserState* st = CameraBrowserStateOf(dlg);
+    EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_TOTAL)), "20");
+    Click(dlg, IDC_PREVIEW);
+    EXPECT_EQ(st->page[15], 16);
+    EXPECT_EQ(DibWidth(st->cache[FindCell(*st, 16)].thumbnail), 80);
+
+    // Images 15 and 16 by the typed range; Transfer through the chooser and "Transfer Path",
+    // whose Browse picks the folder again.
+    SetDlgItemTextA(dlg, IDC_FIRST_NUMBER, "15");
+    SetDlgItemTextA(dlg, IDC_LAST_NUMBER, "16");
+    ExpectFolderChoice(folder_);
+    dialogs::When("Transfer Path", [](HWND path) { dialogs::PostCommand(path, IDC_DIR_BROWSE); });
+    ExpectFolderChoice(folder_);
+    // The same "Transfer Path" stays up with the folder picked again.
+    dialogs::WhenReady([] { return FindWindowA(nullptr, "Transfer Path") != nullptr; },
+                       [] { dialogs::PostCommand(FindWindowA(nullptr, "Transfer Path"), IDOK); });
+    Click(dlg, IDC_TRANSFER);
+    EXPECT_EQ(ReadBytes(Dsc(1)), SimImage(*cam_, 15));
+    EXPECT_EQ(ReadBytes(Dsc(2)), SimImage(*cam_, 16));
+    EXPECT_EQ(CameraBrowserWindow(), dlg);
+
+    Click(dlg, IDCANCEL);
+    EXPECT_EQ(CameraBrowserWindow(), nullptr);
+    EXPECT_FALSE(s_.port);
+    EXPECT_TRUE(boxes::Seen().empty());
+}
+
+TEST_F(CameraFlows, AFolderGoneBeforeOkIsRefusedAndTheBrowserStays) {
+    Camera(2, 4);
+    ASSERT_EQ(Connect(s_, ConnectPurpose::kBrowse), kLinkOk);
+    HWND dlg = CameraBrowserWindow();
+    ASSERT_NE(dlg, nullptr);
+    Click(dlg, IDC_PREVIEW);
+    Click(dlg, IDC_GRID_FIRST);
+    const std::string gone = folder_ + "\\gone";
+    CreateDirectoryA(gone.c_str(), nullptr);
+    ExpectFolderChoice(gone);
+    dialogs::When("Transfer Path", [gone](HWND path) {
+        RemoveDirectoryA(gone.c_str());
+        dialogs::PostCommand(path, IDOK);
+    });
+    boxes::Expect(IDOK);
+    // Back to the chooser, which the user cancels.
+    dialogs::When("Folder Select", [](HWND chooser) { dialogs::PostCommand(chooser, IDCANCEL); });
+    Click(dlg, IDC_TRANSFER);
+    EXPECT_EQ(boxes::Seen(), std::vector<std::string>{"Not Ready or Cannot Write to Drive."});
+    EXPECT_EQ(CameraBrowserWindow(), dlg);
+    EXPECT_FALSE(FileExists(gone + "\\DSC0001.jpg"));
+    Click(dlg, IDCANCEL);
+}
+
+// Link faults while the browser works: the message of the failure, the browser closed, the
+// session ended and no file left behind.
+TEST_F(CameraFlows, AThumbnailThatNeverComesClosesTheBrowser) {
+    Camera(2, 4);
+    ASSERT_EQ(Connect(s_, ConnectPurpose::kBrowse), kLinkOk);
+    HWND dlg = CameraBrowserWindow();
+    ASSERT_NE(dlg, nullptr);
+    ASSERT_TRUE(AddSimFault(*cam_, "noreply:30"));
+    boxes::Expect(IDOK);
+    Click(dlg, IDC_PREVIEW);
+    EXPECT_EQ(boxes::Seen(),
+              std::vector<std::string>{"Unexpected error has occurred during image transfer."});
+    EXPECT_EQ(CameraBrowserWindow(), nullptr);
+    EXPECT_FALSE(s_.port);
+}
+
+TEST_F(CameraFlows, NoiseOnTheLineIsReadThrough) {
+    Camera(2, 4);
+    ASSERT_TRUE(AddSimFault(*cam_, "noise:22:7*1"));
+    ASSERT_EQ(Connect(s_, ConnectPurpose::kBrowse), kLinkOk);
+    HWND dlg = CameraBrowserWindow();
+    ASSERT_NE(dlg, nullptr);
+    Click(dlg, IDC_PREVIEW);
+    const CameraBrowserState* st = CameraBrowserStateOf(dlg);
+    for (int n = 1; n <= 4; ++n)
+        EXPECT_TRUE(st->cache[FindCell(*st, n)].has_thumbnail) << n;
+    EXPECT_TRUE(boxes::Seen().empty());
+    Click(dlg, IDCANCEL);
+}
+
+TEST_F(CameraFlows, AnImageThatStopsMidwayLeavesNoFile) {
+    Camera(2, 4);
+    ASSERT_EQ(Connect(s_, ConnectPurpose::kBrowse), kLinkOk);
+    HWND dlg = CameraBrowserWindow();
+    ASSERT_NE(dlg, nullptr);
+    Click(dlg, IDC_PREVIEW);
+    Click(dlg, IDC_GRID_FIRST + 1);
+    // The image's blocks stop coming after the first ones.
+    ASSERT_TRUE(AddSimFault(*cam_, "status:30:2"));
+    ExpectFolderChoice(folder_);
+    ExpectTransferPath(IDOK);
+    boxes::Expect(IDOK);
+    boxes::Expect(IDOK);
+    Click(dlg, IDC_TRANSFER);
+    // The camera's refusal, then the transfer's failure; each once.
+    EXPECT_EQ(boxes::Seen(), (std::vector<std::string>{
+                                 "Data error has occurred.",
+                                 "Unexpected error has occurred during image transfer."}));
+    EXPECT_EQ(CameraBrowserWindow(), nullptr);
+    EXPECT_FALSE(s_.port);
+    EXPECT_FALSE(FileExists(Dsc(1)));
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((folder_ + "\\*.tmp").c_str(), &found);
+    EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "a partial file was left";
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
 }
 
 }  // namespace

@@ -13,11 +13,13 @@ namespace {
 
 DWORD g_limit_ms = 0;
 bool g_quit_seen = false;
+void PrintState();
 
 DWORD WINAPI WatchdogThread(void*) {
     ::Sleep(g_limit_ms);
     std::fprintf(stderr, "watchdog: the test program ran longer than %lu ms; ending it\n",
                  static_cast<unsigned long>(g_limit_ms));
+    PrintState();
     std::fflush(stderr);
     TerminateProcess(GetCurrentProcess(), 3);
     return 0;
@@ -106,6 +108,13 @@ void CALLBACK BoxTimer(HWND, UINT, UINT_PTR, DWORD) {
     RunScript();
     EnumThreadWindows(GetCurrentThreadId(), FindBox, 0);
     g_in_timer = false;
+}
+
+// What the monitor has met, for a test that hangs.
+void PrintState() {
+    std::fprintf(stderr, "script steps run: %d, waiting: %d\n", g_steps_run,
+                 static_cast<int>(g_steps.size()));
+    for (const std::string& text : g_boxes.seen) std::fprintf(stderr, "box seen: %s\n", text.c_str());
 }
 
 bool PumpOnce() {
