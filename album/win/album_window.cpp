@@ -182,6 +182,9 @@ void ScrollIntoView(AlbumWindow* w) {
 }
 
 void ResizeTo(AlbumWindow* w, AlbumSize client) {
+    // The size is that of a client area without scroll bars; UpdateScrolling shows them again
+    // where the grid does not fit.
+    ShowScrollBar(w->hwnd, SB_BOTH, FALSE);
     const SIZE outer = OuterSize(w->hwnd, client);
     SetWindowPos(w->hwnd, nullptr, 0, 0, outer.cx, outer.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -305,7 +308,11 @@ HWND CreateAlbumWindow(const std::string& title, int count) {
         ShowError(kMsgAlbumCreateFailed);
         return nullptr;
     }
-    if (AlbumWindow* w = Find(hwnd)) UpdateScrolling(w);
+    // The size asked in the create message is not kept by every system: set it again.
+    if (AlbumWindow* w = Find(hwnd)) {
+        ResizeTo(w, AlbumWantedClientSize(count));
+        UpdateScrolling(w);
+    }
     return hwnd;
 }
 

@@ -130,6 +130,10 @@ TEST_F(AlbumGui, NewAlbumsFillUpToAHundredAndRefuseDuplicates) {
     const std::string title = Text(a);
     ASSERT_EQ(title.rfind("Album ", 0), 0u) << title;
     const int number = std::atoi(title.c_str() + 6);
+    RECT empty;
+    GetClientRect(a, &empty);
+    EXPECT_EQ(empty.right, AlbumWantedClientSize(0).width);
+    EXPECT_EQ(empty.bottom, AlbumWantedClientSize(0).height);
     HWND b = NewAlbumByMenu();
     EXPECT_EQ(Text(b), "Album " + std::to_string(number + 1));
     EXPECT_EQ(Count(a), 0);
@@ -177,6 +181,11 @@ TEST_F(AlbumGui, ClickAndArrowKeysMoveTheSelection) {
     for (int i = 0; i < 12; ++i) g_files_to_add.push_back(Bmp("k" + std::to_string(i) + ".bmp"));
     SendMessageA(frame_, WM_COMMAND, 143, 0);
     ASSERT_EQ(Count(a), 12);
+    // The window grew with its pictures to show the whole grid.
+    RECT client;
+    GetClientRect(a, &client);
+    EXPECT_EQ(client.right, AlbumWantedClientSize(12).width);
+    EXPECT_EQ(client.bottom, AlbumWantedClientSize(12).height);
     Click(AlbumButtonAt(a, 2));
     EXPECT_EQ(FocusedPictureButton(), AlbumButtonAt(a, 2));
     EXPECT_EQ(GetFocus(), AlbumButtonAt(a, 2));
@@ -193,6 +202,8 @@ TEST_F(AlbumGui, ClickAndArrowKeysMoveTheSelection) {
     EXPECT_EQ(AlbumCurrentButton(a), AlbumButtonAt(a, 10));
     key(VK_LEFT);
     EXPECT_EQ(FocusedPictureButton(), AlbumButtonAt(a, 9));
+    PumpWindowsFor(50);
+    SaveWindowShot(frame_, "vistrel-album");
     // Keys that reach the album window go to its current picture.
     SendMessageA(a, WM_KEYDOWN, VK_UP, 0);
     EXPECT_EQ(AlbumCurrentButton(a), AlbumButtonAt(a, 4));
