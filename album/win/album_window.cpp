@@ -63,6 +63,8 @@ struct AlbumWindow {
     int current = -1;
     int scroll_x = 0;
     int scroll_y = 0;
+    int placed_x = 0;  // the offsets the buttons were last placed for
+    int placed_y = 0;
 };
 
 AlbumShellHooks g_hooks;
@@ -136,7 +138,12 @@ SIZE OuterSize(HWND hwnd, AlbumSize client) {
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
-void PlaceButtons(AlbumWindow* w) {
+// Moves every button to its place for the scroll offsets. Buttons are made in their place, so
+// only a scroll or a removal moves them.
+void PlaceButtons(AlbumWindow* w, bool force = false) {
+    if (!force && w->placed_x == w->scroll_x && w->placed_y == w->scroll_y) return;
+    w->placed_x = w->scroll_x;
+    w->placed_y = w->scroll_y;
     for (size_t i = 0; i < w->buttons.size(); ++i) {
         int x, y;
         AlbumButtonOrigin(static_cast<int>(i), &x, &y);
@@ -205,6 +212,23 @@ void ResizeAfterRemove(AlbumWindow* w) {
                                            static_cast<int>(w->album.pictures.size())));
     ScrollIntoView(w);
 }
+
+// Holds an album window's drawing while many pictures go in at once; draws it whole after.
+class HeldRedraw {
+public:
+    explicit HeldRedraw(HWND hwnd) : hwnd_(hwnd) { SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0); }
+    ~HeldRedraw() {
+        if (!IsWindow(hwnd_)) return;
+        SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(hwnd_, nullptr, nullptr,
+                     RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
+    HeldRedraw(const HeldRedraw&) = delete;
+    HeldRedraw& operator=(const HeldRedraw&) = delete;
+
+private:
+    HWND hwnd_;
+};
 
 void Repaint(HWND hwnd) {
     if (hwnd && IsWindow(hwnd)) InvalidateRect(hwnd, nullptr, TRUE);
@@ -413,6 +437,14 @@ void KeepEditing(PictureButton* b) {
     SetFocus(b->edit);
 }
 
+// Whether another picture of the album has path (a file that went missing keeps its place).
+bool AlbumHoldsOther(const Album& album, const std::string& path, int index) {
+    for (size_t i = 0; i < album.pictures.size(); ++i)
+        if (static_cast<int>(i) != index && SameAlbumPath(album.pictures[i].path, path))
+            return true;
+    return false;
+}
+
 void FinishRename(AlbumWindow* w, int index) {
     PictureButton* b = w->buttons[static_cast<size_t>(index)].get();
     if (!b->editing || g_in_rename) return;
@@ -435,7 +467,7 @@ void FinishRename(AlbumWindow* w, int index) {
         } else if (!FileExists(p.path)) {
             ShowError(kMsgNoFile);
             EndEditing(b, b->name_before);
-        } else if (FileExists(new_path)) {
+        } else if (FileExists(new_path) || AlbumHoldsOther(w->album, new_path, index)) {
             ShowErrorText(kRenameExists);
             KeepEditing(b);
         } else if (!MoveFileA(p.path.c_str(), new_path.c_str())) {
@@ -667,6 +699,7 @@ HWND OpenAlbum(const std::string& path) {
     }
     HWND hwnd = CreateAlbumWindow(PathFileName(path), header.count);
     if (!hwnd) return nullptr;
+    HeldRedraw held(hwnd);
     for (int i = 0; i < header.count; ++i) {
         std::string picture;
         DibImage thumb;
@@ -765,6 +798,7 @@ void AddPictureFiles(HWND album) {
                                              : DefaultChooseFiles(album, &files);
     if (!chosen || files.empty()) return;
     Plat().settings->Set("dir", Folder(files.front()));
+    HeldRedraw held(album);
     for (const std::string& f : files) {
         if (!Find(album)) return;
         if (w->album.pictures.size() >= static_cast<size_t>(kAlbumCapacity)) {
@@ -796,7 +830,7 @@ bool RemoveCurrentPicture() {
         g_focused = w->buttons[static_cast<size_t>(w->current)]->hwnd;
         Repaint(g_focused);
     }
-    PlaceButtons(w);
+    PlaceButtons(w, true);
     ResizeAfterRemove(w);
     return true;
 }

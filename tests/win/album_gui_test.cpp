@@ -345,6 +345,13 @@ TEST_F(AlbumGui, RenameInPlaceMovesTheFileAndSavesTheAlbum) {
     EXPECT_EQ(Text(edit), "abc.bmp");
     EXPECT_TRUE(GetWindowLongPtrA(edit, GWL_STYLE) & ES_READONLY);
 
+    // The name of a picture the album holds already (its file is gone) is refused too.
+    ASSERT_TRUE(DeleteFileA((folder_ + "taken.bmp").c_str()));
+    boxes::Expect(IDOK);
+    rename("taken");
+    EXPECT_EQ(boxes::Seen().at(2), "File with same name already exists.\nPlease rename again.");
+    SendMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+
     rename("xyz");
     EXPECT_EQ(Text(edit), "xyz.bmp");
     EXPECT_TRUE(GetWindowLongPtrA(edit, GWL_STYLE) & ES_READONLY);
@@ -356,7 +363,7 @@ TEST_F(AlbumGui, RenameInPlaceMovesTheFileAndSavesTheAlbum) {
     Album read;
     ASSERT_EQ(LoadAlbumFile(folder_ + "ren.alb", &read), 1);
     EXPECT_EQ(read.pictures[0].path, folder_ + "xyz.bmp");
-    EXPECT_EQ(boxes::Seen().size(), 2u);
+    EXPECT_EQ(boxes::Seen().size(), 3u);
 }
 
 TEST_F(AlbumGui, TransferAlbumCollectsFiles) {
@@ -374,6 +381,18 @@ TEST_F(AlbumGui, TransferAlbumCollectsFiles) {
         if (Count(w) == 2) album = w;
     ASSERT_NE(album, nullptr);
     EXPECT_EQ(AlbumOfWindow(album)->pictures[1].path, folder_ + "DSC0002.bmp");
+
+    // The Edit menu is there while an album is active and greyed when the last one closes.
+    auto edit_grey = [] {
+        return (GetMenuState(App().menu, 1, MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) != 0;
+    };
+    EXPECT_FALSE(edit_grey());
+    for (HWND a : Albums()) SendMessageA(App().mdi_client, WM_MDIDESTROY, (WPARAM)a, 0);
+    EXPECT_TRUE(edit_grey());
+    // The transfer's album is gone with its window: adding says so.
+    boxes::Expect(IDOK);
+    EXPECT_FALSE(AddFileToTransferAlbum(folder_ + "DSC0001.bmp"));
+    EXPECT_EQ(boxes::Seen().back(), ErrorText(kMsgAlbumCreateFailed));
 }
 
 }  // namespace
