@@ -1017,8 +1017,10 @@ LRESULT CALLBACK AlbumChildProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_MDIACTIVATE: {
             AlbumWindow* w = Find(hwnd);
             const bool activated = reinterpret_cast<HWND>(lp) == hwnd;
-            if (activated && w && w->current >= 0) {
-                const HWND button = w->buttons[static_cast<size_t>(w->current)]->hwnd;
+            if (activated && w) {
+                // The Edit menu acts on the active album: its current picture, or none.
+                const HWND button =
+                    w->current >= 0 ? w->buttons[static_cast<size_t>(w->current)]->hwnd : nullptr;
                 if (g_focused != button) {
                     g_previous_focused = g_focused;
                     g_focused = button;

@@ -4,6 +4,7 @@
 #include "app/shell_rules.h"
 #include "app/win/app.h"
 #include "app/win/camera_ui_win.h"
+#include "app/win/window_words.h"
 #include "base/path.h"
 #include "browser/win/camera_browser_win.h"
 #include "browser/win/camera_dialogs_win.h"
@@ -18,9 +19,14 @@ namespace {
 int DecodeForAlbum(const std::string& jpeg, const std::string& bmp) {
     return ExtractWithProgress(App().frame, jpeg, bmp, PathFileName(jpeg), 0);
 }
+// The Edit menu also holds Undo, which image windows use: while one is open the menu stays
+// enabled and its items are greyed one by one (InitPopups).
 void EditMenuEnabled(bool on) {
     AppState& app = App();
     if (!app.menu) return;
+    for (HWND c = app.mdi_client ? GetWindow(app.mdi_client, GW_CHILD) : nullptr; c && !on;
+         c = GetWindow(c, GW_HWNDNEXT))
+        on = WindowRecord(c) && WindowKindOf(c) == kKindImage;
     BOOL maximised = FALSE;
     ActiveChild(&maximised);
     EnableMenuItem(app.menu, maximised ? 2 : 1, MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));

@@ -300,6 +300,15 @@ TEST_F(AlbumGui, CopyPasteCutAndDrop) {
     EXPECT_FALSE(DropPicture(AlbumButtonAt(a, 1), a));
     EXPECT_EQ(Count(a), 2);
 
+    // An empty album made active has nothing to cut, whatever another album has selected.
+    HWND c = NewAlbumByMenu();
+    boxes::Clear();
+    boxes::Expect(IDOK);
+    SendMessageA(frame_, WM_COMMAND, 142, 0);
+    EXPECT_EQ(boxes::Seen(), std::vector<std::string>{ErrorText(kMsgNoAlbumSelected)});
+    EXPECT_EQ(Count(a), 2);
+    EXPECT_EQ(Count(c), 0);
+
     // Cut empties b; Copy then has nothing selected.
     boxes::Clear();
     SendMessageA(App().mdi_client, WM_MDIACTIVATE, (WPARAM)b, 0);
