@@ -293,6 +293,15 @@ TEST_F(AlbumGui, CopyPasteCutAndDrop) {
     SendMessageA(frame_, WM_COMMAND, 141, 0);
     EXPECT_EQ(boxes::Seen(), std::vector<std::string>{ErrorText(kMsgAlreadyInAlbum)});
 
+    // Pressing on a picture shows the drag cursor until the button is let go.
+    ASSERT_NE(LoadCursorA(GetModuleHandleA(nullptr), "DropCursor"), nullptr);
+    SendMessageA(AlbumButtonAt(a, 1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(60, 60));
+    EXPECT_EQ(GetCursor(), LoadCursorA(GetModuleHandleA(nullptr), "DropCursor"));
+    EXPECT_EQ(GetCapture(), AlbumButtonAt(a, 1));
+    SendMessageA(AlbumButtonAt(a, 1), WM_LBUTTONUP, 0, MAKELPARAM(60, 60));
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(Count(a), 2);
+
     // Dropping on another album copies; on its own album nothing happens.
     EXPECT_TRUE(DropPicture(AlbumButtonAt(a, 1), b));
     EXPECT_EQ(Count(b), 2);
