@@ -16,6 +16,7 @@
 #include "base/region.h"
 #include "base/win/win_handles.h"
 #include "browser/browser_model.h"
+#include "browser/win/image_list_win.h"
 #include "browser/win/status_dialogs.h"
 #include "codec/reduce.h"
 #include "codec/win/dib_win.h"
@@ -163,13 +164,10 @@ void Transfer(BrowserWindow& w, HWND dlg) {
     if (w.running || w.st->selected_count == 0) return;
     w.running = true;
     const std::vector<int> images = SelectedImages(*w.st);
-    bool chosen = false;
-    while (!chosen) {
-        if (!ChooseTransferFolder(*w.s)) {
-            w.running = false;
-            return;
-        }
-        chosen = CheckFolderRoom(*w.s, static_cast<int>(images.size()));
+    if (ChooseTransferDestination(*w.s, dlg, static_cast<int>(images.size()), false) !=
+        DestinationChoice::kChosen) {
+        w.running = false;
+        return;
     }
     const LinkError r = TransferSelected(*w.s, images);
     w.running = false;
