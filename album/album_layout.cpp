@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "base/path.h"
 #include "base/region.h"
@@ -134,21 +135,6 @@ bool RenamedPath(const std::string& old_path, const std::string& text, std::stri
     return true;
 }
 
-std::vector<std::string> SplitFileSelection(const char* result, size_t size) {
-    std::vector<std::string> parts;
-    size_t i = 0;
-    while (i < size && result[i] != '\0') {
-        const size_t end = strnlen(result + i, size - i);
-        parts.emplace_back(result + i, end);
-        i += end + 1;
-    }
-    std::vector<std::string> files;
-    if (parts.empty()) return files;
-    if (parts.size() == 1) {
-        files.push_back(parts[0]);
-        return files;
-    }
-    for (size_t k = 1; k < parts.size(); ++k) files.push_back(JoinPath(parts[0], parts[k]));
-    std::swap(files.front(), files.back());
-    return files;
+void AlbumAddOrder(std::vector<std::string>* files) {
+    if (files->size() > 1) std::swap(files->front(), files->back());
 }

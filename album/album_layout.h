@@ -50,7 +50,6 @@ std::string RenameForbiddenMessage(int region);
 // than 260 characters.
 bool RenamedPath(const std::string& old_path, const std::string& text, std::string* new_path);
 
-// The files of an open dialog's result with several files (the folder, then the names, each
-// ended by a zero byte, then another zero byte) or one file (its path); the first and the last
-// names change places, as the program adds them. Empty when the result holds no name.
-std::vector<std::string> SplitFileSelection(const char* result, size_t size);
+// The order in which the files chosen in the open dialog are added: as chosen, but the first
+// and the last change places.
+void AlbumAddOrder(std::vector<std::string>* files);

@@ -1,6 +1,5 @@
 #include "album/win/album_window.h"
 
-#include <cderr.h>
 #include <commdlg.h>
 
 #include <cstring>
@@ -15,6 +14,7 @@
 #include "base/region.h"
 #include "base/win/win_handles.h"
 #include "codec/win/dib_win.h"
+#include "codec/win/open_preview.h"
 
 namespace {
 
@@ -403,25 +403,22 @@ bool DefaultChooseSaveName(HWND owner, std::string* path) {
     return true;
 }
 
+// The Add Album File dialog: the program's open dialog with its preview.
 bool DefaultChooseFiles(HWND owner, std::vector<std::string>* files) {
-    std::vector<char> result(kAddResultBytes, '\0');
-    const std::string initial = GetSetting(*Plat().settings, "dir", "");
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter =
+    OpenDialogRequest request;
+    request.owner = owner;
+    request.title = "Add Album File";
+    request.filter =
         "JPEG Files(*.JPG)\0*.jpg\0Full Color BMP(*.BMP)\0*.bmp\0256 Color BMP(*.BMP)\0*.bmp\0";
-    ofn.lpstrFile = result.data();
-    ofn.nMaxFile = static_cast<DWORD>(result.size());
-    ofn.lpstrInitialDir = initial.empty() ? nullptr : initial.c_str();
-    ofn.lpstrTitle = "Add Album File";
-    ofn.Flags = OFN_EXPLORER | OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY |
-                OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameA(&ofn)) {
-        if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) ShowError(kMsgNameTooLong);
+    request.initial_folder = GetSetting(*Plat().settings, "dir", "");
+    request.multiple = true;
+    request.buffer_size = kAddResultBytes;
+    bool too_long = false;
+    if (!RunOpenDialogWithPreview(request, files, &too_long)) {
+        if (too_long) ShowError(kMsgNameTooLong);
         return false;
     }
-    *files = SplitFileSelection(result.data(), result.size());
+    AlbumAddOrder(files);
     return true;
 }
 

@@ -24,8 +24,9 @@ struct AlbumShellHooks {
     HWND (*image_window_for)(const std::string& path) = nullptr;
     // Opens a JPEG or BMP file (it exists) in a new image window.
     void (*open_image)(const std::string& path) = nullptr;
-    // The file dialogs; empty: the common dialogs. choose_files gets the files to add (false
-    // when cancelled), choose_save_name the album's new name before the ".alb" rule.
+    // The file dialogs; empty: the program's dialogs. choose_files gets the files to add, in the
+    // order they go in (false when cancelled), choose_save_name the album's new name before the
+    // ".alb" rule.
     bool (*choose_files)(HWND owner, std::vector<std::string>* files) = nullptr;
     bool (*choose_save_name)(HWND owner, std::string* path) = nullptr;
     // Greys or enables the frame's Edit menu (the second top-level menu).

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "album/album_layout.h"
-#include "base/path.h"
 #include "base/region.h"
 
 namespace {
@@ -123,22 +122,19 @@ TEST(AlbumLayout, RenameCharactersAndNewPaths) {
     EXPECT_FALSE(RenamedPath("/p/a.jpg", std::string(254, 'b'), &p));
 }
 
-TEST(AlbumLayout, OpenDialogResultsWithTheFirstAndLastSwapped) {
-    const char several[] = "/photos\0a.jpg\0b.jpg\0c.bmp\0";
-    EXPECT_EQ(SplitFileSelection(several, sizeof several),
-              (std::vector<std::string>{JoinPath("/photos", "c.bmp"), JoinPath("/photos", "b.jpg"),
-                                        JoinPath("/photos", "a.jpg")}));
-    const char two[] = "/photos\0a.jpg\0b.jpg\0";
-    EXPECT_EQ(
-        SplitFileSelection(two, sizeof two),
-        (std::vector<std::string>{JoinPath("/photos", "b.jpg"), JoinPath("/photos", "a.jpg")}));
-    const char one[] = "/photos/a.jpg\0";
-    EXPECT_EQ(SplitFileSelection(one, sizeof one), (std::vector<std::string>{"/photos/a.jpg"}));
-    const char none[] = "\0";
-    EXPECT_TRUE(SplitFileSelection(none, sizeof none).empty());
-    // A result without its final zero ends at the buffer's end.
-    const char cut[4] = {'/', 'a', '\0', 'b'};
-    EXPECT_EQ(SplitFileSelection(cut, sizeof cut), (std::vector<std::string>{JoinPath("/a", "b")}));
+TEST(AlbumLayout, ChosenFilesGoInWithTheFirstAndLastSwapped) {
+    std::vector<std::string> files = {"a", "b", "c", "d"};
+    AlbumAddOrder(&files);
+    EXPECT_EQ(files, (std::vector<std::string>{"d", "b", "c", "a"}));
+    files = {"a", "b"};
+    AlbumAddOrder(&files);
+    EXPECT_EQ(files, (std::vector<std::string>{"b", "a"}));
+    files = {"a"};
+    AlbumAddOrder(&files);
+    EXPECT_EQ(files, (std::vector<std::string>{"a"}));
+    files.clear();
+    AlbumAddOrder(&files);
+    EXPECT_TRUE(files.empty());
 }
 
 }  // namespace

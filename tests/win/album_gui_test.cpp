@@ -176,6 +176,28 @@ TEST_F(AlbumGui, NewAlbumsFillUpToAHundredAndRefuseDuplicates) {
     EXPECT_EQ(Count(b), 1);
 }
 
+TEST_F(AlbumGui, AddDialogTakesSeveralFilesFirstAndLastSwapped) {
+    HWND a = NewAlbumByMenu();
+    AlbumShell().choose_files = nullptr;  // the program's own open dialog
+    Bmp("d1.bmp");
+    Bmp("d2.bmp");
+    Bmp("d3.bmp");
+    Plat().settings->Set("dir", folder_.substr(0, folder_.size() - 1));
+    bool seen = false;
+    dialogs::When("Add Album File", [&](HWND dlg) {
+        seen = true;
+        SetDlgItemTextA(dlg, 1148, "\"d1.bmp\" \"d2.bmp\" \"d3.bmp\"");
+        dialogs::PostCommand(dlg, IDOK);
+    });
+    SendMessageA(frame_, WM_COMMAND, 143, 0);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(dialogs::Pending(), 0);
+    ASSERT_EQ(Count(a), 3);
+    EXPECT_EQ(AlbumOfWindow(a)->pictures[0].path, folder_ + "d3.bmp");
+    EXPECT_EQ(AlbumOfWindow(a)->pictures[1].path, folder_ + "d2.bmp");
+    EXPECT_EQ(AlbumOfWindow(a)->pictures[2].path, folder_ + "d1.bmp");
+}
+
 TEST_F(AlbumGui, ClickAndArrowKeysMoveTheSelection) {
     HWND a = NewAlbumByMenu();
     for (int i = 0; i < 12; ++i) g_files_to_add.push_back(Bmp("k" + std::to_string(i) + ".bmp"));
