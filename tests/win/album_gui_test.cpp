@@ -198,6 +198,25 @@ TEST_F(AlbumGui, AddDialogTakesSeveralFilesFirstAndLastSwapped) {
     EXPECT_EQ(AlbumOfWindow(a)->pictures[2].path, folder_ + "d1.bmp");
 }
 
+TEST_F(AlbumGui, SaveDialogNameGetsItsExtension) {
+    HWND a = NewAlbumByMenu();
+    AlbumShell().choose_save_name = nullptr;  // the program's own save dialog
+    Plat().settings->Set("dir", folder_.substr(0, folder_.size() - 1));
+    made_.push_back(folder_ + "holiday.alb");
+    bool seen = false;
+    dialogs::When("Save As", [&](HWND dlg) {
+        seen = true;
+        HWND name = GetDlgItem(dlg, 1148) ? GetDlgItem(dlg, 1148) : GetDlgItem(dlg, 1152);
+        SetWindowTextA(name, "holiday");
+        dialogs::PostCommand(dlg, IDOK);
+    });
+    EXPECT_EQ(SaveAlbum(a), 1);  // no path yet: Save asks for one
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(Text(a), "holiday.alb");
+    EXPECT_EQ(AlbumOfWindow(a)->path, folder_ + "holiday.alb");
+    EXPECT_EQ(FileLength(folder_ + "holiday.alb"), 56);
+}
+
 TEST_F(AlbumGui, ClickAndArrowKeysMoveTheSelection) {
     HWND a = NewAlbumByMenu();
     for (int i = 0; i < 12; ++i) g_files_to_add.push_back(Bmp("k" + std::to_string(i) + ".bmp"));
