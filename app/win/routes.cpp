@@ -1,17 +1,52 @@
 #include "app/win/routes.h"
 
+#include "album/win/album_window.h"
 #include "app/shell_rules.h"
+#include "app/win/app.h"
 #include "app/win/camera_ui_win.h"
+#include "app/win/window_words.h"
+#include "base/path.h"
 #include "browser/win/camera_browser_win.h"
 #include "browser/win/camera_dialogs_win.h"
+#include "browser/win/coding_progress.h"
 #include "link/session/session_ops.h"
 #include "link/win/win32_serial.h"
 
 namespace {
 
+// What the album windows borrow from the shell: the MDI client, the decoder with its progress
+// dialog and the Edit menu. The dialogs and image-window hooks are left as they are.
+int DecodeForAlbum(const std::string& jpeg, const std::string& bmp) {
+    return ExtractWithProgress(App().frame, jpeg, bmp, PathFileName(jpeg), 0);
+}
+// The Edit menu also holds Undo, which image windows use: while one is open the menu stays
+// enabled and its items are greyed one by one (InitPopups).
+void EditMenuEnabled(bool on) {
+    AppState& app = App();
+    if (!app.menu) return;
+    for (HWND c = app.mdi_client ? GetWindow(app.mdi_client, GW_CHILD) : nullptr; c && !on;
+         c = GetWindow(c, GW_HWNDNEXT))
+        on = WindowRecord(c) && WindowKindOf(c) == kKindImage;
+    BOOL maximised = FALSE;
+    ActiveChild(&maximised);
+    EnableMenuItem(app.menu, maximised ? 2 : 1, MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
+    if (app.frame) DrawMenuBar(app.frame);
+}
+void EnsureAlbumShell() {
+    AlbumShellHooks& hooks = AlbumShell();
+    hooks.mdi_client = App().mdi_client;
+    hooks.decode_jpeg = DecodeForAlbum;
+    hooks.edit_menu_enabled = EditMenuEnabled;
+}
+HWND ActiveAlbum() {
+    HWND child = ActiveChild(nullptr);
+    return IsAlbumWindow(child) ? child : nullptr;
+}
+
 // The program's camera session with its serial driver and windows in place.
 CameraSession& SessionFor(HWND frame) {
     static Win32SerialDriver driver;
+    EnsureAlbumShell();
     WinCameraUi& ui = ProgramCameraUi();
     ui.frame = frame;
     SetCameraUi(&ui);
@@ -22,11 +57,49 @@ CameraSession& SessionFor(HWND frame) {
 
 }  // namespace
 
+// The album commands: New Album for any window, the others on the active album window. True
+// when the command was an album's.
+static bool RunAlbumCommand(int command) {
+    HWND album = ActiveAlbum();
+    switch (command) {
+        case kCmdNewAlbum:
+            NewAlbum();
+            return true;
+        case kCmdAddToAlbum:
+            if (album) AddPictureFiles(album);
+            return true;
+        case kCmdCopy:
+            if (!album) return false;
+            CopyCurrentPicture();
+            return true;
+        case kCmdCut:
+            if (!album) return false;
+            CutCurrentPicture();
+            return true;
+        case kCmdPaste:
+            if (!album) return false;
+            PastePicture(album);
+            return true;
+        case kCmdSave:
+            if (!album) return false;
+            SaveAlbum(album);
+            return true;
+        case kCmdSaveAs:
+            if (!album) return false;
+            SaveAlbumAs(album);
+            return true;
+        default:
+            return false;
+    }
+}
+
 void RunRoutedCommand(HWND frame, int command) {
     if (command == kCmdComSetup) {
         RunPortSetup(SessionFor(frame), frame);
         return;
     }
+    EnsureAlbumShell();
+    if (RunAlbumCommand(command)) return;
     switch (command) {
         case kCmdOpen:        // image window: open a file, then move the zoom check mark
         case kCmdSave:        // image save or album save
@@ -67,26 +140,29 @@ void RunUpload(HWND frame) {
 void RunClockSetup(HWND frame) {
     Connect(SessionFor(frame), ConnectPurpose::kClock);
 }
-void OpenFileByPath(HWND, const std::string&) {}
+void OpenFileByPath(HWND, const std::string& path) {
+    EnsureAlbumShell();
+    if (HasExtension(path, ".alb")) OpenAlbum(path);
+}
 
 bool ImageWindowModified(HWND) {
     return false;
 }
-bool AlbumHasSelection(HWND) {
-    return false;
+bool AlbumHasSelection(HWND child) {
+    return AlbumHasCurrentPicture(child);
 }
 bool AlbumHasPasteSource(HWND) {
-    return false;
+    return ClipboardHasAlbumPicture();
 }
 
 LRESULT CALLBACK ImageWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefMDIChildProcA(hwnd, msg, wp, lp);
 }
 LRESULT CALLBACK AlbumWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefMDIChildProcA(hwnd, msg, wp, lp);
+    return AlbumChildProc(hwnd, msg, wp, lp);
 }
 LRESULT CALLBACK AlbumButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return AlbumPictureButtonProc(hwnd, msg, wp, lp);
 }
 LRESULT CALLBACK SlideShowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
