@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/camera_busy.h"
 #include "app/win/camera_ui_win.h"
 #include "base/dir.h"
 #include "base/platform.h"
@@ -341,7 +342,9 @@ TEST_F(CameraFlows, UploadSendsTheChosenFilesAndReportsTheOthers) {
 
 TEST_F(CameraFlows, Model3BrowserPreviewsAndTransfersThroughTheFolderDialogs) {
     Camera(3, 20);
+    SetCameraBusy(true);  // as the frame sets it for the command
     ASSERT_EQ(Connect(s_, ConnectPurpose::kBrowse), kLinkOk);
+    EXPECT_TRUE(CameraBusy()) << "the browser holds the session";
     HWND dlg = CameraBrowserWindow();
     ASSERT_NE(dlg, nullptr);
     const CameraBrowserState* st = CameraBrowserStateOf(dlg);
@@ -368,6 +371,8 @@ TEST_F(CameraFlows, Model3BrowserPreviewsAndTransfersThroughTheFolderDialogs) {
     Click(dlg, IDCANCEL);
     EXPECT_EQ(CameraBrowserWindow(), nullptr);
     EXPECT_FALSE(s_.port);
+    EXPECT_FALSE(CameraBusy());
+    EXPECT_EQ(SimSpeedCode(*cam_), 2) << "the camera is back at 9600 bit/s";
     EXPECT_TRUE(boxes::Seen().empty());
 }
 
