@@ -371,6 +371,23 @@ TEST_F(CameraFlows, Model3BrowserPreviewsAndTransfersThroughTheFolderDialogs) {
     EXPECT_EQ(ReadBytes(Dsc(2)), SimImage(*cam_, 16));
     EXPECT_EQ(CameraBrowserWindow(), dlg);
 
+    // Delete 15 and 16 with the question dialog: No for 16 (asked first), Yes for 15.
+    std::vector<std::string> asked;
+    for (int button : {IDC_DELETE_NO, IDC_DELETE_YES}) {
+        dialogs::When(
+            "Vistrel",
+            [&asked, button](HWND question) {
+                asked.push_back(WindowText(GetDlgItem(question, IDC_STATUS_DETAIL)));
+                dialogs::PostCommand(question, button);
+            },
+            IDC_DELETE_YES);
+    }
+    Click(dlg, IDC_DELETE);
+    EXPECT_EQ(asked, (std::vector<std::string>{"Are you sure you want to delete Image No.16?",
+                                               "Are you sure you want to delete Image No.15?"}));
+    EXPECT_EQ(SimImageCount(*cam_), 19);
+    EXPECT_EQ(st->total, 19);
+
     Click(dlg, IDCANCEL);
     EXPECT_EQ(CameraBrowserWindow(), nullptr);
     EXPECT_FALSE(s_.port);
