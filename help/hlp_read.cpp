@@ -341,7 +341,8 @@ int ReadHelpFile(const uint8_t* data, size_t size, ReadFile* file, std::string* 
         size_t face_size = (desc_at - faces_at) / nfaces;
         for (uint16_t i = 0; i < nfaces; ++i) {
             const char* p = reinterpret_cast<const char*>(font.data + faces_at + i * face_size);
-            file->faces.emplace_back(p, strnlen(p, face_size));
+            const void* nul = std::memchr(p, 0, face_size);
+            file->faces.emplace_back(p, nul ? static_cast<const char*>(nul) - p : face_size);
         }
         f.at = desc_at;
         for (uint16_t i = 0; i < ndesc; ++i) {

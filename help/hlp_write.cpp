@@ -267,6 +267,10 @@ int WriteBTree(const BTreeSpec& spec, const std::vector<BTreeEntry>& entries,
             p[7] = next >> 8;
         }
     }
+    if (pages.size() > 0x7FFF) {
+        *error = "a B+ tree needs too many pages";
+        return 0;
+    }
     int levels = 1;
     // Index levels: 6-byte header (free bytes, entry count, page of keys below the first
     // entry), then pairs of a child's first key and its page number.
