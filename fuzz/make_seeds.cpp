@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/bytes.h"
+#include "hlp_file.h"
 #include "support/test_jpeg.h"
 
 namespace {
@@ -80,7 +81,7 @@ int main(int argc, char** argv) {
     }
     std::string dir = argv[1];
     for (const char* sub :
-         {"", "/bmp", "/jpeg", "/segments", "/date", "/replies", "/requests", "/settings"})
+         {"", "/bmp", "/jpeg", "/segments", "/date", "/replies", "/requests", "/settings", "/help"})
         mkdir((dir + sub).c_str(), 0755);
     Write(dir + "/bmp/24.bmp", Bmp(7, 5, 24, false));
     Write(dir + "/bmp/8.bmp", Bmp(5, 3, 8, false));
@@ -117,5 +118,17 @@ int main(int argc, char** argv) {
     Write(dir + "/requests/count", seq);
     const char ini[] = "[ZEKAPP]\ncom=COM2\nbaudrate=1152\n[Other]\nx=1\n";
     Write(dir + "/settings/vistrel.ini", std::vector<uint8_t>(ini, ini + sizeof ini - 1));
+    // A help file with two topics, a heading, an item and links both ways.
+    hlp::Project help;
+    help.title = "Seed";
+    help.topics.push_back({"contents", "Contents", {}});
+    help.topics.push_back({"other", "Other", {}});
+    help.topics[0].paragraphs.push_back(
+        {hlp::ParagraphKind::kBody, {{"See ", ""}, {"other", "other"}}});
+    help.topics[0].paragraphs.push_back({hlp::ParagraphKind::kBullet, {{"item", ""}}});
+    help.topics[1].paragraphs.push_back({hlp::ParagraphKind::kHeading, {{"Back", "contents"}}});
+    std::vector<uint8_t> hlp_bytes;
+    std::string error;
+    if (hlp::WriteHelpFile(help, &hlp_bytes, &error)) Write(dir + "/help/seed.hlp", hlp_bytes);
     return 0;
 }

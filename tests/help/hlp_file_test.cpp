@@ -174,7 +174,7 @@ TEST(HelpFile, BTreesOfEverySizeReadBackInOrder) {
     for (size_t count : {0u, 1u, 67u, 68u, 2000u, 6000u}) {
         std::vector<hlp::BTreeEntry> entries;
         for (size_t i = 0; i < count; ++i) {
-            char key[16];
+            char key[32];
             std::snprintf(key, sizeof key, "file%06zu", i);
             std::vector<uint8_t> k(key, key + std::strlen(key) + 1);
             entries.push_back({k, {static_cast<uint8_t>(i), static_cast<uint8_t>(i >> 8), 0, 0}});
