@@ -96,6 +96,7 @@ struct ReadFile {
     uint16_t flags = 0;
     std::string title;
     std::string copyright;
+    std::string window_caption;  // of the main window, when the file defines it
     bool has_contents = false;
     uint32_t contents = 0;  // TOPICOFFSET of the contents topic
     std::vector<std::string> faces;

@@ -323,6 +323,12 @@ int ReadHelpFile(const uint8_t* data, size_t size, ReadFile* file, std::string* 
             file->contents = rec.U32();
             file->has_contents = rec.ok;
         }
+        if (type == 6 && n >= 72) {
+            const char* caption = reinterpret_cast<const char*>(s.data + s.at + 21);
+            const void* nul = std::memchr(caption, 0, 51);
+            if (!nul) return Fail(error, "a window caption has no end");
+            file->window_caption.assign(caption, static_cast<const char*>(nul) - caption);
+        }
         if (!rec.ok) return Fail(error, "a |SYSTEM record is broken");
         s.at += n;
     }

@@ -499,6 +499,23 @@ int WriteHelpFile(const Project& project, std::vector<uint8_t>* out, std::string
     record(1, Zstr(project.title));
     record(2, Zstr(project.copyright));
     record(3, Le32(topic_offset[0]));
+    {
+        // The main window: its caption is the help's title.
+        Bytes w;
+        w.U16(0x0001 | 0x0002 | 0x0004);  // type, name and caption given
+        auto fixed = [&w](const std::string& text, size_t n) {
+            std::vector<uint8_t> field(n, 0);
+            std::copy_n(text.begin(), std::min(text.size(), n - 1), field.begin());
+            w.Put(field);
+        };
+        fixed("main", 10);
+        fixed("main", 9);
+        fixed(project.title, 51);
+        for (int i = 0; i < 5; ++i) w.U16(0);  // position, size and state: the viewer's own
+        w.U32(0xFFFFFF);                       // white scrolling region
+        w.U32(0xFFFFFF);                       // and non-scrolling region
+        record(6, w.b);
+    }
 
     // |FONT: one face, body and heading descriptors (half points, family swiss).
     Bytes font;

@@ -75,6 +75,7 @@ TEST(HelpFile, SmallProjectReadsBackWhole) {
     EXPECT_EQ(f.flags, 0);
     EXPECT_EQ(f.title, "Test Help");
     EXPECT_EQ(f.copyright, project.copyright);
+    EXPECT_EQ(f.window_caption, "Test Help");
     ASSERT_EQ(f.topics.size(), 2u);
     ASSERT_TRUE(f.has_contents);
     EXPECT_EQ(f.contents, f.topics[0].offset);

@@ -55,6 +55,8 @@ cp "$probe" "$work/probe.exe"
 program=$!
 status=0
 (cd "$work" && wine ./probe.exe </dev/null) || status=1
+# A probe that failed may leave the program up: end this prefix's processes first.
+[ $status = 0 ] || wineserver -k >/dev/null 2>&1 || true
 wait "$program" || true
 [ $status = 0 ] || fail "the unpacked program did not start and show its help"
 [ -f "$dir/vistrel.ini" ] || fail "the program kept no settings beside itself"
