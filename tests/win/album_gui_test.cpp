@@ -14,12 +14,17 @@
 #include "album/album_layout.h"
 #include "album/win/album_window.h"
 #include "app/win/app.h"
+#include "app/win/camera_ui_win.h"
 #include "base/messages.h"
 #include "base/platform.h"
 #include "base/region.h"
 #include "base/files.h"
 #include "codec/bmp_file.h"
+#include "browser/win/camera_browser_win.h"
 #include "gui_harness.h"
+#include "link/port.h"
+#include "res/resource.h"
+#include "sim/sim_driver.h"
 
 namespace {
 
@@ -452,6 +457,52 @@ TEST_F(AlbumGui, TransferAlbumCollectsFiles) {
     boxes::Expect(IDOK);
     EXPECT_FALSE(AddFileToTransferAlbum(folder_ + "DSC0001.bmp"));
     EXPECT_EQ(boxes::Seen().back(), ErrorText(kMsgAlbumCreateFailed));
+}
+
+// "Data in from Camera" in the running program: three images transferred from the browser end
+// in a new album window of three.
+TEST_F(AlbumGui, ACameraTransferOfThreeImagesEndsInAnAlbumOfThree) {
+    SimConfig cfg;
+    cfg.model = 2;
+    cfg.images = 3;
+    auto cam = MakeSimCamera(cfg);
+    SimDriver driver(*cam, "COM1");
+    CameraSession& s = ProgramCameraSession();
+    s.driver = &driver;
+    SetPacedWrite(false);
+    Plat().settings->Set("com", "COM1");
+    Plat().settings->Set("baudrate", "1152");
+    const size_t before = Albums().size();
+
+    SendMessageA(frame_, WM_COMMAND, 121, 0);  // Data in from Camera
+    HWND dlg = CameraBrowserWindow();
+    ASSERT_NE(dlg, nullptr);
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_PREVIEW, BN_CLICKED), 0);
+    SetDlgItemTextA(dlg, IDC_FIRST_NUMBER, "1");
+    SetDlgItemTextA(dlg, IDC_LAST_NUMBER, "3");
+    const std::string folder = folder_.substr(0, folder_.size() - 1);
+    dialogs::When("Folder Select", [folder](HWND chooser) {
+        HWND name = GetDlgItem(chooser, 0x47C);
+        if (!name) name = GetDlgItem(chooser, 0x480);
+        SetWindowTextA(name, (folder + "\\ZEK").c_str());
+        dialogs::PostCommand(chooser, IDOK);
+    });
+    dialogs::When("Transfer Path", [](HWND path) { dialogs::PostCommand(path, IDOK); });
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_TRANSFER, BN_CLICKED), 0);
+    for (int n = 1; n <= 3; ++n) made_.push_back(folder_ + "DSC000" + std::to_string(n) + ".jpg");
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    s.driver = nullptr;
+
+    const std::vector<HWND> albums = Albums();
+    ASSERT_EQ(albums.size(), before + 1);
+    HWND album = albums.back();
+    for (HWND a : albums)
+        if (Count(a) == 3) album = a;
+    ASSERT_EQ(Count(album), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(AlbumOfWindow(album)->pictures[i].path,
+                  folder_ + "DSC000" + std::to_string(i + 1) + ".jpg");
+    EXPECT_EQ(dialogs::Pending(), 0);
 }
 
 }  // namespace
