@@ -796,6 +796,16 @@ void AddPictureFiles(HWND album) {
     if (!chosen || files.empty()) return;
     Plat().settings->Set("dir", Folder(files.front()));
     HeldRedraw held(album);
+    // One progress dialog for the whole run instead of one a file.
+    struct Batch {
+        bool on;
+        explicit Batch(bool several) : on(several && g_hooks.progress_batch) {
+            if (on) g_hooks.progress_batch(true);
+        }
+        ~Batch() {
+            if (on) g_hooks.progress_batch(false);
+        }
+    } batch(files.size() > 1);
     for (const std::string& f : files) {
         if (!Find(album)) return;
         if (w->album.pictures.size() >= static_cast<size_t>(kAlbumCapacity)) {

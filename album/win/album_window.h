@@ -29,6 +29,9 @@ struct AlbumShellHooks {
     // ".alb" rule.
     bool (*choose_files)(HWND owner, std::vector<std::string>* files) = nullptr;
     bool (*choose_save_name)(HWND owner, std::string* path) = nullptr;
+    // Opens (true) and closes (false) one progress dialog around the decoding of several files,
+    // so that each file's decoder reuses it; empty: each file brings its own.
+    void (*progress_batch)(bool on) = nullptr;
     // Greys or enables the frame's Edit menu (the second top-level menu).
     void (*edit_menu_enabled)(bool on) = nullptr;
 };

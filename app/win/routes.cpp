@@ -8,6 +8,7 @@
 #include "base/path.h"
 #include "browser/win/camera_browser_win.h"
 #include "browser/win/camera_dialogs_win.h"
+#include "browser/win/status_dialogs.h"
 #include "browser/win/coding_progress.h"
 #include "link/session/session_ops.h"
 #include "link/win/win32_serial.h"
@@ -37,6 +38,13 @@ void EnsureAlbumShell() {
     hooks.mdi_client = App().mdi_client;
     hooks.decode_jpeg = DecodeForAlbum;
     hooks.edit_menu_enabled = EditMenuEnabled;
+    hooks.progress_batch = [](bool on) {
+        if (on) {
+            ShowMeter();
+        } else {
+            HideMeter();
+        }
+    };
 }
 HWND ActiveAlbum() {
     HWND child = ActiveChild(nullptr);
