@@ -1,9 +1,19 @@
 #include "app/win/routes.h"
 
+#include <commdlg.h>
+
 #include "app/shell_rules.h"
+#include "app/win/app.h"
 #include "app/win/camera_ui_win.h"
+#include "base/dir.h"
+#include "base/messages.h"
+#include "base/path.h"
+#include "base/tempfile.h"
 #include "browser/win/camera_browser_win.h"
 #include "browser/win/camera_dialogs_win.h"
+#include "browser/win/coding_progress.h"
+#include "edit/file_kind.h"
+#include "edit/win/image_window.h"
 #include "link/session/session_ops.h"
 #include "link/win/win32_serial.h"
 
@@ -20,6 +30,85 @@ CameraSession& SessionFor(HWND frame) {
     return s;
 }
 
+HWND StatusBarNow() {
+    return App().status_bar;
+}
+
+// The image windows work with the frame's windows and its JPEG progress dialog.
+void ImageHostFor(HWND frame) {
+    ImageWindowHost host;
+    host.instance = App().instance;
+    host.frame = frame;
+    host.mdi_client = App().mdi_client;
+    host.status_bar = StatusBarNow;
+    host.compress = CompressWithProgress;
+    SetImageWindowHost(host);
+}
+
+// Opens a picture file into a new image window; true when one was made.
+bool OpenPicture(HWND frame, const std::string& path, const std::string& name, bool quiet_missing) {
+    ImageHostFor(frame);
+    if (HWND open = FindImageWindowByPath(path)) {
+        ShowTaskModalBox(frame, open, "File with same name has already been opened.", kAppTitle,
+                         MB_OK | MB_ICONERROR | MB_TASKMODAL);
+        if (IsIconic(open))
+            SendMessageA(App().mdi_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(open), 0);
+        SendMessageA(App().mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(open), 0);
+        return false;
+    }
+    if (path.empty()) {
+        ShowError(kMsgFileOpenFailed);
+        return false;
+    }
+    if (!FileExists(path)) {
+        if (!quiet_missing) ShowError(kMsgNoFile);
+        return false;
+    }
+    switch (DetectFileKind(path)) {
+        case kFileBmp:
+            return CreateImageWindow(path, path, name, false) != nullptr;
+        case kFileJpeg: {
+            ScopedTempFile bmp;
+            if (!bmp.Make()) {
+                ShowError(kMsgFileOpenFailed);
+                return false;
+            }
+            if (!ExtractWithProgress(frame, path, bmp.name(), name, 0)) return false;
+            return CreateImageWindow(bmp.name(), path, name, true) != nullptr;
+        }
+        case kFileAlbum:  // album windows open albums
+            return false;
+        default:
+            ShowError(kMsgNoCorrespondence);
+            return false;
+    }
+}
+
+void OpenFromDialog(HWND frame) {
+    char file[MAX_PATH] = "";
+    char title[MAX_PATH] = "";
+    const std::string folder = GetSetting(App().settings, "dir", "");
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = frame;
+    ofn.lpstrFilter =
+        "JPEG Files(*.JPG)\0*.jpg\0Bitmap Files(*.BMP)\0*.bmp\0Album Files(*.ALB)\0*.alb\0";
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.lpstrFileTitle = title;
+    ofn.nMaxFileTitle = sizeof title;
+    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    ofn.Flags =
+        OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_LONGNAMES | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!GetOpenFileNameA(&ofn)) return;
+    App().settings.Set("dir", PathFolder(file));
+    if (OpenPicture(frame, file, title, false)) {
+        HWND active = ActiveChild(nullptr);
+        CheckZoomItem(ImageWindowZoom(active));
+    }
+}
+
 }  // namespace
 
 void RunRoutedCommand(HWND frame, int command) {
@@ -27,10 +116,18 @@ void RunRoutedCommand(HWND frame, int command) {
         RunPortSetup(SessionFor(frame), frame);
         return;
     }
+    HWND active = ActiveChild(nullptr);
     switch (command) {
-        case kCmdOpen:        // image window: open a file, then move the zoom check mark
-        case kCmdSave:        // image save or album save
-        case kCmdSaveAs:      // image or album save under a new name
+        case kCmdOpen:  // image window: open a file, then move the zoom check mark
+            OpenFromDialog(frame);
+            break;
+        case kCmdSave:    // image save or album save
+        case kCmdSaveAs:  // image or album save under a new name
+            if (IsImageWindow(active)) {
+                ImageHostFor(frame);
+                RunImageCommand(active, command);
+            }
+            break;
         case kCmdPrint:       // printing
         case kCmdPrintSetup:  // printing
         case kCmdNewAlbum:    // album window
@@ -46,9 +143,14 @@ void RunRoutedCommand(HWND frame, int command) {
         case kCmdZoom400:
         case kCmdRotateRight:  // geometry
         case kCmdRotateLeft:
-        case kCmdUndo:          // undo
-        case kCmdCutout:        // geometry
-        case kCmdImageSize:     // geometry
+        case kCmdUndo:       // undo
+        case kCmdCutout:     // geometry
+        case kCmdImageSize:  // geometry
+            if (IsImageWindow(active)) {
+                ImageHostFor(frame);
+                RunImageCommand(active, command);
+            }
+            break;
         case kCmdSlideOptions:  // slide show
         case kCmdSlideStart:    // slide show
         default:
@@ -65,10 +167,12 @@ void RunUpload(HWND) {}
 void RunClockSetup(HWND frame) {
     Connect(SessionFor(frame), ConnectPurpose::kClock);
 }
-void OpenFileByPath(HWND, const std::string&) {}
+void OpenFileByPath(HWND frame, const std::string& path) {
+    OpenPicture(frame, path, PathFileName(path), true);
+}
 
-bool ImageWindowModified(HWND) {
-    return false;
+bool ImageWindowModified(HWND child) {
+    return ImageWindowIsModified(child);
 }
 bool AlbumHasSelection(HWND) {
     return false;
@@ -78,7 +182,7 @@ bool AlbumHasPasteSource(HWND) {
 }
 
 LRESULT CALLBACK ImageWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefMDIChildProcA(hwnd, msg, wp, lp);
+    return ImageWindowProcedure(hwnd, msg, wp, lp);
 }
 LRESULT CALLBACK AlbumWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefMDIChildProcA(hwnd, msg, wp, lp);
