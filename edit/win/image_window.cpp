@@ -120,9 +120,10 @@ bool ActiveMaximised() {
 void EnablePopup(int position, bool on) {
     HMENU m = FrameMenu();
     if (!m) return;
-    EnableMenuItem(m, position + (ActiveMaximised() ? 1 : 0),
-                   MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
-    DrawMenuBar(W().host.frame);
+    const UINT was = EnableMenuItem(m, position + (ActiveMaximised() ? 1 : 0),
+                                    MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
+    const bool was_on = was != static_cast<UINT>(-1) && !(was & (MF_GRAYED | MF_DISABLED));
+    if (was_on != on) DrawMenuBar(W().host.frame);
 }
 
 void SetStatus(int part, const char* text, UINT flags = 0) {
@@ -432,9 +433,11 @@ void Paint(HWND hwnd, ImageRecord* r) {
         SelectObject(dc, pen);
         SetROP2(dc, old);
     }
-    EnableMenuCommand(kCmdCutout, r->selection);
     HWND active = reinterpret_cast<HWND>(SendMessageA(W().host.mdi_client, WM_MDIGETACTIVE, 0, 0));
-    if (active == hwnd) EnablePopup(kEditPopup, CanUndo(TheUndoRecord(), hwnd));
+    if (active == hwnd) {
+        EnableMenuCommand(kCmdCutout, r->selection);
+        EnablePopup(kEditPopup, CanUndo(TheUndoRecord(), hwnd));
+    }
 }
 
 POINT PictureAt(HWND hwnd, const ImageRecord& r, LPARAM lp) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -212,6 +213,47 @@ TEST_F(ImageWindow, DragSelectsAndCutOutOpensAnUntitledWindow) {
     ASSERT_TRUE(ReadJpegHeaderInfo(g_save_path, &info));
     EXPECT_EQ(info.width, 6);
     EXPECT_EQ(info.height, 20);
+}
+
+TEST_F(ImageWindow, ScrollsAZoomedPictureAndEscapeDropsTheSelection) {
+    HWND w = Open(bmp_);
+    ASSERT_TRUE(IsImageWindow(w));
+    Command(175);  // 400 %: 640 x 480
+    EXPECT_EQ(WindowText(w), A() + " [400%]");
+    MoveWindow(w, 0, 0, 300, 250, TRUE);
+    PumpWindowsFor(20);
+    RECT rc;
+    GetClientRect(w, &rc);
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_POS;
+    ASSERT_TRUE(GetScrollInfo(w, SB_HORZ, &si));
+    EXPECT_EQ(si.nMax, 640 - rc.right);
+    SendMessageA(w, WM_HSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(GetScrollPos(w, SB_HORZ), rc.right / 4);
+    SendMessageA(w, WM_VSCROLL, SB_PAGEDOWN, 0);
+    SendMessageA(w, WM_VSCROLL, SB_PAGEDOWN, 0);
+    SendMessageA(w, WM_VSCROLL, SB_PAGEDOWN, 0);
+    EXPECT_EQ(GetScrollPos(w, SB_VERT), 480 - rc.bottom);
+    // The mouse maps through the scroll position: client (8, 0) is picture (x0 + 2, y0).
+    SendMessageA(w, WM_MOUSEMOVE, 0, MAKELPARAM(8, 0));
+    char want[64];
+    std::snprintf(want, sizeof want, "%5d, %5d", static_cast<int>((rc.right / 4 + 8) / 4),
+                  static_cast<int>((480 - rc.bottom) / 4));
+    EXPECT_EQ(StatusText(1), want);
+    EXPECT_EQ(StatusText(0), "Mouse Position");
+    SetImageSelection(w, 10, 10, 20, 20);
+    EXPECT_FALSE(Grey(179));
+    SendMessageA(w, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(ImageWindowHasSelection(w));
+    EXPECT_TRUE(Grey(179));
+    // Back to 100 % with Undo; a second Undo goes to 400 % again.
+    boxes::Expect(IDYES);
+    Command(178);
+    EXPECT_EQ(WindowText(w), A() + " [100%]");
+    boxes::Expect(IDYES);
+    Command(178);
+    EXPECT_EQ(WindowText(w), A() + " [400%]");
 }
 
 TEST_F(ImageWindow, ImageSizeDialogChecksAndResizes) {
