@@ -84,6 +84,10 @@
 #define IDC_ADJ_BEFORE 1227
 #define IDC_ADJ_AFTER 1228
 
+/* The open dialog's extension template "FILEOPEN": the preview box and its check box. */
+#define IDC_OPEN_PREVIEW_CHECK 240
+#define IDC_OPEN_PREVIEW 241
+
 /* The save dialog's extension template "FILESAVE". */
 #define IDC_FILESAVE_NOTE 1301
 

@@ -1,7 +1,5 @@
 #include "app/win/routes.h"
 
-#include <commdlg.h>
-
 #include "app/shell_rules.h"
 #include "app/win/app.h"
 #include "app/win/camera_ui_win.h"
@@ -85,28 +83,10 @@ bool OpenPicture(HWND frame, const std::string& path, const std::string& name, b
 }
 
 void OpenFromDialog(HWND frame) {
-    char file[MAX_PATH] = "";
-    char title[MAX_PATH] = "";
-    const std::string folder = GetSetting(App().settings, "dir", "");
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = frame;
-    ofn.lpstrFilter =
-        "JPEG Files(*.JPG)\0*.jpg\0Bitmap Files(*.BMP)\0*.bmp\0Album Files(*.ALB)\0*.alb\0";
-    ofn.nFilterIndex = 1;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrFileTitle = title;
-    ofn.nMaxFileTitle = sizeof title;
-    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-    ofn.Flags =
-        OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_LONGNAMES | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameA(&ofn)) return;
-    App().settings.Set("dir", PathFolder(file));
-    if (OpenPicture(frame, file, title, false)) {
-        HWND active = ActiveChild(nullptr);
-        CheckZoomItem(ImageWindowZoom(active));
-    }
+    ImageHostFor(frame);
+    std::string path, name;
+    if (!OpenFileDialog(frame, &path, &name)) return;
+    if (OpenPicture(frame, path, name, false)) CheckZoomItem(ImageWindowZoom(ActiveChild(nullptr)));
 }
 
 }  // namespace

@@ -82,6 +82,10 @@ using SaveDialogFn = bool (*)(HWND owner, const std::string& initial_path, int* 
                               std::string* path);
 void SetSaveDialogForTests(SaveDialogFn fn);
 
+// The open dialog with its preview box (the setting PrevOn keeps the box's state, dir the
+// folder). False when cancelled; else the chosen path and its file name.
+bool OpenFileDialog(HWND owner, std::string* path, std::string* name);
+
 // The Image Size and Image Adjustment dialogs: modal on the window, or (for tests) modeless.
 INT_PTR RunImageSizeDialog(HWND hwnd);
 HWND CreateImageSizeWindow(HWND hwnd);

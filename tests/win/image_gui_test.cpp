@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <cstdio>
 #include <string>
@@ -364,6 +365,46 @@ TEST_F(ImageWindow, JpegKeepsItsCameraSegmentsThroughARotationAndSave) {
     ASSERT_EQ(KeepCameraSegments(jpg, &kept), 1);
     EXPECT_EQ(kept.recorded_width, 120u);
     EXPECT_EQ(kept.recorded_height, 160u);
+}
+
+// Answers the open dialog once it shows: notes its preview box, types the file, presses Open.
+std::string g_open_file;
+int g_open_box_state = -1;
+bool g_open_seen = false;
+
+void CALLBACK AnswerOpen(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dlg = FindWindowA("#32770", "Open");
+    if (!dlg || !IsWindowVisible(dlg)) return;
+    KillTimer(nullptr, id);
+    g_open_seen = true;
+    HWND ours = FindWindowExA(dlg, nullptr, "#32770", nullptr);
+    if (ours && GetDlgItem(ours, IDC_OPEN_PREVIEW_CHECK))
+        g_open_box_state = static_cast<int>(IsDlgButtonChecked(ours, IDC_OPEN_PREVIEW_CHECK));
+    SaveWindowShot(dlg, "vistrel-open");
+    SendMessageA(dlg, CDM_SETCONTROLTEXT, 0x47C, reinterpret_cast<LPARAM>(g_open_file.c_str()));
+    SendMessageA(dlg, CDM_SETCONTROLTEXT, 0x480, reinterpret_cast<LPARAM>(g_open_file.c_str()));
+    PostMessageA(dlg, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(ImageWindow, OpenDialogOpensTheTypedFileAndRemembersItsFolder) {
+    App().settings.Set("PrevOn", "2");
+    g_open_file = bmp_;
+    g_open_box_state = -1;
+    g_open_seen = false;
+    SetTimer(nullptr, 0, 50, AnswerOpen);
+    Command(100);
+    EXPECT_TRUE(g_open_seen);
+    EXPECT_EQ(g_open_box_state, BST_INDETERMINATE);  // on, waiting for a selection
+    HWND w = reinterpret_cast<HWND>(SendMessageA(App().mdi_client, WM_MDIGETACTIVE, 0, 0));
+    ASSERT_TRUE(IsImageWindow(w));
+    EXPECT_EQ(WindowText(w), A() + " [100%]");
+    EXPECT_TRUE(Checked(173));
+    std::string dir;
+    ASSERT_TRUE(App().settings.Get("dir", &dir));
+    EXPECT_EQ(lstrcmpiA(dir.c_str(), PathFolder(bmp_).c_str()), 0);
+    std::string on;
+    ASSERT_TRUE(App().settings.Get("PrevOn", &on));
+    EXPECT_EQ(on, "2");
 }
 
 TEST_F(ImageWindow, CloseAnsweredCancelKeepsTheWindow) {
