@@ -126,6 +126,7 @@ void EnablePopup(int position, bool on) {
     if (was_on != on) DrawMenuBar(W().host.frame);
 }
 
+// Parts 1 to 4 of the frame's status bar (part 0 holds the menu help).
 void SetStatus(int part, const char* text, UINT flags = 0) {
     HWND bar = W().host.status_bar ? W().host.status_bar() : nullptr;
     if (bar) SendMessageA(bar, SB_SETTEXTA, part | flags, reinterpret_cast<LPARAM>(text));
@@ -229,8 +230,8 @@ void ClearSelection(HWND hwnd, ImageRecord* r) {
     W().start = W().end = POINT{0, 0};
     W().dragging = false;
     EnableMenuCommand(kCmdCutout, false);
-    SetStatus(2, "");
     SetStatus(3, "");
+    SetStatus(4, "");
     InvalidateRect(hwnd, nullptr, FALSE);
 }
 
@@ -449,19 +450,19 @@ void ShowPosition(const POINT& p) {
     char text[64];
     ImageWindows& w = W();
     if (w.dragging) {
-        SetStatus(0, "   Start Point", SBT_POPOUT);
+        SetStatus(1, "   Start Point", SBT_POPOUT);
         std::snprintf(text, sizeof text, "%5ld, %5ld", static_cast<long>(w.start.x),
                       static_cast<long>(w.start.y));
-        SetStatus(1, text);
-        SetStatus(2, "   Image Size", SBT_POPOUT);
+        SetStatus(2, text);
+        SetStatus(3, "   Image Size", SBT_POPOUT);
         std::snprintf(text, sizeof text, "%5ld x %ld", static_cast<long>(labs(p.x - w.start.x)),
                       static_cast<long>(labs(p.y - w.start.y)));
-        SetStatus(3, text);
+        SetStatus(4, text);
     } else {
-        SetStatus(0, "Mouse Position", SBT_POPOUT);
+        SetStatus(1, "Mouse Position", SBT_POPOUT);
         std::snprintf(text, sizeof text, "%5ld, %5ld", static_cast<long>(p.x),
                       static_cast<long>(p.y));
-        SetStatus(1, text);
+        SetStatus(2, text);
     }
 }
 
@@ -536,8 +537,8 @@ void OnDestroy(HWND hwnd) {
         EnablePopup(kEditPopup, false);
         EnablePopup(kImagePopup, false);
         EnablePopup(kViewPopup, false);
-        SetStatus(0, "");
         SetStatus(1, "");
+        SetStatus(2, "");
     }
 }
 
@@ -850,8 +851,8 @@ void RunImageCommand(HWND hwnd, int command) {
             if (done == UndoResult::kPicture) BuildDisplay(hwnd, r);
             CheckZoomItem(r->geo.zoom);
             ClearSelection(hwnd, r);
-            SetStatus(0, "");
             SetStatus(1, "");
+            SetStatus(2, "");
             FitWindow(hwnd, r);
             break;
         }

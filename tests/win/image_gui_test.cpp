@@ -188,8 +188,8 @@ TEST_F(ImageWindow, DragSelectsAndCutOutOpensAnUntitledWindow) {
     EXPECT_TRUE(Grey(179));
     SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
     SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(4, 30));
-    EXPECT_EQ(StatusText(2), "   Image Size");
-    EXPECT_EQ(StatusText(3), "    6 x 20");
+    EXPECT_EQ(StatusText(3), "   Image Size");
+    EXPECT_EQ(StatusText(4), "    6 x 20");
     SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(4, 30));
     EXPECT_TRUE(ImageWindowHasSelection(w));
     EXPECT_FALSE(Grey(179));
@@ -241,8 +241,8 @@ TEST_F(ImageWindow, ScrollsAZoomedPictureAndEscapeDropsTheSelection) {
     char want[64];
     std::snprintf(want, sizeof want, "%5d, %5d", static_cast<int>((rc.right / 4 + 8) / 4),
                   static_cast<int>((480 - rc.bottom) / 4));
-    EXPECT_EQ(StatusText(1), want);
-    EXPECT_EQ(StatusText(0), "Mouse Position");
+    EXPECT_EQ(StatusText(2), want);
+    EXPECT_EQ(StatusText(1), "Mouse Position");
     SetImageSelection(w, 10, 10, 20, 20);
     EXPECT_FALSE(Grey(179));
     SendMessageA(w, WM_KEYDOWN, VK_ESCAPE, 0);
