@@ -420,6 +420,41 @@ TEST_F(ImageWindow, CloseAnsweredCancelKeepsTheWindow) {
     EXPECT_EQ(ImageWindowCount(), 0);
 }
 
+TEST_F(ImageWindow, CloseAnsweredYesSavesUnderANewName) {
+    HWND w = Open(bmp_);
+    ASSERT_TRUE(IsImageWindow(w));
+    Command(177);
+    g_save_path = Temp("vistrel-edit-closed.bmp");
+    g_save_type = kSaveBmp24;
+    SetSaveDialogForTests(ChooseSavePath);
+    boxes::Expect(IDYES);
+    Command(106);
+    EXPECT_FALSE(IsWindow(w));
+    DibImage saved = LoadBmpFile(g_save_path);
+    EXPECT_EQ(DibWidth(saved), 120);
+    EXPECT_EQ(DibHeight(saved), 160);
+    // The undo step went with its window.
+    EXPECT_EQ(ImageWindowCount(), 0);
+}
+
+TEST_F(ImageWindow, JapaneseDialogTemplates) {
+    HWND w = Open(bmp_);
+    ASSERT_TRUE(IsImageWindow(w));
+    SetRegionCode(kRegionJapanese);
+    HWND size = CreateImageSizeWindow(w);
+    HWND adjust = CreateAdjustmentWindow(w);
+    SetRegionCode(kRegionEnglish);
+    ASSERT_NE(size, nullptr);
+    ASSERT_NE(adjust, nullptr);
+    EXPECT_EQ(WindowText(size), "Image Size");
+    EXPECT_EQ(WindowText(adjust), "Image Adjustment");
+    SendMessageA(size, WM_COMMAND, IDCANCEL, 0);
+    SendMessageA(adjust, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(IsWindow(size));
+    EXPECT_FALSE(IsWindow(adjust));
+    EXPECT_EQ(WindowText(w), A() + " [100%]");  // Cancel changes nothing
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
