@@ -88,6 +88,7 @@ struct ImageWindows {
     POINT end{};
     int untitled = 0;
     SaveDialogFn save_dialog = nullptr;
+    const ImageRecord* adopted = nullptr;  // the record a window creation took over
 };
 
 ImageWindows& W() {
@@ -289,8 +290,11 @@ HWND OpenPictureWindow(DibImage picture, const std::string& path, const std::str
     rec->save_type = DefaultSaveType(from_jpeg, rec->bits);
     if (segments) rec->segments = std::move(*segments);
     rec->window_rect = OuterRect(*rec);
+    // The window takes the record when its creation succeeds; otherwise it is freed here.
+    W().adopted = nullptr;
     HWND hwnd = MakeWindow(rec);
-    // On a refused creation the create message has shown its message and freed the record.
+    if (W().adopted != rec) delete rec;
+    W().adopted = nullptr;
     return hwnd;
 }
 
@@ -509,9 +513,9 @@ LRESULT OnCreate(HWND hwnd, LPARAM lp) {
     if (!r) return -1;
     if (!BuildDisplay(hwnd, r)) {
         ShowError(kMsgUnexpected);
-        delete r;
         return -1;
     }
+    W().adopted = r;
     SetWindowLongPtrA(hwnd, kWordRecord, reinterpret_cast<LONG_PTR>(r));
     SetWindowLongPtrA(hwnd, kWordKind, kKindImage);
     ++W().count;
