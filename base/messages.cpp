@@ -1,6 +1,8 @@
 #include "base/messages.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "base/platform.h"
 
@@ -88,9 +90,14 @@ const MessageTables kProgramTables = {"Vistrel", kErrorTable, kErrorTableSize, f
 const MessageTables kPluginTables = {"Quenlar QX-4210 Plug-in Driver", kPluginErrorTable,
                                      kErrorTableSize - 2, true};
 const MessageTables* g_tables = &kProgramTables;
+// The error texts shown since the last ForgetErrorsShown (the first few are enough).
+std::vector<std::string> g_errors_shown;
+constexpr size_t kErrorsRemembered = 16;
 
 int Box(const std::string& text, BoxStyle style) {
     UserPrompts& p = *Plat().prompts;
+    if (style == BoxStyle::kError && g_errors_shown.size() < kErrorsRemembered)
+        g_errors_shown.push_back(text);
     p.SetCursor(CursorKind::kArrow);
     return p.ShowBox(text, g_tables->box_title, style, BoxOwner::kFocus);
 }
@@ -122,6 +129,15 @@ int ShowErrorRow(int row) {
     const char* text =
         row >= 0 && row < g_tables->error_count ? g_tables->error_table[row] : kUndefinedErrorText;
     return Box(text, BoxStyle::kError);
+}
+
+bool ErrorWasShown(const std::string& text) {
+    for (const std::string& shown : g_errors_shown)
+        if (shown == text) return true;
+    return false;
+}
+void ForgetErrorsShown() {
+    g_errors_shown.clear();
 }
 
 int ShowError(int index) {

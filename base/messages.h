@@ -93,6 +93,11 @@ int ShowErrorRow(int row);
 int AskYesNo(int index);
 // Formatted question table (one integer); returns kBoxYes, kBoxNo or kBoxCancel.
 int AskYesNoCancel(int index, int number);
+// Whether an error box with the text was shown (by any of the functions here) since the last
+// ForgetErrorsShown, so that a caller that reports a failure does not repeat what the failing
+// operation has said already.
+bool ErrorWasShown(const std::string& text);
+void ForgetErrorsShown();
 // Error box with a literal text (error icon, OK).
 int ShowErrorText(const std::string& text);
 

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "base/dir.h"
+
 bool IsPathSeparator(char c) {
 #ifdef _WIN32
     return c == '\\' || c == '/' || c == ':';
@@ -45,4 +47,49 @@ bool HasExtension(const std::string& name, const std::string& ext) {
             return false;
     }
     return true;
+}
+
+bool IsLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+namespace {
+// Whether the last byte of text is the second byte of a double-byte character.
+bool LastByteIsTrail(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        if (IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) {
+            if (i + 1 == text.size() - 1) return true;
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return false;
+}
+}  // namespace
+
+std::string FolderWithSeparator(const std::string& folder) {
+    if (!folder.empty()) {
+        const char last = folder.back();
+        if (last == '/') return folder;
+        if (last == '\\' && !LastByteIsTrail(folder)) return folder;
+    }
+    return folder + PathSeparator();
+}
+
+std::vector<std::string> FilesOfOpenResult(const char* buffer, size_t size) {
+    std::vector<std::string> parts;
+    size_t i = 0;
+    while (i < size && buffer[i] != '\0') {
+        size_t end = i;
+        while (end < size && buffer[end] != '\0') ++end;
+        parts.emplace_back(buffer + i, end - i);
+        i = end + 1;
+    }
+    if (parts.size() <= 1) return parts;
+    std::vector<std::string> files;
+    const std::string folder = FolderWithSeparator(parts[0]);
+    for (size_t k = 1; k < parts.size(); ++k) files.push_back(folder + parts[k]);
+    return files;
 }

@@ -56,14 +56,3 @@ int ClientPointOf(const ViewAxis& a, int picture_point) {
     return static_cast<int>(static_cast<int64_t>(picture_point) * a.zoom / 4) - a.scroll +
            ViewOffset(a);
 }
-
-int PreviewBoxAfterClick(int state, bool preview_made) {
-    if (state != 0) return 0;
-    return preview_made ? 1 : 2;
-}
-
-int PreviewBoxAfterSelection(int state, bool is_album, bool preview_made) {
-    if (state == 0) return 0;
-    if (is_album) return 2;
-    return preview_made ? 1 : 2;
-}

@@ -43,10 +43,3 @@ int PicturePointOf(const ViewAxis& a, int client_point);
 // The client position of a picture point.
 int ClientPointOf(const ViewAxis& a, int picture_point);
 
-// The open dialog's "Preview:" box: 0 off, 1 showing a preview, 2 waiting (on, nothing shown).
-// Its state after a click: from 1 or 2 it goes off; from 0 it shows the preview when one could
-// be made, else waits.
-int PreviewBoxAfterClick(int state, bool preview_made);
-// Its state after the selection changed while it is on: 1 when a preview was made, else 2; an
-// album file (or the album filter) never has one.
-int PreviewBoxAfterSelection(int state, bool is_album, bool preview_made);

@@ -61,6 +61,24 @@
 #define IDC_DELETE_NO 802
 #define IDC_DELETE_CANCEL 803
 
+/* The model-1 image list "MemReq". */
+#define IDC_LIST_TRANSFER 280
+#define IDC_LIST_EXIT 281
+#define IDC_LIST_PREVIEW 282
+#define IDC_LIST_DELETE 283
+#define IDC_LIST_SELECT_ALL 284
+#define IDC_IMAGE_LIST 285
+
+/* The transfer path "StatusDir". */
+#define IDC_DIR_PATH 403
+#define IDC_DIR_LABEL 404
+#define IDC_DIR_BROWSE 406
+
+/* The open dialogs' extension "FILEOPEN": the preview check box and the picture box. */
+#define IDC_OPEN_PREVIEW_CHECK 240
+#define IDC_OPEN_PREVIEW_BOX 241
+#define IDC_OPEN_STANDARD 1119 /* stc32: where the standard controls go */
+
 /* Image Size "SIZECHANGE_US" and its regional variants. */
 #define IDC_SIZE_CURRENT_WIDTH 451
 #define IDC_SIZE_CURRENT_HEIGHT 452
@@ -84,11 +102,8 @@
 #define IDC_ADJ_BEFORE 1227
 #define IDC_ADJ_AFTER 1228
 
-/* The open dialog's extension template "FILEOPEN": the preview box and its check box. */
-#define IDC_OPEN_PREVIEW_CHECK 240
-#define IDC_OPEN_PREVIEW 241
-
 /* The save dialog's extension template "FILESAVE". */
 #define IDC_FILESAVE_NOTE 1301
 
 #endif
+

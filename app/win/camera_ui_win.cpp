@@ -9,14 +9,22 @@
 #include "app/camera_busy.h"
 #include "app/win/app.h"
 #include "base/messages.h"
+#include "base/path.h"
+#include "base/platform.h"
+#include "base/settings.h"
 #include "browser/win/camera_browser_win.h"
 #include "browser/win/camera_dialogs_win.h"
+#include "browser/win/image_list_win.h"
 #include "browser/win/status_dialogs.h"
+#include "codec/win/open_preview.h"
 #include "link/session/camera_session.h"
 
 namespace {
 
 constexpr char kFolderFilter[] = "Text files {*.Tenvolde}\0*.Tenvolde\0";
+constexpr char kUploadFilter[] = "JPEG Files(*.JPG)\0*.jpg\0";
+// The upload list's buffer: one path, or a folder and the names chosen in it.
+constexpr size_t kUploadListBytes = 30720;
 
 // The save dialog as a folder chooser: its own title, the file controls hidden.
 UINT_PTR CALLBACK FolderHook(HWND hook, UINT msg, WPARAM, LPARAM lp) {
@@ -54,9 +62,12 @@ void WinCameraUi::CameraCommandsEnabled() {
     EndCameraSession();
 }
 
-LinkError WinCameraUi::RunImageList(CameraSession&) {
-    ShowErrorText("The image list of this camera is not available in this version.");
-    return kLinkFailed;
+LinkError WinCameraUi::RunImageList(CameraSession& s) {
+    return RunImageListDialog(s, frame);
+}
+
+void WinCameraUi::SelectListLine(int line) {
+    ShowListLineSelected(line);
 }
 
 bool WinCameraUi::OpenThumbnailBrowser(CameraSession& s) {
@@ -83,8 +94,21 @@ bool WinCameraUi::ChooseFolder(const std::string& initial, std::string* folder) 
     return true;
 }
 
-bool WinCameraUi::ChooseUploadFiles(const std::string&, std::vector<std::string>*) {
-    return false;
+bool WinCameraUi::ChooseUploadFiles(const std::string& initial, std::vector<std::string>* files) {
+    OpenDialogRequest request;
+    request.owner = frame;
+    request.title = "PC to DSC Jpeg FIle";
+    request.filter = kUploadFilter;
+    request.initial_folder = initial;
+    request.multiple = true;
+    request.buffer_size = kUploadListBytes;
+    bool too_long = false;
+    if (!RunOpenDialogWithPreview(request, files, &too_long)) {
+        if (too_long) ShowError(kMsgNameTooLong);
+        return false;
+    }
+    Plat().settings->Set("dir", PathFolder(files->front()));
+    return true;
 }
 
 bool WinCameraUi::OpenProgress() {

@@ -1,7 +1,7 @@
 // The program's windows for the camera flows, behind the session's CameraUi seam: the
 // connection notice, the progress and status dialogs, the camera browser, the folder chooser,
-// the delete question and the clock dialog. The flows that are not built yet (the model-1 list,
-// the upload file choice) say so instead of doing nothing.
+// the model-1 image list, the upload's open dialog with its preview, the delete question and
+// the clock dialog.
 #pragma once
 #include <windows.h>
 
@@ -27,7 +27,7 @@ struct WinCameraUi : CameraUi {
     bool OpenStatus() override;
     void CloseStatus() override;
     int AskDelete(int image, bool all_enabled) override;
-    void SelectListLine(int) override {}
+    void SelectListLine(int line) override;
     LinkError RunClockDialog(CameraSession& s) override;
     void Notice(const std::string& text) override;
 };

@@ -142,7 +142,9 @@ bool StartCameraBrowser(HWND frame) {
     Connect(SessionFor(frame), ConnectPurpose::kBrowse);
     return CameraBrowserWindow() != nullptr;
 }
-void RunUpload(HWND) {}
+void RunUpload(HWND frame) {
+    Connect(SessionFor(frame), ConnectPurpose::kUpload);
+}
 
 void RunClockSetup(HWND frame) {
     Connect(SessionFor(frame), ConnectPurpose::kClock);

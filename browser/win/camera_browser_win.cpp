@@ -16,6 +16,7 @@
 #include "base/region.h"
 #include "base/win/win_handles.h"
 #include "browser/browser_model.h"
+#include "browser/win/image_list_win.h"
 #include "browser/win/status_dialogs.h"
 #include "codec/reduce.h"
 #include "codec/win/dib_win.h"
@@ -132,12 +133,20 @@ void CloseBrowser(HWND dlg) {
     if (s) EndBrowserSession(*s);  // hourglass, 1.5 s, end command, port closed, commands back
 }
 
+// The browser's message for a failed operation, unless the operation has shown that text.
+void ReportFailure(LinkError r) {
+    const int index = LinkErrorMessageIndex(r);
+    if (index >= 0 && !ErrorWasShown(ErrorText(index))) ShowError(index);
+}
+
 // Loads the page first_shown..last_shown; a failure closes the browser. False then.
 bool LoadShownPage(BrowserWindow& w, HWND dlg) {
+    ForgetErrorsShown();
     const LinkError r = LoadPage(*w.st, *w.s);
     RedrawGrid(dlg);
     if (r == kLinkOk) return true;
-    ShowError(kMsgTransferError);
+    // The failing read may have said it already; the user hears it once.
+    if (!ErrorWasShown(ErrorText(kMsgTransferError))) ShowError(kMsgTransferError);
     CloseBrowser(dlg);
     return false;
 }
@@ -162,19 +171,17 @@ void Preview(BrowserWindow& w, HWND dlg) {
 void Transfer(BrowserWindow& w, HWND dlg) {
     if (w.running || w.st->selected_count == 0) return;
     w.running = true;
+    ForgetErrorsShown();
     const std::vector<int> images = SelectedImages(*w.st);
-    bool chosen = false;
-    while (!chosen) {
-        if (!ChooseTransferFolder(*w.s)) {
-            w.running = false;
-            return;
-        }
-        chosen = CheckFolderRoom(*w.s, static_cast<int>(images.size()));
+    if (ChooseTransferDestination(*w.s, dlg, static_cast<int>(images.size()), false) !=
+        DestinationChoice::kChosen) {
+        w.running = false;
+        return;
     }
     const LinkError r = TransferSelected(*w.s, images);
     w.running = false;
     if (r != kLinkOk) {
-        ShowLinkError(r);
+        ReportFailure(r);
         CloseBrowser(dlg);
     }
 }
@@ -182,12 +189,13 @@ void Transfer(BrowserWindow& w, HWND dlg) {
 void Delete(BrowserWindow& w, HWND dlg) {
     if (w.running || w.st->selected_count == 0) return;
     w.running = true;
+    ForgetErrorsShown();
     std::vector<int> images = SelectedImages(*w.st);
     std::sort(images.begin(), images.end());
     w.s->image_count = w.st->total;
     const LinkError r = DeleteSelectedSequenced(*w.s, &images);
     if (r != kLinkOk) {
-        ShowLinkError(r);
+        ReportFailure(r);
         w.running = false;
         CloseBrowser(dlg);
         return;

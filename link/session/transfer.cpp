@@ -64,24 +64,6 @@ std::string DscFileName(int number) {
 
 namespace {
 
-bool IsLeadByte(uint8_t b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
-// Whether the last byte of text is the second byte of a double-byte character.
-bool LastByteIsTrail(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size()) {
-        if (IsLeadByte(uint8_t(text[i])) && i + 1 < text.size()) {
-            if (i + 1 == text.size() - 1) return true;
-            i += 2;
-        } else {
-            ++i;
-        }
-    }
-    return false;
-}
-
 bool MatchesDscPattern(const std::string& name) {
     if (name.size() != 11) return false;
     auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
@@ -233,16 +215,6 @@ LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop, boo
 }
 
 }  // namespace
-
-std::string FolderWithSeparator(const std::string& folder) {
-    if (!folder.empty()) {
-        char last = folder.back();
-        if (last == '/' && PathSeparator() == '/') return folder;
-        if (last == '\\' && !LastByteIsTrail(folder)) return folder;
-        if (last == '/' && PathSeparator() == '\\') return folder;
-    }
-    return folder + PathSeparator();
-}
 
 std::string FolderOfChosenPath(const std::string& chosen) {
     size_t cut = std::string::npos;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/path.h"
 #include "link/link_error.h"
 #include "link/session/camera_session.h"
 
@@ -21,9 +22,6 @@ LinkError WriteWholeFile(const std::string& path, const uint8_t* data, uint32_t 
 
 // "DSC0001.jpg" and so on.
 std::string DscFileName(int number);
-// The folder with a final separator; a backslash that is the second byte of a double-byte
-// character does not count as one.
-std::string FolderWithSeparator(const std::string& folder);
 // The folder part of a path the folder chooser returned.
 std::string FolderOfChosenPath(const std::string& chosen);
 // Highest "DSC" number in a folder (9999 when DSC9999.jpg exists or the folder cannot be

@@ -59,18 +59,3 @@ TEST(ImageView, MousePointsMapToPicturePixels) {
 }
 
 }  // namespace
-
-namespace {
-
-TEST(ImageView, OpenDialogPreviewBox) {
-    EXPECT_EQ(PreviewBoxAfterClick(1, true), 0);
-    EXPECT_EQ(PreviewBoxAfterClick(2, true), 0);
-    EXPECT_EQ(PreviewBoxAfterClick(0, true), 1);
-    EXPECT_EQ(PreviewBoxAfterClick(0, false), 2);
-    EXPECT_EQ(PreviewBoxAfterSelection(0, false, true), 0);
-    EXPECT_EQ(PreviewBoxAfterSelection(2, false, true), 1);
-    EXPECT_EQ(PreviewBoxAfterSelection(1, false, false), 2);
-    EXPECT_EQ(PreviewBoxAfterSelection(1, true, true), 2);
-}
-
-}  // namespace

@@ -151,8 +151,14 @@ TEST_F(Browser, PreviewSelectTransferDeleteAndExit) {
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDC_TRANSFER)));
     SaveWindowShot(dlg, "vistrel-browser");
 
-    // Transfer: byte for byte the camera's images.
+    // Transfer: "Transfer Path" shows the folder; then byte for byte the camera's images.
+    std::string shown;
+    dialogs::When("Transfer Path", [&](HWND path) {
+        shown = WindowText(GetDlgItem(path, IDC_DIR_PATH));
+        dialogs::PostCommand(path, IDOK);
+    });
     Click(dlg, IDC_TRANSFER);
+    EXPECT_EQ(shown, ui_.folder + "\\");
     ASSERT_EQ(CameraBrowserWindow(), dlg) << "the browser stays open";
     for (int n = 2; n <= 4; ++n) EXPECT_EQ(ReadFile(Dsc(n - 1)), SimPicture(n)) << n;
 

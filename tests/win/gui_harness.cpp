@@ -1,6 +1,7 @@
-#include <vector>
-#include <cstdlib>
 #include "gui_harness.h"
+
+#include <cstdlib>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -12,11 +13,13 @@ namespace {
 
 DWORD g_limit_ms = 0;
 bool g_quit_seen = false;
+void PrintState();
 
 DWORD WINAPI WatchdogThread(void*) {
     ::Sleep(g_limit_ms);
     std::fprintf(stderr, "watchdog: the test program ran longer than %lu ms; ending it\n",
                  static_cast<unsigned long>(g_limit_ms));
+    PrintState();
     std::fflush(stderr);
     TerminateProcess(GetCurrentProcess(), 3);
     return 0;
@@ -31,10 +34,51 @@ struct BoxState {
 };
 BoxState g_boxes;
 
+// The steps of a script, in order: each waits for its window (or condition) and runs once.
+struct ScriptStep {
+    std::function<HWND()> ready;  // the window (or any non-null value) when the step may run
+    std::function<void(HWND)> act;
+};
+std::deque<ScriptStep> g_steps;
+int g_steps_run = 0;
+std::set<HWND> g_dialogs_handled;
+
+// A file dialog of the system: it has the file-name field or the folder list.
+bool IsCommonDialog(HWND hwnd) {
+    return GetDlgItem(hwnd, 0x480) || GetDlgItem(hwnd, 0x47C) || GetDlgItem(hwnd, 0x461);
+}
+
+struct TitleSearch {
+    const std::string* title;
+    int control;
+    HWND found;
+};
+
+BOOL CALLBACK FindTitled(HWND hwnd, LPARAM lp) {
+    auto* search = reinterpret_cast<TitleSearch*>(lp);
+    if (!IsWindowVisible(hwnd) || g_dialogs_handled.count(hwnd)) return TRUE;
+    if (WindowText(hwnd) != *search->title) return TRUE;
+    if (search->control && !GetDlgItem(hwnd, search->control)) return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+void RunScript() {
+    while (!g_steps.empty()) {
+        HWND target = g_steps.front().ready();
+        if (!target) return;
+        ScriptStep step = g_steps.front();
+        g_steps.pop_front();
+        std::fprintf(stderr, "script: step %d\n", ++g_steps_run);
+        step.act(target);
+    }
+}
+
 BOOL CALLBACK FindBox(HWND hwnd, LPARAM) {
     char cls[32] = "";
     GetClassNameA(hwnd, cls, sizeof cls);
     if (lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(hwnd)) return TRUE;
+    if (IsCommonDialog(hwnd) || g_dialogs_handled.count(hwnd)) return TRUE;
     // The message text control: 0xFFFF on Windows, 100 in Wine's template.
     HWND text = GetDlgItem(hwnd, 0xFFFF);
     if (!text) text = GetDlgItem(hwnd, 100);
@@ -56,8 +100,21 @@ BOOL CALLBACK FindBox(HWND hwnd, LPARAM) {
     return TRUE;
 }
 
+bool g_in_timer = false;
+
 void CALLBACK BoxTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (g_in_timer) return;  // an action's own modal loop
+    g_in_timer = true;
+    RunScript();
     EnumThreadWindows(GetCurrentThreadId(), FindBox, 0);
+    g_in_timer = false;
+}
+
+// What the monitor has met, for a test that hangs.
+void PrintState() {
+    std::fprintf(stderr, "script steps run: %d, waiting: %d\n", g_steps_run,
+                 static_cast<int>(g_steps.size()));
+    for (const std::string& text : g_boxes.seen) std::fprintf(stderr, "box seen: %s\n", text.c_str());
 }
 
 bool PumpOnce() {
@@ -144,6 +201,38 @@ void Clear() {
     g_boxes.unexpected = 0;
 }
 }  // namespace boxes
+
+namespace dialogs {
+void When(const std::string& title, std::function<void(HWND)> act, int control) {
+    boxes::Start();
+    g_steps.push_back({[title, control]() -> HWND {
+                           TitleSearch search = {&title, control, nullptr};
+                           EnumThreadWindows(GetCurrentThreadId(), FindTitled,
+                                             reinterpret_cast<LPARAM>(&search));
+                           if (search.found) g_dialogs_handled.insert(search.found);
+                           return search.found;
+                       },
+                       std::move(act)});
+}
+void WhenReady(std::function<bool()> ready, std::function<void()> act) {
+    boxes::Start();
+    g_steps.push_back({[ready]() -> HWND {
+                           return ready() ? reinterpret_cast<HWND>(1) : nullptr;
+                       },
+                       [act](HWND) { act(); }});
+}
+int Pending() {
+    return static_cast<int>(g_steps.size());
+}
+void Clear() {
+    g_steps.clear();
+    g_steps_run = 0;
+}
+void PostCommand(HWND dlg, int id) {
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+}
+}  // namespace dialogs
 
 void PumpWindowsFor(DWORD ms) {
     DWORD start = GetTickCount();

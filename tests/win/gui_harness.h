@@ -35,6 +35,19 @@ int PendingExpectations();
 void Clear();
 }  // namespace boxes
 
+// A script of steps run in order by the same monitor as the boxes (so also inside modal loops):
+// a step waits for a visible window of this thread with the title (and, when control is given,
+// with that control), or for a condition, and then runs its action once. Dialogs other than
+// message boxes are driven this way; file dialogs of the system are never taken for boxes.
+namespace dialogs {
+void When(const std::string& title, std::function<void(HWND)> act, int control = 0);
+void WhenReady(std::function<bool()> ready, std::function<void()> act);
+int Pending();
+void Clear();
+// Posts a button click to a dialog.
+void PostCommand(HWND dlg, int id);
+}  // namespace dialogs
+
 // Dispatches messages for about ms milliseconds of real time. A quit message is recorded.
 void PumpWindowsFor(DWORD ms);
 // Dispatches messages until done() holds or timeout_ms passes; returns done().
