@@ -50,5 +50,7 @@ int RunImageInfo(const CliArgs& args);
 void AddCameraCommands(CLI::App& app, CliArgs& args, CliCommands* commands);
 // config get|set|list (cli/config_commands.cpp).
 void AddConfigCommands(CLI::App& app, CliArgs& args, CliCommands* commands);
+// album new|list|add|mark|thumbs|check (cli/album_commands.cpp).
+void AddAlbumCommands(CLI::App& app, CliArgs& args, CliCommands* commands);
 // rotate, resize, cut and adjust (cli/edit_commands.cpp).
 void AddEditCommands(CLI::App& app, CliArgs& args, CliCommands* commands);

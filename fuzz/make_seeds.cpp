@@ -2,6 +2,7 @@
 // DIR/segments (camera JPEGs) and DIR/date.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -71,6 +72,41 @@ std::vector<uint8_t> Jpeg(int w, int h, int comps, bool progressive, bool camera
     return MakeJpeg(spec);
 }
 
+// An album of n pictures with small thumbnails (the BMP seed's block without its file header),
+// and the extension block with every other picture marked.
+std::vector<uint8_t> Album(int n, uint16_t version, bool extension) {
+    std::vector<uint8_t> v(32, 0);
+    const char magic[] = "ZEK DSC ALBUM  ";
+    std::copy(magic, magic + 15, v.begin());
+    PutLe16(&v[16], version);
+    v[18] = 'P';
+    PutLe16(&v[24], static_cast<uint32_t>(n));
+    for (int i = 0; i < n; ++i) {
+        std::vector<uint8_t> field(260, 0);
+        const std::string path = "C:\\DSC\\DSC000" + std::to_string(i + 1) + ".jpg";
+        std::copy(path.begin(), path.end(), field.begin());
+        v.insert(v.end(), field.begin(), field.end());
+        const std::vector<uint8_t> bmp = Bmp(8 + i, 6, 24, false);
+        uint8_t len[4];
+        PutLe32(len, static_cast<uint32_t>(bmp.size() - 14));
+        v.insert(v.end(), len, len + 4);
+        v.insert(v.end(), bmp.begin() + 14, bmp.end());
+    }
+    if (extension) {
+        const char tag[] = "ZEK_ALBEXT";
+        v.insert(v.end(), tag, tag + 10);
+        uint8_t len[4];
+        PutLe32(len, static_cast<uint32_t>(n + 10));
+        v.insert(v.end(), len, len + 4);
+        const char p[] = "ZEK_P";
+        v.insert(v.end(), p, p + 5);
+        v.insert(v.end(), 4, 0);
+        v.push_back(static_cast<uint8_t>(n));
+        for (int i = 0; i < n; ++i) v.push_back(i % 2 == 0 ? 1 : 0);
+    }
+    return v;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,8 +115,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string dir = argv[1];
-    for (const char* sub :
-         {"", "/bmp", "/jpeg", "/segments", "/date", "/replies", "/requests", "/settings"})
+    for (const char* sub : {"", "/bmp", "/jpeg", "/segments", "/date", "/replies", "/requests",
+                            "/settings", "/album"})
         mkdir((dir + sub).c_str(), 0755);
     Write(dir + "/bmp/24.bmp", Bmp(7, 5, 24, false));
     Write(dir + "/bmp/8.bmp", Bmp(5, 3, 8, false));
@@ -117,5 +153,8 @@ int main(int argc, char** argv) {
     Write(dir + "/requests/count", seq);
     const char ini[] = "[ZEKAPP]\ncom=COM2\nbaudrate=1152\n[Other]\nx=1\n";
     Write(dir + "/settings/vistrel.ini", std::vector<uint8_t>(ini, ini + sizeof ini - 1));
+    Write(dir + "/album/two.alb", Album(2, 0x0102, true));
+    Write(dir + "/album/old.alb", Album(1, 0x0101, false));
+    Write(dir + "/album/empty.alb", Album(0, 0x0102, true));
     return 0;
 }

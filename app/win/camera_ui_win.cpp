@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/camera_busy.h"
+#include "album/win/album_window.h"
 #include "app/win/app.h"
 #include "base/messages.h"
 #include "base/path.h"
@@ -109,6 +110,13 @@ bool WinCameraUi::ChooseUploadFiles(const std::string& initial, std::vector<std:
     }
     Plat().settings->Set("dir", PathFolder(files->front()));
     return true;
+}
+
+bool WinCameraUi::AlbumCreate() {
+    return CreateTransferAlbum();
+}
+bool WinCameraUi::AlbumAdd(const std::string& path) {
+    return AddFileToTransferAlbum(path);
 }
 
 bool WinCameraUi::OpenProgress() {

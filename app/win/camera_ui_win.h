@@ -19,9 +19,9 @@ struct WinCameraUi : CameraUi {
     bool OpenThumbnailBrowser(CameraSession& s) override;
     bool ChooseFolder(const std::string& initial, std::string* folder) override;
     bool ChooseUploadFiles(const std::string& initial, std::vector<std::string>* files) override;
-    // No album window yet: transferred files are not collected (the files are the result).
-    bool AlbumCreate() override { return true; }
-    bool AlbumAdd(const std::string&) override { return true; }
+    // Transferred files are collected into album windows.
+    bool AlbumCreate() override;
+    bool AlbumAdd(const std::string& path) override;
     bool OpenProgress() override;
     void CloseProgress() override;
     bool OpenStatus() override;

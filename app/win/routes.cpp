@@ -1,8 +1,10 @@
 #include "app/win/routes.h"
 
+#include "album/win/album_window.h"
 #include "app/shell_rules.h"
 #include "app/win/app.h"
 #include "app/win/camera_ui_win.h"
+#include "app/win/window_words.h"
 #include "base/dir.h"
 #include "base/messages.h"
 #include "base/path.h"
@@ -17,9 +19,47 @@
 
 namespace {
 
+// What the album windows borrow from the shell: the MDI client, the decoder with its progress
+// dialog and the Edit menu. The dialogs and image-window hooks are left as they are.
+int DecodeForAlbum(const std::string& jpeg, const std::string& bmp) {
+    return ExtractWithProgress(App().frame, jpeg, bmp, PathFileName(jpeg), 0);
+}
+// The Edit menu also holds Undo, which image windows use: while one is open the menu stays
+// enabled and its items are greyed one by one (InitPopups).
+void EditMenuEnabled(bool on) {
+    AppState& app = App();
+    if (!app.menu) return;
+    for (HWND c = app.mdi_client ? GetWindow(app.mdi_client, GW_CHILD) : nullptr; c && !on;
+         c = GetWindow(c, GW_HWNDNEXT))
+        on = WindowRecord(c) && WindowKindOf(c) == kKindImage;
+    BOOL maximised = FALSE;
+    ActiveChild(&maximised);
+    EnableMenuItem(app.menu, maximised ? 2 : 1, MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
+    if (app.frame) DrawMenuBar(app.frame);
+}
+bool OpenPictureFile(HWND frame, const std::string& path, const std::string& name,
+                     bool quiet_missing);
+// An album's picture opened in an image window.
+void OpenImageForAlbum(const std::string& path) {
+    OpenPictureFile(App().frame, path, PathFileName(path), false);
+}
+void EnsureAlbumShell() {
+    AlbumShellHooks& hooks = AlbumShell();
+    hooks.mdi_client = App().mdi_client;
+    hooks.decode_jpeg = DecodeForAlbum;
+    hooks.edit_menu_enabled = EditMenuEnabled;
+    hooks.image_window_for = FindImageWindowByPath;
+    hooks.open_image = OpenImageForAlbum;
+}
+HWND ActiveAlbum() {
+    HWND child = ActiveChild(nullptr);
+    return IsAlbumWindow(child) ? child : nullptr;
+}
+
 // The program's camera session with its serial driver and windows in place.
 CameraSession& SessionFor(HWND frame) {
     static Win32SerialDriver driver;
+    EnsureAlbumShell();
     WinCameraUi& ui = ProgramCameraUi();
     ui.frame = frame;
     SetCameraUi(&ui);
@@ -44,7 +84,8 @@ void ImageHostFor(HWND frame) {
 }
 
 // Opens a picture file into a new image window; true when one was made.
-bool OpenPicture(HWND frame, const std::string& path, const std::string& name, bool quiet_missing) {
+bool OpenPictureFile(HWND frame, const std::string& path, const std::string& name,
+                     bool quiet_missing) {
     ImageHostFor(frame);
     if (HWND open = FindImageWindowByPath(path)) {
         ShowTaskModalBox(frame, open, "File with same name has already been opened.", kAppTitle,
@@ -74,8 +115,9 @@ bool OpenPicture(HWND frame, const std::string& path, const std::string& name, b
             if (!ExtractWithProgress(frame, path, bmp.name(), name, 0)) return false;
             return CreateImageWindow(bmp.name(), path, name, true) != nullptr;
         }
-        case kFileAlbum:  // album windows open albums
-            return false;
+        case kFileAlbum:
+            EnsureAlbumShell();
+            return OpenAlbum(path) != nullptr;
         default:
             ShowError(kMsgNoCorrespondence);
             return false;
@@ -86,16 +128,55 @@ void OpenFromDialog(HWND frame) {
     ImageHostFor(frame);
     std::string path, name;
     if (!OpenFileDialog(frame, &path, &name)) return;
-    if (OpenPicture(frame, path, name, false)) CheckZoomItem(ImageWindowZoom(ActiveChild(nullptr)));
+    if (OpenPictureFile(frame, path, name, false))
+        CheckZoomItem(ImageWindowZoom(ActiveChild(nullptr)));
 }
 
 }  // namespace
+
+// The album commands: New Album for any window, the others on the active album window. True
+// when the command was an album's.
+static bool RunAlbumCommand(int command) {
+    HWND album = ActiveAlbum();
+    switch (command) {
+        case kCmdNewAlbum:
+            NewAlbum();
+            return true;
+        case kCmdAddToAlbum:
+            if (album) AddPictureFiles(album);
+            return true;
+        case kCmdCopy:
+            if (!album) return false;
+            CopyCurrentPicture();
+            return true;
+        case kCmdCut:
+            if (!album) return false;
+            CutCurrentPicture();
+            return true;
+        case kCmdPaste:
+            if (!album) return false;
+            PastePicture(album);
+            return true;
+        case kCmdSave:
+            if (!album) return false;
+            SaveAlbum(album);
+            return true;
+        case kCmdSaveAs:
+            if (!album) return false;
+            SaveAlbumAs(album);
+            return true;
+        default:
+            return false;
+    }
+}
 
 void RunRoutedCommand(HWND frame, int command) {
     if (command == kCmdComSetup) {
         RunPortSetup(SessionFor(frame), frame);
         return;
     }
+    EnsureAlbumShell();
+    if (RunAlbumCommand(command)) return;
     HWND active = ActiveChild(nullptr);
     switch (command) {
         case kCmdOpen:  // image window: open a file, then move the zoom check mark
@@ -150,27 +231,27 @@ void RunClockSetup(HWND frame) {
     Connect(SessionFor(frame), ConnectPurpose::kClock);
 }
 void OpenFileByPath(HWND frame, const std::string& path) {
-    OpenPicture(frame, path, PathFileName(path), true);
+    OpenPictureFile(frame, path, PathFileName(path), true);
 }
 
 bool ImageWindowModified(HWND child) {
     return ImageWindowIsModified(child);
 }
-bool AlbumHasSelection(HWND) {
-    return false;
+bool AlbumHasSelection(HWND child) {
+    return AlbumHasCurrentPicture(child);
 }
 bool AlbumHasPasteSource(HWND) {
-    return false;
+    return ClipboardHasAlbumPicture();
 }
 
 LRESULT CALLBACK ImageWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return ImageWindowProcedure(hwnd, msg, wp, lp);
 }
 LRESULT CALLBACK AlbumWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefMDIChildProcA(hwnd, msg, wp, lp);
+    return AlbumChildProc(hwnd, msg, wp, lp);
 }
 LRESULT CALLBACK AlbumButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return AlbumPictureButtonProc(hwnd, msg, wp, lp);
 }
 LRESULT CALLBACK SlideShowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);

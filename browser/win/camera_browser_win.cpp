@@ -423,6 +423,28 @@ bool InitBrowser(HWND dlg, CameraSession* s) {
     return true;
 }
 
+// The palette system asks for our colours: the cube palette of the thumbnails (made from the
+// first cached one) is realised and the grid drawn with it. Only while the dialog is neither
+// active nor focused; otherwise the buttons realise it themselves as they draw.
+BOOL RealizeGridPalette(BrowserWindow& w, HWND dlg) {
+    if (GetActiveWindow() == dlg || GetFocus() == dlg) return FALSE;
+    for (const ThumbnailCell& cell : w.st->cache) {
+        if (!cell.number || !cell.has_thumbnail) continue;
+        DibImage cube = CubeDither(cell.thumbnail);
+        if (!cube) return FALSE;
+        ScopedPalette palette = MakeDibPalette(cube);
+        if (!palette) return FALSE;
+        HDC dc = GetDC(dlg);
+        HPALETTE old = SelectPalette(dc, palette.get(), FALSE);
+        const UINT changed = RealizePalette(dc);
+        SelectPalette(dc, old, FALSE);
+        ReleaseDC(dlg, dc);
+        RedrawGrid(dlg);
+        return changed ? TRUE : FALSE;
+    }
+    return FALSE;
+}
+
 INT_PTR CALLBACK BrowserProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
         if (!InitBrowser(dlg, reinterpret_cast<CameraSession*>(lp)))
@@ -477,6 +499,13 @@ INT_PTR CALLBACK BrowserProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         case WM_CLOSE:
             if (!w->running) CloseBrowser(dlg);
+            return TRUE;
+        case WM_QUERYNEWPALETTE:
+            SetWindowLongPtrA(dlg, DWLP_MSGRESULT, RealizeGridPalette(*w, dlg));
+            return TRUE;
+        case WM_PALETTECHANGED:
+            // Another window changed the colours: the buttons draw again with what is left.
+            if (reinterpret_cast<HWND>(wp) != dlg && GetActiveWindow() != dlg) RedrawGrid(dlg);
             return TRUE;
         default:
             if (msg == kMsgLoadPending) {

@@ -43,6 +43,8 @@ struct TestUi : WinCameraUi {
         *chosen = folder + "\\ZEK";
         return true;
     }
+    bool AlbumCreate() override { return true; }
+    bool AlbumAdd(const std::string&) override { return true; }
     int AskDelete(int image, bool) override {
         asked.push_back(image);
         return delete_answer;

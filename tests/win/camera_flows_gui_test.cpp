@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/camera_busy.h"
 #include "app/win/camera_ui_win.h"
 #include "base/dir.h"
 #include "base/platform.h"
@@ -100,6 +101,21 @@ struct InstantPump : WinMessagePump {
     void WaitForMessage(uint32_t ms) override { Plat().time->Sleep(ms); }
 };
 
+// The program's camera windows with the album hook recording what it is given (the album
+// windows have tests of their own in an MDI frame).
+struct FlowUi : WinCameraUi {
+    int albums = 0;
+    std::vector<std::string> added;
+    bool AlbumCreate() override {
+        ++albums;
+        return true;
+    }
+    bool AlbumAdd(const std::string& path) override {
+        added.push_back(path);
+        return true;
+    }
+};
+
 class CameraFlows : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -172,7 +188,7 @@ protected:
     MemorySettings settings_;
     SimInstantClock clock_;
     std::unique_ptr<ScopedPlatform> scope_;
-    WinCameraUi ui_;
+    FlowUi ui_;
     std::unique_ptr<SimCamera> cam_;
     std::unique_ptr<SimDriver> driver_;
     CameraSession s_;
@@ -247,6 +263,8 @@ TEST_F(CameraFlows, Model1ListTransfersPreviewsDeletesAndExits) {
     EXPECT_EQ(ReadBytes(Dsc(8)), pictures[1]);
     EXPECT_EQ(ReadBytes(Dsc(9)), pictures[2]);
     EXPECT_FALSE(FileExists(Dsc(10)));
+    EXPECT_EQ(ui_.albums, 1);
+    EXPECT_EQ(ui_.added, (std::vector<std::string>{Dsc(8), Dsc(9)}));
     EXPECT_EQ(GetSetting(settings_, "dir", ""), folder_ + "\\");
     EXPECT_EQ(preview_text, "Now displaying image preview on Camera Viewfinder.");
     ASSERT_EQ(after_delete.size(), 4u);
@@ -324,7 +342,9 @@ TEST_F(CameraFlows, UploadSendsTheChosenFilesAndReportsTheOthers) {
 
 TEST_F(CameraFlows, Model3BrowserPreviewsAndTransfersThroughTheFolderDialogs) {
     Camera(3, 20);
+    SetCameraBusy(true);  // as the frame sets it for the command
     ASSERT_EQ(Connect(s_, ConnectPurpose::kBrowse), kLinkOk);
+    EXPECT_TRUE(CameraBusy()) << "the browser holds the session";
     HWND dlg = CameraBrowserWindow();
     ASSERT_NE(dlg, nullptr);
     const CameraBrowserState* st = CameraBrowserStateOf(dlg);
@@ -351,6 +371,8 @@ TEST_F(CameraFlows, Model3BrowserPreviewsAndTransfersThroughTheFolderDialogs) {
     Click(dlg, IDCANCEL);
     EXPECT_EQ(CameraBrowserWindow(), nullptr);
     EXPECT_FALSE(s_.port);
+    EXPECT_FALSE(CameraBusy());
+    EXPECT_EQ(SimSpeedCode(*cam_), 2) << "the camera is back at 9600 bit/s";
     EXPECT_TRUE(boxes::Seen().empty());
 }
 
