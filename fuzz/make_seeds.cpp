@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/bytes.h"
+#include "hlp_file.h"
 #include "support/test_jpeg.h"
 
 namespace {
@@ -116,7 +117,7 @@ int main(int argc, char** argv) {
     }
     std::string dir = argv[1];
     for (const char* sub : {"", "/bmp", "/jpeg", "/segments", "/date", "/replies", "/requests",
-                            "/settings", "/album"})
+                            "/settings", "/album", "/help"})
         mkdir((dir + sub).c_str(), 0755);
     Write(dir + "/bmp/24.bmp", Bmp(7, 5, 24, false));
     Write(dir + "/bmp/8.bmp", Bmp(5, 3, 8, false));
@@ -156,5 +157,17 @@ int main(int argc, char** argv) {
     Write(dir + "/album/two.alb", Album(2, 0x0102, true));
     Write(dir + "/album/old.alb", Album(1, 0x0101, false));
     Write(dir + "/album/empty.alb", Album(0, 0x0102, true));
+    // A help file with two topics, a heading, an item and links both ways.
+    hlp::Project help;
+    help.title = "Seed";
+    help.topics.push_back({"contents", "Contents", {}});
+    help.topics.push_back({"other", "Other", {}});
+    help.topics[0].paragraphs.push_back(
+        {hlp::ParagraphKind::kBody, {{"See ", ""}, {"other", "other"}}});
+    help.topics[0].paragraphs.push_back({hlp::ParagraphKind::kBullet, {{"item", ""}}});
+    help.topics[1].paragraphs.push_back({hlp::ParagraphKind::kHeading, {{"Back", "contents"}}});
+    std::vector<uint8_t> hlp_bytes;
+    std::string error;
+    if (hlp::WriteHelpFile(help, &hlp_bytes, &error)) Write(dir + "/help/seed.hlp", hlp_bytes);
     return 0;
 }

@@ -19,6 +19,7 @@
 #define IDC_STATUS_TEXT 303
 #define IDC_STATUS_DETAIL 304
 #define IDC_METER_FRAME 305
+#define IDC_ABOUT_VERSION 306 /* the about box's version line */
 
 /* The camera browser "Image Preview". */
 #define IDC_GRID_FIRST 501 /* 501 to 516, row by row */

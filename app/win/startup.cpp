@@ -19,6 +19,7 @@
 #include "link/link_profile.h"
 #include "link/port.h"
 #include "res/resource.h"
+#include "vistrel_version.h"
 
 AppState& App() {
     static AppState app;
@@ -195,6 +196,10 @@ INT_PTR CALLBACK PictureProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             int y = (GetSystemMetrics(SM_CYSCREEN) - p->height) / 2;
             SetWindowPos(dlg, nullptr, x, y, p->width, p->height, SWP_NOZORDER);
             if (p->timer_ms) SetTimer(dlg, kSplashTimer, p->timer_ms, nullptr);
+            if (HWND version = GetDlgItem(dlg, IDC_ABOUT_VERSION)) {
+                SetWindowTextA(version, "Version " VISTREL_VERSION_STRING);
+                SetWindowPos(version, nullptr, 0, p->height - 20, p->width, 16, SWP_NOZORDER);
+            }
             return TRUE;
         }
         case WM_PAINT:

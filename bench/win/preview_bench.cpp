@@ -115,9 +115,10 @@ int main(int argc, char** argv) {
     for (int id = IDC_GRID_FIRST; id <= IDC_GRID_LAST; ++id) UpdateWindow(GetDlgItem(dlg, id));
     QueryPerformanceCounter(&t1);
     const double preview = Seconds(t0, t1);
-    std::printf("preview of 16 thumbnails: %.0f bytes, %.3f s; line time %.3f s; ratio %.3f "
-                "(target <= 1.05)\n",
-                bytes, preview, line_seconds, preview / line_seconds);
+    std::printf(
+        "preview of 16 thumbnails: %.0f bytes, %.3f s; line time %.3f s; ratio %.3f "
+        "(target <= 1.05)\n",
+        bytes, preview, line_seconds, preview / line_seconds);
 
     // Three pages into the cache, then back and forth over them.
     Scroll(dlg, SB_PAGEDOWN);
@@ -131,9 +132,10 @@ int main(int argc, char** argv) {
         Scroll(dlg, SB_PAGEDOWN);
     }
     const int after = LoggedRequests(log);
-    std::printf("scrolling within the three cached pages (first shown now %d): %d requests "
-                "(target 0)\n",
-                static_cast<int>(st->first_shown), after - before);
+    std::printf(
+        "scrolling within the three cached pages (first shown now %d): %d requests "
+        "(target 0)\n",
+        static_cast<int>(st->first_shown), after - before);
     SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     SetCameraUi(nullptr);
     DestroyWindow(frame);

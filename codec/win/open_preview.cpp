@@ -80,8 +80,7 @@ bool NoPreviewFilter(const PreviewDialog& d, int index) {
 std::string SelectedFile(HWND dlg, int* count) {
     char spec[2048] = "";
     *count = 0;
-    if (SendMessageA(dlg, CDM_GETSPEC, sizeof spec, reinterpret_cast<LPARAM>(spec)) <= 0)
-        return "";
+    if (SendMessageA(dlg, CDM_GETSPEC, sizeof spec, reinterpret_cast<LPARAM>(spec)) <= 0) return "";
     std::string first = spec;
     if (spec[0] == '"') {
         // Several names, each in quotes.

@@ -15,7 +15,7 @@ enum PreviewBoxState { kPreviewOff = 0, kPreviewShown = 1, kPreviewWaiting = 2 }
 
 struct OpenDialogRequest {
     HWND owner = nullptr;
-    const char* title = nullptr;  // nullptr: the system's own
+    const char* title = nullptr;   // nullptr: the system's own
     const char* filter = nullptr;  // pairs of zero-ended texts, ended by an empty text
     int filter_index = 1;
     std::string initial_folder;

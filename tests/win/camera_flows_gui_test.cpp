@@ -40,7 +40,8 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream f(path, std::ios::binary);
-    f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    f.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 void Click(HWND dlg, int id) {
@@ -68,7 +69,7 @@ HWND FindControl(HWND top, int id) {
 
 // Types a name into a file dialog's name field and presses its OK button.
 void TypeFileName(HWND dlg, const std::string& name) {
-    HWND field = FindControl(dlg, 0x47C);  // cmb13
+    HWND field = FindControl(dlg, 0x47C);         // cmb13
     if (!field) field = FindControl(dlg, 0x480);  // edt1
     SetWindowTextA(field, name.c_str());
 }
@@ -230,10 +231,9 @@ TEST_F(CameraFlows, Model1ListTransfersPreviewsDeletesAndExits) {
                            SelectListLines(ImageListWindow(), {0});
                            dialogs::PostCommand(ImageListWindow(), IDC_LIST_PREVIEW);
                        });
-    dialogs::WhenReady([&] { return StatusWindow() != nullptr; },
-                       [&] {
-                           preview_text = WindowText(GetDlgItem(StatusWindow(), IDC_STATUS_TEXT));
-                       });
+    dialogs::WhenReady(
+        [&] { return StatusWindow() != nullptr; },
+        [&] { preview_text = WindowText(GetDlgItem(StatusWindow(), IDC_STATUS_TEXT)); });
     // Image 5 deleted after its question; then Select All and Delete, answered No.
     dialogs::WhenReady(ListIdle, [&] {
         boxes::Expect(IDYES);
@@ -247,11 +247,13 @@ TEST_F(CameraFlows, Model1ListTransfersPreviewsDeletesAndExits) {
                            dialogs::PostCommand(ImageListWindow(), IDC_LIST_SELECT_ALL);
                            dialogs::PostCommand(ImageListWindow(), IDC_LIST_DELETE);
                        });
-    dialogs::WhenReady([&] { return ListIdle() && boxes::Seen().size() == 2; }, [&] {
-        const ImageListModel* list = ImageListModelOf(ImageListWindow());
-        EXPECT_TRUE(list && SelectedLines(*list).empty()) << "No deselects everything";
-        dialogs::PostCommand(ImageListWindow(), IDC_LIST_EXIT);
-    });
+    dialogs::WhenReady([&] { return ListIdle() && boxes::Seen().size() == 2; },
+                       [&] {
+                           const ImageListModel* list = ImageListModelOf(ImageListWindow());
+                           EXPECT_TRUE(list && SelectedLines(*list).empty())
+                               << "No deselects everything";
+                           dialogs::PostCommand(ImageListWindow(), IDC_LIST_EXIT);
+                       });
 
     EXPECT_EQ(Connect(s_, ConnectPurpose::kBrowse), kLinkOk);
 
@@ -270,8 +272,9 @@ TEST_F(CameraFlows, Model1ListTransfersPreviewsDeletesAndExits) {
     ASSERT_EQ(after_delete.size(), 4u);
     EXPECT_EQ(after_delete[3].rfind("Image No.4::", 0), 0u);
     EXPECT_EQ(SimImageCount(*cam_), 4);
-    EXPECT_EQ(boxes::Seen(), (std::vector<std::string>{"Are you sure you want to delete Image No.5?",
-                                                        "Delete all images?"}));
+    EXPECT_EQ(boxes::Seen(),
+              (std::vector<std::string>{"Are you sure you want to delete Image No.5?",
+                                        "Delete all images?"}));
     EXPECT_EQ(ImageListWindow(), nullptr);
     EXPECT_FALSE(s_.port) << "the session ended and the port closed";
 }
@@ -368,6 +371,23 @@ TEST_F(CameraFlows, Model3BrowserPreviewsAndTransfersThroughTheFolderDialogs) {
     EXPECT_EQ(ReadBytes(Dsc(2)), SimImage(*cam_, 16));
     EXPECT_EQ(CameraBrowserWindow(), dlg);
 
+    // Delete 15 and 16 with the question dialog: No for 16 (asked first), Yes for 15.
+    std::vector<std::string> asked;
+    for (int button : {IDC_DELETE_NO, IDC_DELETE_YES}) {
+        dialogs::When(
+            "Vistrel",
+            [&asked, button](HWND question) {
+                asked.push_back(WindowText(GetDlgItem(question, IDC_STATUS_DETAIL)));
+                dialogs::PostCommand(question, button);
+            },
+            IDC_DELETE_YES);
+    }
+    Click(dlg, IDC_DELETE);
+    EXPECT_EQ(asked, (std::vector<std::string>{"Are you sure you want to delete Image No.16?",
+                                               "Are you sure you want to delete Image No.15?"}));
+    EXPECT_EQ(SimImageCount(*cam_), 19);
+    EXPECT_EQ(st->total, 19);
+
     Click(dlg, IDCANCEL);
     EXPECT_EQ(CameraBrowserWindow(), nullptr);
     EXPECT_FALSE(s_.port);
@@ -424,8 +444,7 @@ TEST_F(CameraFlows, NoiseOnTheLineIsReadThrough) {
     ASSERT_NE(dlg, nullptr);
     Click(dlg, IDC_PREVIEW);
     const CameraBrowserState* st = CameraBrowserStateOf(dlg);
-    for (int n = 1; n <= 4; ++n)
-        EXPECT_TRUE(st->cache[FindCell(*st, n)].has_thumbnail) << n;
+    for (int n = 1; n <= 4; ++n) EXPECT_TRUE(st->cache[FindCell(*st, n)].has_thumbnail) << n;
     EXPECT_TRUE(boxes::Seen().empty());
     Click(dlg, IDCANCEL);
 }
@@ -445,9 +464,9 @@ TEST_F(CameraFlows, AnImageThatStopsMidwayLeavesNoFile) {
     boxes::Expect(IDOK);
     Click(dlg, IDC_TRANSFER);
     // The camera's refusal, then the transfer's failure; each once.
-    EXPECT_EQ(boxes::Seen(), (std::vector<std::string>{
-                                 "Data error has occurred.",
-                                 "Unexpected error has occurred during image transfer."}));
+    EXPECT_EQ(boxes::Seen(),
+              (std::vector<std::string>{"Data error has occurred.",
+                                        "Unexpected error has occurred during image transfer."}));
     EXPECT_EQ(CameraBrowserWindow(), nullptr);
     EXPECT_FALSE(s_.port);
     EXPECT_FALSE(FileExists(Dsc(1)));

@@ -114,7 +114,8 @@ void CALLBACK BoxTimer(HWND, UINT, UINT_PTR, DWORD) {
 void PrintState() {
     std::fprintf(stderr, "script steps run: %d, waiting: %d\n", g_steps_run,
                  static_cast<int>(g_steps.size()));
-    for (const std::string& text : g_boxes.seen) std::fprintf(stderr, "box seen: %s\n", text.c_str());
+    for (const std::string& text : g_boxes.seen)
+        std::fprintf(stderr, "box seen: %s\n", text.c_str());
 }
 
 bool PumpOnce() {
@@ -216,9 +217,7 @@ void When(const std::string& title, std::function<void(HWND)> act, int control) 
 }
 void WhenReady(std::function<bool()> ready, std::function<void()> act) {
     boxes::Start();
-    g_steps.push_back({[ready]() -> HWND {
-                           return ready() ? reinterpret_cast<HWND>(1) : nullptr;
-                       },
+    g_steps.push_back({[ready]() -> HWND { return ready() ? reinterpret_cast<HWND>(1) : nullptr; },
                        [act](HWND) { act(); }});
 }
 int Pending() {
