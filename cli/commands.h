@@ -52,3 +52,5 @@ void AddCameraCommands(CLI::App& app, CliArgs& args, CliCommands* commands);
 void AddConfigCommands(CLI::App& app, CliArgs& args, CliCommands* commands);
 // album new|list|add|mark|thumbs|check (cli/album_commands.cpp).
 void AddAlbumCommands(CLI::App& app, CliArgs& args, CliCommands* commands);
+// rotate, resize, cut and adjust (cli/edit_commands.cpp).
+void AddEditCommands(CLI::App& app, CliArgs& args, CliCommands* commands);

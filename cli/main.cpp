@@ -53,6 +53,7 @@ int ParseCommandLine(int argc, char** argv, CLI::App& app, CliArgs& args, CliCom
         DefineGlobalOptions(app, args);
         AddCameraCommands(app, args, commands);
         AddCodecCommands(app, args, commands);
+        AddEditCommands(app, args, commands);
         AddConfigCommands(app, args, commands);
         AddAlbumCommands(app, args, commands);
         for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; }))

@@ -80,4 +80,31 @@
 #define IDC_OPEN_PREVIEW_BOX 241
 #define IDC_OPEN_STANDARD 1119 /* stc32: where the standard controls go */
 
+/* Image Size "SIZECHANGE_US" and its regional variants. */
+#define IDC_SIZE_CURRENT_WIDTH 451
+#define IDC_SIZE_CURRENT_HEIGHT 452
+#define IDC_SIZE_NEW_WIDTH 453
+#define IDC_SIZE_NEW_HEIGHT 454
+#define IDC_SIZE_CURRENT_GROUP 455
+#define IDC_SIZE_NEW_GROUP 456
+#define IDC_SIZE_LABEL_FIRST 457 /* 457 to 462: the width, height and "x" labels */
+
+/* Image Adjustment "PHTDLG_US" and its regional variants. */
+#define IDC_ADJ_MODE_GROUP 1200
+#define IDC_ADJ_VALUES_GROUP 1201
+#define IDC_ADJ_MANUAL 1202
+#define IDC_ADJ_AUTOMATIC 1203
+#define IDC_ADJ_LABEL_FIRST 1205 /* brightness, contrast, saturation, sharpness labels */
+#define IDC_ADJ_VALUE_FIRST 1209 /* their value texts */
+#define IDC_ADJ_SLIDER_FIRST 1213 /* their sliders */
+#define IDC_ADJ_RANGE_FIRST 1217 /* 1217 to 1224: low and high end texts of each slider */
+#define IDC_ADJ_BEFORE_GROUP 1225
+#define IDC_ADJ_AFTER_GROUP 1226
+#define IDC_ADJ_BEFORE 1227
+#define IDC_ADJ_AFTER 1228
+
+/* The save dialog's extension template "FILESAVE". */
+#define IDC_FILESAVE_NOTE 1301
+
 #endif
+

@@ -5,11 +5,16 @@
 #include "app/win/app.h"
 #include "app/win/camera_ui_win.h"
 #include "app/win/window_words.h"
+#include "base/dir.h"
+#include "base/messages.h"
 #include "base/path.h"
+#include "base/tempfile.h"
 #include "browser/win/camera_browser_win.h"
 #include "browser/win/camera_dialogs_win.h"
 #include "browser/win/status_dialogs.h"
 #include "browser/win/coding_progress.h"
+#include "edit/file_kind.h"
+#include "edit/win/image_window.h"
 #include "link/session/session_ops.h"
 #include "link/win/win32_serial.h"
 
@@ -33,6 +38,12 @@ void EditMenuEnabled(bool on) {
     EnableMenuItem(app.menu, maximised ? 2 : 1, MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
     if (app.frame) DrawMenuBar(app.frame);
 }
+bool OpenPictureFile(HWND frame, const std::string& path, const std::string& name,
+                     bool quiet_missing);
+// An album's picture opened in an image window.
+void OpenImageForAlbum(const std::string& path) {
+    OpenPictureFile(App().frame, path, PathFileName(path), false);
+}
 void EnsureAlbumShell() {
     AlbumShellHooks& hooks = AlbumShell();
     hooks.mdi_client = App().mdi_client;
@@ -45,6 +56,8 @@ void EnsureAlbumShell() {
             HideMeter();
         }
     };
+    hooks.image_window_for = FindImageWindowByPath;
+    hooks.open_image = OpenImageForAlbum;
 }
 HWND ActiveAlbum() {
     HWND child = ActiveChild(nullptr);
@@ -61,6 +74,70 @@ CameraSession& SessionFor(HWND frame) {
     CameraSession& s = ProgramCameraSession();
     if (!s.driver) s.driver = &driver;
     return s;
+}
+
+HWND StatusBarNow() {
+    return App().status_bar;
+}
+
+// The image windows work with the frame's windows and its JPEG progress dialog.
+void ImageHostFor(HWND frame) {
+    ImageWindowHost host;
+    host.instance = App().instance;
+    host.frame = frame;
+    host.mdi_client = App().mdi_client;
+    host.status_bar = StatusBarNow;
+    host.compress = CompressWithProgress;
+    SetImageWindowHost(host);
+}
+
+// Opens a picture file into a new image window; true when one was made.
+bool OpenPictureFile(HWND frame, const std::string& path, const std::string& name,
+                     bool quiet_missing) {
+    ImageHostFor(frame);
+    if (HWND open = FindImageWindowByPath(path)) {
+        ShowTaskModalBox(frame, open, "File with same name has already been opened.", kAppTitle,
+                         MB_OK | MB_ICONERROR | MB_TASKMODAL);
+        if (IsIconic(open))
+            SendMessageA(App().mdi_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(open), 0);
+        SendMessageA(App().mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(open), 0);
+        return false;
+    }
+    if (path.empty()) {
+        ShowError(kMsgFileOpenFailed);
+        return false;
+    }
+    if (!FileExists(path)) {
+        if (!quiet_missing) ShowError(kMsgNoFile);
+        return false;
+    }
+    switch (DetectFileKind(path)) {
+        case kFileBmp:
+            return CreateImageWindow(path, path, name, false) != nullptr;
+        case kFileJpeg: {
+            ScopedTempFile bmp;
+            if (!bmp.Make()) {
+                ShowError(kMsgFileOpenFailed);
+                return false;
+            }
+            if (!ExtractWithProgress(frame, path, bmp.name(), name, 0)) return false;
+            return CreateImageWindow(bmp.name(), path, name, true) != nullptr;
+        }
+        case kFileAlbum:
+            EnsureAlbumShell();
+            return OpenAlbum(path) != nullptr;
+        default:
+            ShowError(kMsgNoCorrespondence);
+            return false;
+    }
+}
+
+void OpenFromDialog(HWND frame) {
+    ImageHostFor(frame);
+    std::string path, name;
+    if (!OpenFileDialog(frame, &path, &name)) return;
+    if (OpenPictureFile(frame, path, name, false))
+        CheckZoomItem(ImageWindowZoom(ActiveChild(nullptr)));
 }
 
 }  // namespace
@@ -108,10 +185,18 @@ void RunRoutedCommand(HWND frame, int command) {
     }
     EnsureAlbumShell();
     if (RunAlbumCommand(command)) return;
+    HWND active = ActiveChild(nullptr);
     switch (command) {
-        case kCmdOpen:        // image window: open a file, then move the zoom check mark
-        case kCmdSave:        // image save or album save
-        case kCmdSaveAs:      // image or album save under a new name
+        case kCmdOpen:  // image window: open a file, then move the zoom check mark
+            OpenFromDialog(frame);
+            break;
+        case kCmdSave:    // image save or album save
+        case kCmdSaveAs:  // image or album save under a new name
+            if (IsImageWindow(active)) {
+                ImageHostFor(frame);
+                RunImageCommand(active, command);
+            }
+            break;
         case kCmdPrint:       // printing
         case kCmdPrintSetup:  // printing
         case kCmdNewAlbum:    // album window
@@ -127,9 +212,14 @@ void RunRoutedCommand(HWND frame, int command) {
         case kCmdZoom400:
         case kCmdRotateRight:  // geometry
         case kCmdRotateLeft:
-        case kCmdUndo:          // undo
-        case kCmdCutout:        // geometry
-        case kCmdImageSize:     // geometry
+        case kCmdUndo:       // undo
+        case kCmdCutout:     // geometry
+        case kCmdImageSize:  // geometry
+            if (IsImageWindow(active)) {
+                ImageHostFor(frame);
+                RunImageCommand(active, command);
+            }
+            break;
         case kCmdSlideOptions:  // slide show
         case kCmdSlideStart:    // slide show
         default:
@@ -148,13 +238,12 @@ void RunUpload(HWND frame) {
 void RunClockSetup(HWND frame) {
     Connect(SessionFor(frame), ConnectPurpose::kClock);
 }
-void OpenFileByPath(HWND, const std::string& path) {
-    EnsureAlbumShell();
-    if (HasExtension(path, ".alb")) OpenAlbum(path);
+void OpenFileByPath(HWND frame, const std::string& path) {
+    OpenPictureFile(frame, path, PathFileName(path), true);
 }
 
-bool ImageWindowModified(HWND) {
-    return false;
+bool ImageWindowModified(HWND child) {
+    return ImageWindowIsModified(child);
 }
 bool AlbumHasSelection(HWND child) {
     return AlbumHasCurrentPicture(child);
@@ -164,7 +253,7 @@ bool AlbumHasPasteSource(HWND) {
 }
 
 LRESULT CALLBACK ImageWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefMDIChildProcA(hwnd, msg, wp, lp);
+    return ImageWindowProcedure(hwnd, msg, wp, lp);
 }
 LRESULT CALLBACK AlbumWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return AlbumChildProc(hwnd, msg, wp, lp);
