@@ -42,4 +42,3 @@ VisibleSpan VisiblePart(const ViewAxis& a);
 int PicturePointOf(const ViewAxis& a, int client_point);
 // The client position of a picture point.
 int ClientPointOf(const ViewAxis& a, int picture_point);
-

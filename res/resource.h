@@ -94,10 +94,10 @@
 #define IDC_ADJ_VALUES_GROUP 1201
 #define IDC_ADJ_MANUAL 1202
 #define IDC_ADJ_AUTOMATIC 1203
-#define IDC_ADJ_LABEL_FIRST 1205 /* brightness, contrast, saturation, sharpness labels */
-#define IDC_ADJ_VALUE_FIRST 1209 /* their value texts */
+#define IDC_ADJ_LABEL_FIRST 1205  /* brightness, contrast, saturation, sharpness labels */
+#define IDC_ADJ_VALUE_FIRST 1209  /* their value texts */
 #define IDC_ADJ_SLIDER_FIRST 1213 /* their sliders */
-#define IDC_ADJ_RANGE_FIRST 1217 /* 1217 to 1224: low and high end texts of each slider */
+#define IDC_ADJ_RANGE_FIRST 1217  /* 1217 to 1224: low and high end texts of each slider */
 #define IDC_ADJ_BEFORE_GROUP 1225
 #define IDC_ADJ_AFTER_GROUP 1226
 #define IDC_ADJ_BEFORE 1227
@@ -107,4 +107,3 @@
 #define IDC_FILESAVE_NOTE 1301
 
 #endif
-
