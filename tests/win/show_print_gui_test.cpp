@@ -3,9 +3,12 @@
 // hook over an album, an image and no document, and a print job without a printer.
 #include <windows.h>
 #include <commctrl.h>
+#include <winspool.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -312,6 +315,179 @@ TEST_F(ShowPrintGui, PrintWithoutAPrinterFailsAndLeavesTheFrameUsable) {
     boxes::Expect(IDOK);
     PrintImage(frame_, pd, nullptr, nullptr, "x", "x.bmp");
     EXPECT_EQ(boxes::Seen().back(), "The error not to expect occurred.");
+}
+
+// A PostScript printer of Wine's own driver on the FILE: port, made once in the prefix; the
+// job's output goes to the file named as the device context's output.
+const char kTestPrinter[] = "Vistrel Test Printer";
+
+bool InstallTestPrinter() {
+    char dir[MAX_PATH] = "";
+    DWORD need = 0;
+    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(dir), sizeof dir,
+                                    &need))
+        return false;
+    const std::string ppd = std::string(dir) + "\\vistrel-test.ppd";
+    FILE* f = std::fopen(ppd.c_str(), "wb");
+    if (!f) return false;
+    std::fputs(
+        "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*LanguageVersion: English\n"
+        "*LanguageEncoding: ISOLatin1\n*ModelName: \"Vistrel Test\"\n*NickName: \"Vistrel "
+        "Test\"\n*ShortNickName: \"Vistrel Test\"\n*PSVersion: \"(3010) 0\"\n"
+        "*LanguageLevel: \"3\"\n*ColorDevice: True\n*DefaultColorSpace: RGB\n"
+        "*DefaultResolution: 300dpi\n*OpenUI *PageSize: PickOne\n*DefaultPageSize: A4\n"
+        "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n*CloseUI: *PageSize\n"
+        "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"0 0 595 842\"\n"
+        "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n",
+        f);
+    std::fclose(f);
+    DRIVER_INFO_3A driver{};
+    driver.cVersion = 3;
+    driver.pName = const_cast<char*>("Vistrel Test PS");
+    driver.pDriverPath = const_cast<char*>("wineps.drv");
+    driver.pDataFile = const_cast<char*>(ppd.c_str());
+    driver.pConfigFile = const_cast<char*>("wineps.drv");
+    if (!AddPrinterDriverExA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver), APD_COPY_ALL_FILES))
+        return false;
+    HANDLE h = nullptr;
+    if (OpenPrinterA(const_cast<char*>(kTestPrinter), &h, nullptr)) {
+        ClosePrinter(h);
+        return true;
+    }
+    PRINTER_INFO_2A info{};
+    info.pPrinterName = const_cast<char*>(kTestPrinter);
+    info.pPortName = const_cast<char*>("FILE:");
+    info.pDriverName = driver.pName;
+    info.pPrintProcessor = const_cast<char*>("WinPrint");
+    info.pDatatype = const_cast<char*>("RAW");
+    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+    h = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+    if (!h) return false;
+    ClosePrinter(h);
+    return true;
+}
+
+// The printer blocks a print dialog would leave: device names with output to a file, and the
+// printer's device mode.
+struct PrinterBlocks {
+    PRINTDLGA pd{};
+    PrinterBlocks(const std::string& output) {
+        pd.lStructSize = sizeof pd;
+        const std::string driver = "winspool";
+        const size_t size =
+            sizeof(DEVNAMES) + driver.size() + 1 + sizeof kTestPrinter + output.size() + 1;
+        pd.hDevNames = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+        auto* names = static_cast<DEVNAMES*>(GlobalLock(pd.hDevNames));
+        char* base = reinterpret_cast<char*>(names);
+        size_t at = sizeof(DEVNAMES);
+        names->wDriverOffset = static_cast<WORD>(at);
+        std::strcpy(base + at, driver.c_str());
+        at += driver.size() + 1;
+        names->wDeviceOffset = static_cast<WORD>(at);
+        std::strcpy(base + at, kTestPrinter);
+        at += sizeof kTestPrinter;
+        names->wOutputOffset = static_cast<WORD>(at);
+        std::strcpy(base + at, output.c_str());
+        GlobalUnlock(pd.hDevNames);
+        HANDLE h = nullptr;
+        if (!OpenPrinterA(const_cast<char*>(kTestPrinter), &h, nullptr)) return;
+        const LONG bytes =
+            DocumentPropertiesA(nullptr, h, const_cast<char*>(kTestPrinter), nullptr, nullptr, 0);
+        if (bytes > 0) {
+            pd.hDevMode = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+            auto* mode = static_cast<DEVMODEA*>(GlobalLock(pd.hDevMode));
+            DocumentPropertiesA(nullptr, h, const_cast<char*>(kTestPrinter), mode, nullptr,
+                                DM_OUT_BUFFER);
+            GlobalUnlock(pd.hDevMode);
+        }
+        ClosePrinter(h);
+    }
+    ~PrinterBlocks() {
+        if (pd.hDevNames) GlobalFree(pd.hDevNames);
+        if (pd.hDevMode) GlobalFree(pd.hDevMode);
+    }
+};
+
+// Pages of a PostScript file: its "%%Page:" lines.
+int PostScriptPages(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return -1;
+    int pages = 0;
+    char line[4096];
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, "%%Page:", 7) == 0) ++pages;
+    std::fclose(f);
+    return pages;
+}
+
+DibImage LoadBmpForPrint(const std::string& path) {
+    return LoadBmpFile(path);
+}
+
+TEST_F(ShowPrintGui, AlbumSheetsAndAPictureOnWinesPostScriptPrinter) {
+    ASSERT_TRUE(InstallTestPrinter());
+    const std::string out = folder_ + "job.ps";
+    made_.push_back(out);
+    PrinterBlocks blocks(out);
+    std::vector<std::string> five;
+    for (int i = 0; i < 5; ++i) five.push_back(Bmp("s" + std::to_string(i) + ".bmp", 40, 30));
+    struct Case {
+        const char* alb_type;
+        int pages;
+    } cases[] = {{"1", 3}, {"2", 2}, {"3", 1}, {"0", 1}};
+    for (const Case& c : cases) {
+        Plat().settings->Set("AlbType", c.alb_type);
+        Plat().settings->Set("PrnName", "1");
+        DeleteFileA(out.c_str());
+        PrintAlbum(frame_, blocks.pd, five, LoadBmpForPrint);
+        EXPECT_EQ(PostScriptPages(out), c.pages) << "AlbType " << c.alb_type;
+        EXPECT_TRUE(IsWindowEnabled(frame_));
+        EXPECT_EQ(PrintAbortDialog(), nullptr);
+    }
+    // No entries: one empty page.
+    DeleteFileA(out.c_str());
+    PrintAlbum(frame_, blocks.pd, {}, LoadBmpForPrint);
+    EXPECT_EQ(PostScriptPages(out), 1);
+    // One picture on one page.
+    DeleteFileA(out.c_str());
+    DibImage picture = LoadBmpFile(five[0]);
+    PrintImage(frame_, blocks.pd, &picture, nullptr, "s0.bmp", five[0]);
+    EXPECT_EQ(PostScriptPages(out), 1);
+}
+
+int g_loads = 0;
+// Presses Cancel in the "Printing..." dialog while the third picture is loaded.
+DibImage LoadAndCancelAtThird(const std::string& path) {
+    if (++g_loads == 3) {
+        HWND dlg = PrintAbortDialog();
+        EXPECT_NE(dlg, nullptr);
+        if (dlg) {
+            EXPECT_EQ(WindowText(dlg), "Vistrel");
+            EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_PRINTING_TEXT)), "Printing...");
+            // The frame, its owner, is disabled while the job runs.
+            EXPECT_FALSE(IsWindowEnabled(GetWindow(dlg, GW_OWNER)));
+            SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+        }
+    }
+    return LoadBmpFile(path);
+}
+
+TEST_F(ShowPrintGui, CancelInThePrintingDialogAbortsTheDocument) {
+    ASSERT_TRUE(InstallTestPrinter());
+    const std::string out = folder_ + "cancelled.ps";
+    made_.push_back(out);
+    PrinterBlocks blocks(out);
+    std::vector<std::string> pictures;
+    for (int i = 0; i < 8; ++i) pictures.push_back(Bmp("c" + std::to_string(i) + ".bmp", 40, 30));
+    Plat().settings->Set("AlbType", "1");
+    DeleteFileA(out.c_str());
+    g_loads = 0;
+    PrintAlbum(frame_, blocks.pd, pictures, LoadAndCancelAtThird);
+    EXPECT_EQ(g_loads, 3);  // nothing more was loaded after Cancel
+    EXPECT_TRUE(IsWindowEnabled(frame_));
+    EXPECT_EQ(PrintAbortDialog(), nullptr);
+    EXPECT_LT(PostScriptPages(out), 4);
+    EXPECT_EQ(boxes::Seen().size(), 0u);  // a cancelled job says nothing
 }
 
 }  // namespace
