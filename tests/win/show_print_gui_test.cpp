@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <winspool.h>
+#include <dlgs.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -488,6 +489,45 @@ TEST_F(ShowPrintGui, CancelInThePrintingDialogAbortsTheDocument) {
     EXPECT_EQ(PrintAbortDialog(), nullptr);
     EXPECT_LT(PostScriptPages(out), 4);
     EXPECT_EQ(boxes::Seen().size(), 0u);  // a cancelled job says nothing
+}
+
+TEST_F(ShowPrintGui, PrintCommandShowsTheProgramsOptionsInTheSystemDialog) {
+    ASSERT_TRUE(InstallTestPrinter());
+    SetDefaultPrinterA(kTestPrinter);
+    Plat().settings->Set("AlbType", "1");
+    SendMessageA(frame_, WM_COMMAND, kCmdNewAlbum, 0);  // an empty album window, active
+    bool seen = false;
+    dialogs::When(
+        "Print",
+        [&](HWND dlg) {
+            seen = true;
+            EXPECT_NE(GetDlgItem(dlg, cmb4), nullptr);  // the system's printer list stays
+            EXPECT_FALSE(IsWindowVisible(GetDlgItem(dlg, grp2)));
+            EXPECT_TRUE(IsWindowVisible(GetDlgItem(dlg, IDC_PRINT_ALBUM_GROUP)));
+            EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_PRINT_TWO), BST_CHECKED);
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_PRINT_UPPER)));
+            dialogs::PostCommand(dlg, IDCANCEL);
+        },
+        IDC_PRINT_ALBUM_GROUP);
+    SendMessageA(frame_, WM_COMMAND, kCmdPrint, 0);
+    EXPECT_TRUE(seen);
+    // Print Setup: the system's setup dialog without the program's options; OK keeps the
+    // printer.
+    seen = false;
+    dialogs::When("Print Setup", [&](HWND dlg) {
+        seen = true;
+        EXPECT_EQ(GetDlgItem(dlg, IDC_PRINT_ALBUM_GROUP), nullptr);
+        dialogs::PostCommand(dlg, IDOK);
+    });
+    SendMessageA(frame_, WM_COMMAND, kCmdPrintSetup, 0);
+    EXPECT_TRUE(seen);
+    ASSERT_NE(App().print_dialog.hDevNames, nullptr);
+    auto* names = static_cast<DEVNAMES*>(GlobalLock(App().print_dialog.hDevNames));
+    EXPECT_STREQ(reinterpret_cast<const char*>(names) + names->wDeviceOffset, kTestPrinter);
+    GlobalUnlock(App().print_dialog.hDevNames);
+    // The new album goes without its save question.
+    HWND album = ActiveChild(nullptr);
+    if (album) SendMessageA(App().mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(album), 0);
 }
 
 }  // namespace
