@@ -14,20 +14,12 @@
 #include "base/platform.h"
 #include "base/settings.h"
 #include "base/time_source.h"
+#include "base/win/win_handles.h"
+#include "codec/win/dib_win.h"
 #include "res/resource.h"
 #include "slideshow/slide_show.h"
 
 namespace {
-
-struct ScopedBitmap {
-    HBITMAP h = nullptr;
-    ScopedBitmap() = default;
-    ScopedBitmap(const ScopedBitmap&) = delete;
-    ScopedBitmap& operator=(const ScopedBitmap&) = delete;
-    ~ScopedBitmap() {
-        if (h) DeleteObject(h);
-    }
-};
 
 struct SlideShow {
     HWND window = nullptr;
@@ -45,6 +37,7 @@ struct SlideShow {
     bool timer_running = false;
     bool ending = false;
     DibImage picture;  // the picture on the screen
+    ScopedPalette palette;
     RECT drawn{};
     int draws = 0;
     ScopedBitmap bitmaps[9];
@@ -125,10 +118,9 @@ void DrawPicture(SlideShow* s, HDC dc) {
     const int w = DibWidth(s->picture);
     const int h = DibHeight(s->picture) < 0 ? -DibHeight(s->picture) : DibHeight(s->picture);
     SlideRect r = SlidePlacement(client.right, client.bottom, w, h, s->settings.size);
-    SetStretchBltMode(dc, COLORONCOLOR);
-    StretchDIBits(dc, r.x, r.y, r.width, r.height, 0, 0, w, h,
-                  s->picture.data() + DibPixelOffset(s->picture),
-                  reinterpret_cast<const BITMAPINFO*>(s->picture.data()), DIB_RGB_COLORS, SRCCOPY);
+    ScopedSelectPalette selected(dc, s->palette.get(), FALSE);
+    if (s->palette.get()) RealizePalette(dc);
+    DrawDib(dc, s->picture, RECT{r.x, r.y, r.x + r.width, r.y + r.height}, RECT{0, 0, w, h});
     s->drawn = {r.x, r.y, r.x + r.width, r.y + r.height};
     ++s->draws;
 }
@@ -154,6 +146,12 @@ void Paint(SlideShow* s) {
             s->picture =
                 SlideShowShell().load_picture ? SlideShowShell().load_picture(path) : DibImage();
             failed = !s->picture;
+            if (!failed) {
+                // A 256-colour display gets the picture reduced to its palette.
+                DibImage reduced = ReduceForDisplay(s->window, s->picture);
+                if (reduced) s->picture = std::move(reduced);
+                s->palette = MakeDibPalette(s->picture);
+            }
         }
         if (!failed) {
             DrawPicture(s, dc);
@@ -254,11 +252,11 @@ int BitmapFor(const SlideShow* s, int id) {
 void DrawButton(SlideShow* s, const DRAWITEMSTRUCT* item) {
     const int resource = BitmapFor(s, static_cast<int>(item->CtlID));
     ScopedBitmap& cached = s->bitmaps[resource - IDB_SLD_CURSOR_ON];
-    if (!cached.h) cached.h = LoadBitmapA(Instance(), MAKEINTRESOURCEA(resource));
-    if (!cached.h) return;
+    if (!cached.get()) cached.reset(LoadBitmapA(Instance(), MAKEINTRESOURCEA(resource)));
+    if (!cached.get()) return;
     HDC mem = CreateCompatibleDC(item->hDC);
     if (!mem) return;
-    HGDIOBJ old = SelectObject(mem, cached.h);
+    HGDIOBJ old = SelectObject(mem, cached.get());
     const int half = (item->itemState & ODS_SELECTED) ? 48 : 0;
     const RECT& r = item->rcItem;
     SetStretchBltMode(item->hDC, COLORONCOLOR);
@@ -333,13 +331,15 @@ INT_PTR CALLBACK OptionsProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
             SendMessageA(bar, TBM_SETTICFREQ, 1, 0);
             SendMessageA(bar, TBM_SETLINESIZE, 0, 1);
             SendMessageA(bar, TBM_SETPOS, TRUE, s.speed);
+            // The arrow keys move the track bar: it has the focus.
+            SetFocus(bar);
             RECT r;
             GetWindowRect(dlg, &r);
             const int w = r.right - r.left, h = r.bottom - r.top;
             SetWindowPos(dlg, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
                          (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0,
                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-            return TRUE;
+            return FALSE;
         }
         case WM_COMMAND:
             if (LOWORD(wp) == IDOK) {

@@ -111,6 +111,14 @@ TEST_F(ShowPrintGui, OptionsDialogReadsItsOwnWayAndWritesOnOk) {
         RECT r;
         GetWindowRect(dlg, &r);
         EXPECT_LE(std::abs((r.left + r.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2), 1);
+        // The arrow keys move the track bar one step.
+        EXPECT_EQ(GetFocus(), bar);
+        SendMessageA(bar, WM_KEYDOWN, VK_RIGHT, 0);
+        SendMessageA(bar, WM_KEYUP, VK_RIGHT, 0);
+        EXPECT_EQ(SendMessageA(bar, TBM_GETPOS, 0, 0), 6);
+        SendMessageA(bar, WM_KEYDOWN, VK_LEFT, 0);
+        SendMessageA(bar, WM_KEYUP, VK_LEFT, 0);
+        EXPECT_EQ(SendMessageA(bar, TBM_GETPOS, 0, 0), 5);
         SendMessageA(bar, TBM_SETPOS, TRUE, 8);
         CheckRadioButton(dlg, IDC_SLIDE_FULL, IDC_SLIDE_ORIGINAL, IDC_SLIDE_ORIGINAL);
         CheckRadioButton(dlg, IDC_SLIDE_STANDARD, IDC_SLIDE_RANDOM, IDC_SLIDE_STANDARD);
