@@ -4,7 +4,7 @@
 VISTREL_ROOT=${VISTREL_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 VISTREL_PACKAGES=(
   cmake make g++ googletest libgtest-dev libbenchmark-dev libjpeg62-turbo-dev libcli11-dev
-  libcairo2-dev pkg-config poppler-utils
+  libcairo2-dev pkg-config
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix nasm dpkg-dev
   wine wine64 xvfb xauth libjpeg-turbo-progs imagemagick clang
 )
