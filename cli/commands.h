@@ -33,6 +33,11 @@ struct CliArgs {
     int quality = 0;  // 0: the standard quality
     std::string sampling;
     int size_class = -1;
+    // sheet
+    std::string layout;  // empty: album for albums, else fit
+    bool print_name = false;
+    bool print_date = false;
+    std::string paper = "a4";
 };
 
 struct CliCommand {
@@ -54,3 +59,5 @@ void AddConfigCommands(CLI::App& app, CliArgs& args, CliCommands* commands);
 void AddAlbumCommands(CLI::App& app, CliArgs& args, CliCommands* commands);
 // rotate, resize, cut and adjust (cli/edit_commands.cpp).
 void AddEditCommands(CLI::App& app, CliArgs& args, CliCommands* commands);
+// sheet ALB|FILE... OUT.pdf: print sheets as a PDF file (cli/sheet_commands.cpp).
+void AddSheetCommands(CLI::App& app, CliArgs& args, CliCommands* commands);

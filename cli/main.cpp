@@ -56,6 +56,7 @@ int ParseCommandLine(int argc, char** argv, CLI::App& app, CliArgs& args, CliCom
         AddEditCommands(app, args, commands);
         AddConfigCommands(app, args, commands);
         AddAlbumCommands(app, args, commands);
+        AddSheetCommands(app, args, commands);
         for (CLI::App* sub : app.get_subcommands([](CLI::App*) { return true; }))
             sub->fallthrough();
         app.require_subcommand(1);

@@ -4,6 +4,7 @@
 VISTREL_ROOT=${VISTREL_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 VISTREL_PACKAGES=(
   cmake make g++ googletest libgtest-dev libbenchmark-dev libjpeg62-turbo-dev libcli11-dev
+  libcairo2-dev pkg-config
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix nasm dpkg-dev
   wine wine64 xvfb xauth libjpeg-turbo-progs imagemagick clang zip unzip
 )
@@ -13,7 +14,8 @@ as_root() {
 }
 
 # What the native build alone needs (the demo).
-VISTREL_NATIVE_PACKAGES=(cmake make g++ googletest libgtest-dev libjpeg62-turbo-dev libcli11-dev)
+VISTREL_NATIVE_PACKAGES=(cmake make g++ googletest libgtest-dev libjpeg62-turbo-dev libcli11-dev
+  libcairo2-dev pkg-config)
 
 # Installs the Debian packages that are missing (all of them, or the ones named); a machine that
 # has them pays one dpkg query each.

@@ -4,6 +4,7 @@
 #include "app/shell_rules.h"
 #include "app/win/app.h"
 #include "app/win/camera_ui_win.h"
+#include "app/win/show_and_print.h"
 #include "app/win/window_words.h"
 #include "base/dir.h"
 #include "base/messages.h"
@@ -17,6 +18,8 @@
 #include "edit/win/image_window.h"
 #include "link/session/session_ops.h"
 #include "link/win/win32_serial.h"
+#include "print/win/print_win.h"
+#include "slideshow/win/slide_show_win.h"
 
 namespace {
 
@@ -186,6 +189,7 @@ void RunRoutedCommand(HWND frame, int command) {
     EnsureAlbumShell();
     if (RunAlbumCommand(command)) return;
     HWND active = ActiveChild(nullptr);
+    if (RunShowOrPrintCommand(frame, command)) return;
     switch (command) {
         case kCmdOpen:  // image window: open a file, then move the zoom check mark
             OpenFromDialog(frame);
@@ -262,9 +266,9 @@ LRESULT CALLBACK AlbumButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return AlbumPictureButtonProc(hwnd, msg, wp, lp);
 }
 LRESULT CALLBACK SlideShowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefWindowProcA(hwnd, msg, wp, lp);
+    return SlideShowWindowProc(hwnd, msg, wp, lp);
 }
 
-UINT_PTR CALLBACK PrintDialogHook(HWND, UINT, WPARAM, LPARAM) {
-    return 0;
+UINT_PTR CALLBACK PrintDialogHook(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    return PrintOptionsHook(dlg, msg, wp, lp);
 }

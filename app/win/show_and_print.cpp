@@ -1,0 +1,124 @@
+// The slide show and print commands of the frame; see show_and_print.h. The album file reader
+// and the picture loader live with the albums, so the shell passes them on.
+#include "app/win/show_and_print.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "album/album_file.h"
+#include "album/album_picture.h"
+#include "album/win/album_window.h"
+#include "app/shell_rules.h"
+#include "app/win/app.h"
+#include "app/win/window_words.h"
+#include "base/dir.h"
+#include "base/files.h"
+#include "base/messages.h"
+#include "base/platform.h"
+#include "base/region.h"
+#include "print/print_layout.h"
+#include "print/win/print_win.h"
+#include "slideshow/win/slide_show_win.h"
+
+namespace {
+
+// Every picture path of an album file, in album order (the thumbnails are read past).
+int ReadAlbumPaths(const std::string& path, std::vector<std::string>* paths) {
+    AlbumInput in;
+    if (!OpenAlbumInput(path, &in)) return 0;
+    AlbumHeader header;
+    if (!ReadAlbumHeader(&in, &header)) return 0;
+    for (int i = 0; i < header.count; ++i) {
+        std::string picture;
+        DibImage thumbnail;
+        if (!ReadPictureRecord(&in, &picture, &thumbnail)) return 0;
+        paths->push_back(picture);
+    }
+    return 1;
+}
+
+// The file-type test of an album, without a word.
+bool IsAlbumFile(const std::string& path) {
+    ScopedFile f(std::fopen(path.c_str(), "rb"));
+    if (!f) return false;
+    char head[16] = {};
+    return std::fread(head, 1, sizeof head, f.get()) == sizeof head &&
+           std::memcmp(head, kAlbumMagic, sizeof head) == 0;
+}
+
+// Pictures of the show: decoded without a progress dialog.
+DibImage LoadForShow(const std::string& path) {
+    return LoadAlbumSource(path, nullptr);
+}
+
+// Pictures of a printed album: a missing file or one of another kind leaves its place empty.
+DibImage LoadForPrint(const std::string& path) {
+    if (!FileExists(path) || PictureKindOf(path) == PictureKind::kOther) return DibImage();
+    return LoadAlbumSource(path, nullptr);
+}
+
+int ActiveDocument(HWND* child) {
+    *child = ActiveChild(nullptr);
+    if (!*child) return kPrintNoDocument;
+    if (IsAlbumWindow(*child)) return kPrintAlbum;
+    if (WindowRecord(*child) && WindowKindOf(*child) == kKindImage) return kPrintImage;
+    return kPrintNoDocument;
+}
+
+void Print(HWND frame) {
+    HWND child = nullptr;
+    const int document = ActiveDocument(&child);
+    AppState& app = App();
+    if (!RunPrintDialog(&app.print_dialog, frame, document)) return;
+    if (PrintHook().album && document == kPrintAlbum) {
+        const Album* album = AlbumOfWindow(child);
+        if (!album) {
+            ShowError(kMsgUnexpected);
+            return;
+        }
+        const bool every = ReadPrintOptions(*Plat().settings).all;
+        std::vector<std::string> paths;
+        for (const AlbumPicture& p : album->pictures)
+            if (every || p.mark) paths.push_back(p.path);
+        PrintAlbum(frame, app.print_dialog, paths, LoadForPrint);
+        return;
+    }
+    if (document != kPrintImage) {
+        ShowError(kMsgCannotPrint);
+        return;
+    }
+    // The image window keeps its picture to itself for now: nothing to print from it.
+    PrintImage(frame, app.print_dialog, nullptr, nullptr, "", "");
+}
+
+}  // namespace
+
+void EnsureSlideShowShell() {
+    SlideShowHooks& hooks = SlideShowShell();
+    hooks.read_album = ReadAlbumPaths;
+    hooks.is_album = IsAlbumFile;
+    hooks.load_picture = LoadForShow;
+}
+
+bool RunShowOrPrintCommand(HWND frame, int command) {
+    switch (command) {
+        case kCmdPrint:
+            Print(frame);
+            return true;
+        case kCmdPrintSetup:
+            RunPrintSetup(&App().print_dialog, frame);
+            return true;
+        case kCmdSlideOptions:
+            RunSlideOptions(frame,
+                            RegionalTemplateName(RegionalTemplate::kSlideShow, RegionCode()));
+            return true;
+        case kCmdSlideStart:
+            EnsureSlideShowShell();
+            StartSlideShow(frame);
+            return true;
+        default:
+            return false;
+    }
+}

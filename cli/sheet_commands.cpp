@@ -1,0 +1,298 @@
+// vistrel-cli sheet: the printed sheets of the program, written as a PDF file with one page
+// per sheet. The layouts and captions are the print layouts of the program (print/), laid out
+// on a 300 dpi page of A4 or Letter paper; cairo (Debian's libcairo2) draws the pictures and
+// the caption text and writes the PDF. The file goes out through a pending file, so a failed
+// run leaves an existing file as it was.
+#include <cairo-pdf.h>
+#include <cairo.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "album/album_file.h"
+#include "album/album_picture.h"
+#include "base/dir.h"
+#include "base/files.h"
+#include "base/messages.h"
+#include "base/pending_file.h"
+#include "base/region.h"
+#include "cli/commands.h"
+#include "cli/terminal.h"
+#include "codec/dib.h"
+#include "print/print_layout.h"
+
+namespace {
+
+constexpr int kSheetDpi = 300;
+
+struct Paper {
+    const char* name;
+    int width;  // printer pixels at kSheetDpi
+    int height;
+};
+// A4 is 210 x 297 mm, Letter 8.5 x 11 in.
+constexpr Paper kPapers[] = {{"a4", 2480, 3508}, {"letter", 2550, 3300}};
+
+struct ScopedSurface {
+    cairo_surface_t* s = nullptr;
+    ~ScopedSurface() {
+        if (s) cairo_surface_destroy(s);
+    }
+};
+struct ScopedCairo {
+    cairo_t* c = nullptr;
+    ~ScopedCairo() {
+        if (c) cairo_destroy(c);
+    }
+};
+
+cairo_status_t WriteToPending(void* closure, const unsigned char* data, unsigned int length) {
+    auto* out = static_cast<PendingFile*>(closure);
+    return WritePieces(out, data, length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+}
+
+// A picture as a cairo image: uncompressed 1, 4, 8, 24 or 32-bit pictures, palette pictures
+// expanded first. Empty (null) for anything else.
+cairo_surface_t* SurfaceOf(const DibImage& source) {
+    DibImage expanded;
+    const DibImage* dib = &source;
+    if (DibCompression(source) != kBiRgb) return nullptr;
+    if (DibBitCount(source) <= 8) {
+        expanded = ExpandTo24(source);
+        if (!expanded) return nullptr;
+        dib = &expanded;
+    }
+    DibLayout layout;
+    if (!GetDibLayout(*dib, &layout)) return nullptr;
+    const int bits = layout.header.bit_count;
+    if (bits != 24 && bits != 32) return nullptr;
+    const int w = layout.header.width;
+    const bool top_down = layout.header.height < 0;
+    const int h = top_down ? -layout.header.height : layout.header.height;
+    if (w <= 0 || h <= 0) return nullptr;
+    cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+    if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(s);
+        return nullptr;
+    }
+    cairo_surface_flush(s);
+    unsigned char* pixels = cairo_image_surface_get_data(s);
+    const int stride = cairo_image_surface_get_stride(s);
+    const uint8_t* rows = dib->data() + layout.pixel_offset;
+    const int step = bits / 8;
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* in = rows + layout.stride * static_cast<size_t>(top_down ? y : h - 1 - y);
+        auto* out = reinterpret_cast<uint32_t*>(pixels + static_cast<size_t>(stride) * y);
+        for (int x = 0; x < w; ++x, in += step)
+            out[x] = uint32_t{in[2]} << 16 | uint32_t{in[1]} << 8 | in[0];
+    }
+    cairo_surface_mark_dirty(s);
+    return s;
+}
+
+// One picture to print: the loaded image (null when the place stays empty), its size and its
+// caption texts.
+struct SheetPicture {
+    ScopedSurface surface;
+    int width = 0;
+    int height = 0;
+    std::string date;
+    std::string name;
+};
+
+// Loads a picture; a missing file or one of another type leaves the place empty without a
+// word, as the program does; a picture that cannot be read is reported and stays empty too.
+// Returns 0 only when a required picture (the single layouts) cannot be had.
+void LoadPicture(const std::string& path, int region, SheetPicture* p) {
+    p->name = PrintFileName(path);
+    p->date = PrintDateText(PictureDate(path), region);
+    if (!FileExists(path) || PictureKindOf(path) == PictureKind::kOther) return;
+    DibImage dib = LoadAlbumSource(path, nullptr);
+    if (!dib) return;
+    p->surface.s = SurfaceOf(dib);
+    if (!p->surface.s) return;
+    p->width = cairo_image_surface_get_width(p->surface.s);
+    p->height = cairo_image_surface_get_height(p->surface.s);
+}
+
+void DrawText(cairo_t* cr, const PrintRect& r, const std::string& text) {
+    if (r.width <= 0 || r.height <= 0 || text.empty()) return;
+    cairo_save(cr);
+    cairo_rectangle(cr, r.x, r.y, r.width, r.height);
+    cairo_clip(cr);
+    cairo_font_extents_t fe;
+    cairo_font_extents(cr, &fe);
+    cairo_move_to(cr, r.x, r.y + fe.ascent);
+    cairo_show_text(cr, text.c_str());
+    cairo_restore(cr);
+}
+
+void DrawPicture(cairo_t* cr, const PrintPlacement& place, const SheetPicture& p) {
+    if (p.surface.s && place.image.width > 0 && place.image.height > 0) {
+        cairo_save(cr);
+        cairo_rectangle(cr, place.image.x, place.image.y, place.image.width, place.image.height);
+        cairo_clip(cr);
+        cairo_translate(cr, place.image.x, place.image.y);
+        cairo_scale(cr, static_cast<double>(place.image.width) / p.width,
+                    static_cast<double>(place.image.height) / p.height);
+        cairo_set_source_surface(cr, p.surface.s, 0, 0);
+        // Stretching drops or repeats pixels, it does not blend them.
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+        cairo_paint(cr);
+        cairo_restore(cr);
+    }
+    DrawText(cr, place.date, p.date);
+    DrawText(cr, place.name, p.name);
+}
+
+bool IsAlbum(const std::string& path) {
+    ScopedFile f(std::fopen(path.c_str(), "rb"));
+    if (!f) return false;
+    char head[16] = {};
+    if (std::fread(head, 1, sizeof head, f.get()) != sizeof head) return false;
+    return std::memcmp(head, kAlbumMagic, sizeof head) == 0;
+}
+
+int Sheet(const CliArgs& args) {
+    if (args.operands.size() < 2) {
+        std::fprintf(stderr, "vistrel-cli: sheet needs the pictures or albums and OUT.pdf\n");
+        return kExitUsage;
+    }
+    const std::string out_path = args.operands.back();
+    const Paper* paper = &kPapers[0];
+    for (const Paper& p : kPapers)
+        if (args.paper == p.name) paper = &p;
+
+    // The pictures, in order: an album gives all of its pictures.
+    std::vector<std::string> paths;
+    bool any_album = false;
+    for (size_t i = 0; i + 1 < args.operands.size(); ++i) {
+        const std::string& in = args.operands[i];
+        if (IsAlbum(in)) {
+            Album album;
+            if (!LoadAlbumFile(in, &album)) return kExitFailed;
+            for (const AlbumPicture& p : album.pictures) paths.push_back(p.path);
+            any_album = true;
+        } else {
+            paths.push_back(in);
+        }
+    }
+
+    std::string layout = args.layout;
+    if (layout.empty()) layout = any_album ? "album" : "fit";
+    PrintOptions options;
+    options.name = args.print_name;
+    options.date = args.print_date;
+    bool album_layout = true;
+    if (layout == "album")
+        options.alb_type = kAlbAlbumPrint;
+    else if (layout == "2")
+        options.alb_type = kAlbTwo;
+    else if (layout == "4")
+        options.alb_type = kAlbFour;
+    else if (layout == "16")
+        options.alb_type = kAlbSixteen;
+    else {
+        album_layout = false;
+        options.nor_type = layout == "original" ? kNorOriginal
+                           : layout == "upper"  ? kNorUpper
+                           : layout == "lower"  ? kNorLower
+                                                : kNorFit;
+    }
+    const PrintPage page = MakePrintPage(paper->width, paper->height, kSheetDpi, kSheetDpi);
+    const int region = RegionCode();
+
+    PendingFile out;
+    if (!out.Open(out_path)) {
+        const FileFailure f = TakeFileFailure();
+        if (f.error != 0) NoteErrorReason(f.path, f.error);
+        ShowError(kMsgFileOpenFailed);
+        return kExitFailed;
+    }
+    ScopedSurface surface;
+    surface.s = cairo_pdf_surface_create_for_stream(
+        WriteToPending, &out, paper->width * 72.0 / kSheetDpi, paper->height * 72.0 / kSheetDpi);
+    ScopedCairo cr;
+    cr.c = cairo_create(surface.s);
+    // Everything below is in printer pixels.
+    cairo_scale(cr.c, 72.0 / kSheetDpi, 72.0 / kSheetDpi);
+    cairo_select_font_face(cr.c, "Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr.c, page.caption_unit * 0.7);
+    cairo_set_source_rgb(cr.c, 0, 0, 0);
+    cairo_text_extents_t em;
+    cairo_text_extents(cr.c, "MMMMMMMMMMMM", &em);
+    const int twelve_m = static_cast<int>(em.x_advance);
+
+    int pages = 0;
+    if (album_layout) {
+        const int per_page = AlbumEntriesPerPage(page, options);
+        const int count = static_cast<int>(paths.size());
+        for (int i = 0; i < count; ++i) {
+            if (i > 0 && i % per_page == 0) {
+                cairo_show_page(cr.c);
+                ++pages;
+            }
+            SheetPicture p;
+            LoadPicture(paths[i], region, &p);
+            PrintPlacement place =
+                PlaceAlbumEntry(page, options, i, p.width, p.height, !p.date.empty(), twelve_m);
+            cairo_set_source_rgb(cr.c, 0, 0, 0);
+            DrawPicture(cr.c, place, p);
+        }
+        cairo_show_page(cr.c);
+        ++pages;
+    } else {
+        for (const std::string& path : paths) {
+            SheetPicture p;
+            LoadPicture(path, region, &p);
+            if (!p.surface.s) {
+                if (!FileExists(path))
+                    ShowError(kMsgNoFile);
+                else if (PictureKindOf(path) == PictureKind::kOther)
+                    ShowError(kMsgNoCorrespondence);
+                return kExitFailed;
+            }
+            PrintPlacement place =
+                PlaceSingleImage(page, options, p.width, p.height, !p.date.empty());
+            cairo_set_source_rgb(cr.c, 0, 0, 0);
+            DrawPicture(cr.c, place, p);
+            cairo_show_page(cr.c);
+            ++pages;
+        }
+    }
+    cairo_surface_finish(surface.s);
+    const bool drawn = cairo_surface_status(surface.s) == CAIRO_STATUS_SUCCESS &&
+                       cairo_status(cr.c) == CAIRO_STATUS_SUCCESS;
+    if (!drawn) {
+        out.Discard();
+        ShowError(kMsgDiskFull);
+        return kExitFailed;
+    }
+    if (!CommitOrShow(&out, kMsgDiskFull)) return kExitFailed;
+    PrintInfo(out_path + ": " + std::to_string(pages) + (pages == 1 ? " page" : " pages"));
+    return kExitDone;
+}
+
+}  // namespace
+
+void AddSheetCommands(CLI::App& app, CliArgs& args, CliCommands* commands) {
+    CLI::App* sheet = app.add_subcommand(
+        "sheet", "print sheets of pictures or albums as a PDF file, one page per sheet");
+    commands->push_back({sheet, Sheet});
+    sheet
+        ->add_option("ALB|FILE... OUT.pdf", args.operands,
+                     "albums (all their pictures) or JPEG/BMP files, then the PDF file written")
+        ->required()
+        ->expected(2, -1);
+    sheet
+        ->add_option("--layout", args.layout,
+                     "album, 2, 4, 16 (album sheets) or fit, original, upper, lower (one picture "
+                     "a page); album when an album is given, else fit")
+        ->check(CLI::IsMember({"album", "2", "4", "16", "fit", "original", "upper", "lower"}));
+    sheet->add_flag("--name", args.print_name, "the file name under each picture");
+    sheet->add_flag("--date", args.print_date, "the camera date under each picture that has one");
+    sheet->add_option("--paper", args.paper, "a4 (the default) or letter")
+        ->check(CLI::IsMember({"a4", "letter"}));
+}

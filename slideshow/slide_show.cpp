@@ -1,0 +1,175 @@
+// The slide show's portable rules; see slide_show.h.
+#include "slideshow/slide_show.h"
+
+#include <new>
+#include <string>
+
+#include "base/settings.h"
+
+namespace {
+
+// A settings number as the private-profile functions read it (leading blanks, sign, digits);
+// *present is false when the key is missing, and text without digits reads as def.
+int ReadInt(SettingsStore& store, const char* key, int def, bool* present) {
+    std::string text;
+    *present = store.Get(key, &text);
+    if (!*present) return def;
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    size_t digits = i;
+    int64_t value = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        value = value * 10 + (text[i] - '0');
+        if (value > 2147483647) return def;
+        ++i;
+    }
+    if (i == digits) return def;
+    return static_cast<int>(negative ? -value : value);
+}
+
+int Scale(int a, int b, int c) {
+    if (c <= 0) return 0;
+    return static_cast<int>(static_cast<int64_t>(a) * b / c);
+}
+
+SlideRect Fit(int W, int H, int w, int h) {
+    SlideRect r;
+    if (w < h) {
+        r.width = Scale(H, w, h);
+        r.height = H;
+        r.x = (W - r.width) / 2;
+        return r;
+    }
+    r.width = W;
+    r.height = Scale(W, h, w);
+    r.y = (H - r.height) / 2;
+    if (r.height > H) {
+        r.width = Scale(H, w, h);
+        r.height = H;
+        r.x = (W - r.width) / 2;
+        r.y = 0;
+    }
+    return r;
+}
+
+int Take(SlideOrder* order, int entry) {
+    order->shown[entry] = 1;
+    order->last_shown = entry;
+    order->current = entry;
+    return entry;
+}
+
+int RandomSlide(SlideOrder* order, uint32_t tick, SlideRandom* random) {
+    const int count = order->count;
+    // One entry cannot differ from the one shown last: it is simply shown again.
+    if (count == 1) return Take(order, 0);
+    int r = 0;
+    do {
+        r = static_cast<int>((tick + NextSlideRandom(random)) % static_cast<uint32_t>(count));
+    } while (r == order->last_shown);
+    if (!order->shown[r]) return Take(order, r);
+    int first_unshown = -1;
+    for (int i = 0; i < count; ++i) {
+        if (!order->shown[i]) {
+            first_unshown = i;
+            break;
+        }
+    }
+    if (first_unshown < 0) {
+        for (auto& flag : order->shown) flag = 0;
+        return Take(order, 0);
+    }
+    return Take(order, first_unshown);
+}
+
+}  // namespace
+
+SlideSettings ReadShowSettings(SettingsStore& store) {
+    SlideSettings s;
+    bool present = false;
+    int size = ReadInt(store, "Size", 0, &present);
+    s.size = present && size != 0 ? kSlideOriginal : kSlideFit;
+    int speed = ReadInt(store, "Speed", 0, &present);
+    s.speed = speed >= 0 && speed <= 10 ? speed : 0;
+    s.type = ReadInt(store, "Type", 0, &present) == 1 ? kSlideRandom : kSlideStandard;
+    return s;
+}
+
+SlideSettings ReadOptionsSettings(SettingsStore& store) {
+    SlideSettings s;
+    bool present = false;
+    s.size = ReadInt(store, "Size", 0, &present) == 1 ? kSlideOriginal : kSlideFit;
+    int speed = ReadInt(store, "Speed", 0, &present);
+    s.speed = !present ? 0 : speed >= 0 && speed <= 10 ? speed : 5;
+    s.type = ReadInt(store, "Type", 0, &present) == 1 ? kSlideRandom : kSlideStandard;
+    return s;
+}
+
+void WriteSlideSettings(SettingsStore& store, const SlideSettings& settings) {
+    store.Set("Size", std::to_string(settings.size));
+    store.Set("Speed", std::to_string(settings.speed));
+    store.Set("Type", std::to_string(settings.type));
+}
+
+uint32_t SlideIntervalMs(int speed) {
+    if (speed < 0 || speed > 10) speed = 0;
+    return static_cast<uint32_t>(10000 - speed * 1000);
+}
+
+SlideRect SlidePlacement(int screen_width, int screen_height, int w, int h, int size) {
+    if (w <= 0 || h <= 0 || screen_width <= 0 || screen_height <= 0) return SlideRect();
+    if (size == kSlideOriginal && w <= screen_width && h <= screen_height) {
+        SlideRect r;
+        r.width = w;
+        r.height = h;
+        r.x = (screen_width - w) / 2;
+        r.y = (screen_height - h) / 2;
+        return r;
+    }
+    return Fit(screen_width, screen_height, w, h);
+}
+
+void SeedSlideRandom(SlideRandom* random, uint32_t seed) {
+    random->state = seed != 0 ? seed : 0x2545F491u;
+}
+
+uint32_t NextSlideRandom(SlideRandom* random) {
+    uint32_t x = random->state;
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    random->state = x;
+    return x >> 1;  // 31 bits, like the C library's numbers
+}
+
+int StartSlideOrder(SlideOrder* order, int count, int type, uint32_t tick) {
+    *order = SlideOrder();
+    // An album holds at most a 16-bit count of entries; anything larger is no album.
+    if (count <= 0 || count > 65535) return 0;
+    order->count = count;
+    order->type = type;
+    if (type == kSlideRandom) {
+        order->shown.assign(static_cast<size_t>(count), 0);
+        Take(order, static_cast<int>(tick % static_cast<uint32_t>(count)));
+    } else {
+        order->current = 0;
+    }
+    return 1;
+}
+
+int NextSlide(SlideOrder* order, uint32_t tick, SlideRandom* random) {
+    if (order->count <= 0) return -1;
+    if (order->type == kSlideRandom) return RandomSlide(order, tick, random);
+    order->current = order->current + 1 >= order->count ? 0 : order->current + 1;
+    return order->current;
+}
+
+int PreviousSlide(SlideOrder* order, uint32_t tick, SlideRandom* random) {
+    if (order->count <= 0) return -1;
+    if (order->count == 1) return order->current;
+    if (order->type == kSlideRandom) return RandomSlide(order, tick, random);
+    order->current = order->current <= 0 ? order->count - 1 : order->current - 1;
+    return order->current;
+}

@@ -1,0 +1,548 @@
+// The slide show and the print options in the running program: the options dialog and its
+// two reading rules, a show's placement, keys, toolbar, timer and endings, the print dialog's
+// hook over an album, an image and no document, and a print job without a printer.
+#include <windows.h>
+#include <commctrl.h>
+#include <winspool.h>
+#include <dlgs.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "album/album_file.h"
+#include "app/shell_rules.h"
+#include "app/win/app.h"
+#include "app/win/show_and_print.h"
+#include "base/platform.h"
+#include "base/region.h"
+#include "base/settings.h"
+#include "codec/bmp_file.h"
+#include "gui_harness.h"
+#include "print/win/print_win.h"
+#include "res/resource.h"
+#include "slideshow/slide_show.h"
+#include "slideshow/win/slide_show_win.h"
+
+namespace {
+
+class ShowPrintGui : public ::testing::Test {
+protected:
+    void SetUp() override {
+        boxes::Start();
+        boxes::Clear();
+        dialogs::Clear();
+        ini_ = TempFilePath("showprint-vistrel.ini");
+        DeleteFileA(ini_.c_str());
+        StartupOptions options;
+        options.region_override = kRegionEnglish;
+        options.settings_file = ini_;
+        options.splash_ms = 10;
+        frame_ = AppStartup(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL, options);
+        ASSERT_NE(frame_, nullptr);
+        ASSERT_TRUE(PumpUntil([] { return App().splash_done; }, 10000));
+        folder_ = TempFilePath("showprint");
+        CreateDirectoryA(folder_.c_str(), nullptr);
+        folder_ += "\\";
+        EnsureSlideShowShell();
+        SlideShowShell().random_seed = 7;
+    }
+    void TearDown() override {
+        if (CurrentSlideShow().window) DestroyWindow(CurrentSlideShow().window);
+        if (frame_ && IsWindow(frame_)) SendMessageA(frame_, WM_CLOSE, 0, 0);
+        PumpWindowsFor(20);
+        TakeQuitSeen();
+        for (const std::string& f : made_) DeleteFileA(f.c_str());
+        RemoveDirectoryA(folder_.c_str());
+        DeleteFileA(ini_.c_str());
+        EXPECT_EQ(boxes::UnexpectedCount(), 0);
+        EXPECT_EQ(boxes::PendingExpectations(), 0);
+        EXPECT_EQ(dialogs::Pending(), 0);
+    }
+    std::string Setting(const char* key) { return GetSetting(*Plat().settings, key, "-"); }
+
+    std::string Bmp(const std::string& name, int w, int h) {
+        const std::string p = folder_ + name;
+        DibImage d = NewDib(w, h, 24, 0);
+        for (size_t i = kInfoHeaderSize; i < d.size(); ++i)
+            d.data()[i] = static_cast<uint8_t>(i * 7);
+        EXPECT_EQ(SaveBmpFile(p, d), 1);
+        made_.push_back(p);
+        return p;
+    }
+    std::string AlbumOf(const std::string& name, const std::vector<std::string>& files) {
+        Album album;
+        for (const std::string& f : files) {
+            AlbumPicture p;
+            p.path = f;
+            DibImage source = LoadBmpFile(f);
+            if (!source) source = NewDib(8, 6, 24, 0);
+            p.thumbnail = MakeThumbnail(source);
+            album.pictures.push_back(std::move(p));
+        }
+        const std::string path = folder_ + name;
+        EXPECT_EQ(WriteAlbum(&album, path), 1);
+        made_.push_back(path);
+        return path;
+    }
+    static bool Drawn(int draws) { return CurrentSlideShow().draws >= draws; }
+
+    std::string ini_;
+    std::string folder_;
+    HWND frame_ = nullptr;
+    std::vector<std::string> made_;
+};
+
+TEST_F(ShowPrintGui, OptionsDialogReadsItsOwnWayAndWritesOnOk) {
+    Plat().settings->Set("Size", "5");
+    Plat().settings->Set("Speed", "12");
+    Plat().settings->Set("Type", "1");
+    bool checked = false;
+    dialogs::When("Slide Show Option", [&](HWND dlg) {
+        EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_SLIDE_FULL), BST_CHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_SLIDE_RANDOM), BST_CHECKED);
+        HWND bar = GetDlgItem(dlg, IDC_SLIDE_SPEED);
+        EXPECT_EQ(SendMessageA(bar, TBM_GETPOS, 0, 0), 5);
+        EXPECT_EQ(SendMessageA(bar, TBM_GETRANGEMAX, 0, 0), 10);
+        // Centred on the screen.
+        RECT r;
+        GetWindowRect(dlg, &r);
+        EXPECT_LE(std::abs((r.left + r.right) / 2 - GetSystemMetrics(SM_CXSCREEN) / 2), 1);
+        // The arrow keys move the track bar one step.
+        EXPECT_EQ(GetFocus(), bar);
+        SendMessageA(bar, WM_KEYDOWN, VK_RIGHT, 0);
+        SendMessageA(bar, WM_KEYUP, VK_RIGHT, 0);
+        EXPECT_EQ(SendMessageA(bar, TBM_GETPOS, 0, 0), 6);
+        SendMessageA(bar, WM_KEYDOWN, VK_LEFT, 0);
+        SendMessageA(bar, WM_KEYUP, VK_LEFT, 0);
+        EXPECT_EQ(SendMessageA(bar, TBM_GETPOS, 0, 0), 5);
+        SendMessageA(bar, TBM_SETPOS, TRUE, 8);
+        CheckRadioButton(dlg, IDC_SLIDE_FULL, IDC_SLIDE_ORIGINAL, IDC_SLIDE_ORIGINAL);
+        CheckRadioButton(dlg, IDC_SLIDE_STANDARD, IDC_SLIDE_RANDOM, IDC_SLIDE_STANDARD);
+        checked = true;
+        dialogs::PostCommand(dlg, IDOK);
+    });
+    SendMessageA(frame_, WM_COMMAND, kCmdSlideOptions, 0);
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(Setting("Size"), "1");
+    EXPECT_EQ(Setting("Speed"), "8");
+    EXPECT_EQ(Setting("Type"), "0");
+
+    // Cancel writes nothing.
+    dialogs::When("Slide Show Option", [&](HWND dlg) {
+        SendDlgItemMessageA(dlg, IDC_SLIDE_SPEED, TBM_SETPOS, TRUE, 2);
+        dialogs::PostCommand(dlg, IDCANCEL);
+    });
+    SendMessageA(frame_, WM_COMMAND, kCmdSlideOptions, 0);
+    EXPECT_EQ(Setting("Speed"), "8");
+}
+
+TEST_F(ShowPrintGui, ShowPlacesKeysToolbarAndEnd) {
+    // Original size (Size 5 reads as 1 in the show), album order, switching at once.
+    Plat().settings->Set("Size", "5");
+    Plat().settings->Set("Speed", "10");
+    const std::string alb =
+        AlbumOf("three.alb", {Bmp("a.bmp", 64, 48), Bmp("b.bmp", 48, 64), Bmp("c.bmp", 4000, 100)});
+    HWND show = CreateSlideShow(frame_, alb);
+    ASSERT_NE(show, nullptr);
+    ASSERT_TRUE(PumpUntil([] { return Drawn(1); }, 5000));
+    SlideShowView v = CurrentSlideShow();
+    EXPECT_EQ(v.count, 3);
+    EXPECT_EQ(v.size, kSlideOriginal);
+    EXPECT_FALSE(v.pointer_shown);
+    RECT client;
+    GetClientRect(show, &client);
+    // The timer of Speed 10 runs the show on by itself; pause it on the next picture.
+    ASSERT_TRUE(PumpUntil([] { return CurrentSlideShow().current == 1; }, 5000));
+    SendMessageA(show, WM_COMMAND, IDC_SLD_PLAY, 0);
+    EXPECT_FALSE(CurrentSlideShow().playing);
+    EXPECT_FALSE(CurrentSlideShow().timer_running);
+    UpdateWindow(show);  // the picture taken by the timer is drawn now
+    v = CurrentSlideShow();
+    ASSERT_EQ(v.current, 1);
+    SlideRect r = SlidePlacement(client.right, client.bottom, 48, 64, kSlideOriginal);
+    EXPECT_EQ(v.drawn.left, r.x);
+    EXPECT_EQ(v.drawn.top, r.y);
+    EXPECT_EQ(v.drawn.right - v.drawn.left, 48);
+    EXPECT_EQ(v.drawn.bottom - v.drawn.top, 64);
+    // Next: the wide picture is fitted even at original size.
+    SendMessageA(show, WM_COMMAND, IDC_SLD_NEXT, 0);
+    ASSERT_TRUE(PumpUntil([] { return CurrentSlideShow().current == 2 && Drawn(0); }, 2000));
+    UpdateWindow(show);
+    v = CurrentSlideShow();
+    r = SlidePlacement(client.right, client.bottom, 4000, 100, kSlideOriginal);
+    EXPECT_EQ(v.drawn.right - v.drawn.left, r.width);
+    EXPECT_EQ(v.drawn.right - v.drawn.left, client.right);
+    EXPECT_FALSE(v.timer_running);  // paused: drawing does not start the timer
+    // Next after the last is the first; previous before the first is the last.
+    SendMessageA(show, WM_COMMAND, IDC_SLD_NEXT, 0);
+    EXPECT_EQ(CurrentSlideShow().current, 0);
+    SendMessageA(show, WM_COMMAND, IDC_SLD_PREV, 0);
+    EXPECT_EQ(CurrentSlideShow().current, 2);
+    UpdateWindow(show);
+    // An arrow key is no character: the show goes on.
+    SendMessageA(show, WM_KEYDOWN, VK_RIGHT, 0);
+    PumpWindowsFor(20);
+    ASSERT_TRUE(IsWindow(show));
+    // The right button brings the toolbar, with the pointer; Escape hides it again.
+    SendMessageA(show, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(100, 100));
+    v = CurrentSlideShow();
+    ASSERT_NE(v.toolbar, nullptr);
+    EXPECT_EQ(WindowText(v.toolbar), "Slide Show Menu");
+    EXPECT_TRUE(v.pointer_shown);
+    int owner_drawn = 0;
+    for (int id :
+         {IDC_SLD_POINTER, IDC_SLD_SIZE, IDC_SLD_PREV, IDC_SLD_PLAY, IDC_SLD_NEXT, IDC_SLD_EXIT}) {
+        HWND b = GetDlgItem(v.toolbar, id);
+        if (b && (GetWindowLongA(b, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW) ++owner_drawn;
+    }
+    EXPECT_EQ(owner_drawn, 6);
+    HMENU sys = GetSystemMenu(v.toolbar, FALSE);
+    EXPECT_EQ(GetMenuState(sys, SC_SIZE, MF_BYCOMMAND), static_cast<UINT>(-1));
+    EXPECT_EQ(GetMenuState(sys, SC_MAXIMIZE, MF_BYCOMMAND), static_cast<UINT>(-1));
+    // A toolbar button: play again, through the show window's command.
+    SendMessageA(v.toolbar, WM_COMMAND, MAKEWPARAM(IDC_SLD_PLAY, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(v.toolbar, IDC_SLD_PLAY)));
+    ASSERT_TRUE(PumpUntil([] { return CurrentSlideShow().playing; }, 2000));
+    SendMessageA(v.toolbar, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(CurrentSlideShow().toolbar, nullptr);
+    EXPECT_FALSE(CurrentSlideShow().pointer_shown);
+    // The pointer mode keeps the pointer shown.
+    SendMessageA(show, WM_COMMAND, IDC_SLD_POINTER, 0);
+    SendMessageA(show, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_TRUE(CurrentSlideShow().pointer_shown);
+    // A letter ends the show.
+    SendMessageA(show, WM_CHAR, 'q', 0);
+    EXPECT_FALSE(IsWindow(show));
+    EXPECT_EQ(CurrentSlideShow().window, nullptr);
+}
+
+TEST_F(ShowPrintGui, ShowEndsOnAnEmptyAlbumAndAMissingPicture) {
+    HWND show = CreateSlideShow(frame_, AlbumOf("empty.alb", {}));
+    ASSERT_NE(show, nullptr);
+    boxes::Expect(IDOK);
+    ASSERT_TRUE(PumpUntil([show] { return !IsWindow(show); }, 5000));
+    ASSERT_EQ(boxes::Seen().size(), 1u);
+    EXPECT_EQ(boxes::Seen()[0], "This album has no images.");
+
+    boxes::Clear();
+    const std::string gone = Bmp("gone.bmp", 10, 10);
+    const std::string alb = AlbumOf("gone.alb", {gone, Bmp("here.bmp", 10, 10)});
+    DeleteFileA(gone.c_str());
+    show = CreateSlideShow(frame_, alb);
+    ASSERT_NE(show, nullptr);
+    boxes::Expect(IDOK);
+    ASSERT_TRUE(PumpUntil([show] { return !IsWindow(show); }, 5000));
+    ASSERT_EQ(boxes::Seen().size(), 1u);
+    EXPECT_EQ(boxes::Seen()[0], "File does not exist.");
+}
+
+// The hook as a dialog procedure of its own template, ended by OK or Cancel.
+INT_PTR CALLBACK HookAsDialog(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COMMAND && (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL)) {
+        PrintOptionsHook(dlg, msg, wp, lp);
+        EndDialog(dlg, LOWORD(wp));
+        return TRUE;
+    }
+    return static_cast<INT_PTR>(PrintOptionsHook(dlg, msg, wp, lp));
+}
+
+bool Enabled(HWND dlg, int id) {
+    return IsWindowEnabled(GetDlgItem(dlg, id)) != FALSE;
+}
+
+TEST_F(ShowPrintGui, PrintHookOverAnAlbumAnImageAndNothing) {
+    Plat().settings->Set("AlbType", "2");
+    Plat().settings->Set("NorType", "3");
+    Plat().settings->Set("PrnName", "1");
+    Plat().settings->Set("AlbAll", "0");
+    PrintHook().document = kPrintAlbum;
+    dialogs::When("Print", [](HWND dlg) {
+        EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_PRINT_FOUR), BST_CHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_PRINT_SELECT), BST_CHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_PRINT_LOWER), BST_CHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_PRINT_NAME), BST_CHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_PRINT_DATE), BST_UNCHECKED);
+        EXPECT_FALSE(Enabled(dlg, IDC_PRINT_PAPER));
+        EXPECT_FALSE(Enabled(dlg, IDC_PRINT_IMAGE_GROUP));
+        EXPECT_TRUE(Enabled(dlg, IDC_PRINT_SIXTEEN));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(dlg, 0x0482)));  // the copies field
+        // The clicks as the buttons send them.
+        CheckRadioButton(dlg, IDC_PRINT_ALBUM, IDC_PRINT_SIXTEEN, IDC_PRINT_SIXTEEN);
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_PRINT_SIXTEEN, BN_CLICKED), 0);
+        CheckRadioButton(dlg, IDC_PRINT_ALL, IDC_PRINT_SELECT, IDC_PRINT_ALL);
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_PRINT_ALL, BN_CLICKED), 0);
+        CheckDlgButton(dlg, IDC_PRINT_DATE, BST_CHECKED);
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_PRINT_DATE, BN_CLICKED), 0);
+        dialogs::PostCommand(dlg, IDOK);
+    });
+    DialogBoxParamA(GetModuleHandleA(nullptr), "PRINT88C", frame_, HookAsDialog, 0);
+    EXPECT_TRUE(PrintHook().album);
+    EXPECT_EQ(Setting("AlbType"), "3");
+    EXPECT_EQ(Setting("AlbAll"), "1");
+    EXPECT_EQ(Setting("PrnDate"), "1");
+    EXPECT_EQ(Setting("NorType"), "3");
+
+    // Over an image the album options are grey and OK writes the image layout only.
+    PrintHook().document = kPrintImage;
+    dialogs::When("Print", [](HWND dlg) {
+        EXPECT_FALSE(Enabled(dlg, IDC_PRINT_ALL));
+        EXPECT_FALSE(Enabled(dlg, IDC_PRINT_SEPARATOR));
+        EXPECT_TRUE(Enabled(dlg, IDC_PRINT_UPPER));
+        CheckRadioButton(dlg, IDC_PRINT_PAPER, IDC_PRINT_LOWER, IDC_PRINT_UPPER);
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_PRINT_UPPER, BN_CLICKED), 0);
+        dialogs::PostCommand(dlg, IDOK);
+    });
+    Plat().settings->Set("AlbType", "1");
+    DialogBoxParamA(GetModuleHandleA(nullptr), "PRINT88C", frame_, HookAsDialog, 0);
+    EXPECT_FALSE(PrintHook().album);
+    EXPECT_EQ(Setting("NorType"), "2");
+    EXPECT_EQ(Setting("AlbType"), "1");
+
+    // Without a document: message 41, and the dialog goes on.
+    PrintHook().document = kPrintNoDocument;
+    boxes::Expect(IDOK);
+    dialogs::When("Print", [](HWND dlg) { dialogs::PostCommand(dlg, IDCANCEL); });
+    DialogBoxParamA(GetModuleHandleA(nullptr), "PRINT88C", frame_, HookAsDialog, 0);
+    ASSERT_FALSE(boxes::Seen().empty());
+    EXPECT_EQ(boxes::Seen().back(), "This image cannot be printed.");
+}
+
+TEST_F(ShowPrintGui, PrintWithoutAPrinterFailsAndLeavesTheFrameUsable) {
+    PRINTDLGA pd{};
+    pd.lStructSize = sizeof pd;
+    boxes::Expect(IDOK);
+    PrintAlbum(frame_, pd, {Bmp("p.bmp", 8, 8)}, nullptr);
+    ASSERT_EQ(boxes::Seen().size(), 1u);
+    EXPECT_EQ(boxes::Seen()[0], "It failed to print.");
+    EXPECT_TRUE(IsWindowEnabled(frame_));
+    EXPECT_EQ(PrintAbortDialog(), nullptr);
+    // An image window without picture data.
+    boxes::Expect(IDOK);
+    PrintImage(frame_, pd, nullptr, nullptr, "x", "x.bmp");
+    EXPECT_EQ(boxes::Seen().back(), "The error not to expect occurred.");
+}
+
+// A PostScript printer of Wine's own driver on the FILE: port, made once in the prefix; the
+// job's output goes to the file named as the device context's output.
+const char kTestPrinter[] = "Vistrel Test Printer";
+
+bool InstallTestPrinter() {
+    char dir[MAX_PATH] = "";
+    DWORD need = 0;
+    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(dir), sizeof dir,
+                                    &need))
+        return false;
+    const std::string ppd = std::string(dir) + "\\vistrel-test.ppd";
+    FILE* f = std::fopen(ppd.c_str(), "wb");
+    if (!f) return false;
+    std::fputs(
+        "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*LanguageVersion: English\n"
+        "*LanguageEncoding: ISOLatin1\n*ModelName: \"Vistrel Test\"\n*NickName: \"Vistrel "
+        "Test\"\n*ShortNickName: \"Vistrel Test\"\n*PSVersion: \"(3010) 0\"\n"
+        "*LanguageLevel: \"3\"\n*ColorDevice: True\n*DefaultColorSpace: RGB\n"
+        "*DefaultResolution: 300dpi\n*OpenUI *PageSize: PickOne\n*DefaultPageSize: A4\n"
+        "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n*CloseUI: *PageSize\n"
+        "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"0 0 595 842\"\n"
+        "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n",
+        f);
+    std::fclose(f);
+    DRIVER_INFO_3A driver{};
+    driver.cVersion = 3;
+    driver.pName = const_cast<char*>("Vistrel Test PS");
+    driver.pDriverPath = const_cast<char*>("wineps.drv");
+    driver.pDataFile = const_cast<char*>(ppd.c_str());
+    driver.pConfigFile = const_cast<char*>("wineps.drv");
+    if (!AddPrinterDriverExA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver), APD_COPY_ALL_FILES))
+        return false;
+    HANDLE h = nullptr;
+    if (OpenPrinterA(const_cast<char*>(kTestPrinter), &h, nullptr)) {
+        ClosePrinter(h);
+        return true;
+    }
+    PRINTER_INFO_2A info{};
+    info.pPrinterName = const_cast<char*>(kTestPrinter);
+    info.pPortName = const_cast<char*>("FILE:");
+    info.pDriverName = driver.pName;
+    info.pPrintProcessor = const_cast<char*>("WinPrint");
+    info.pDatatype = const_cast<char*>("RAW");
+    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+    h = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+    if (!h) return false;
+    ClosePrinter(h);
+    return true;
+}
+
+// The printer blocks a print dialog would leave: device names with output to a file, and the
+// printer's device mode.
+struct PrinterBlocks {
+    PRINTDLGA pd{};
+    PrinterBlocks(const std::string& output) {
+        pd.lStructSize = sizeof pd;
+        const std::string driver = "winspool";
+        const size_t size =
+            sizeof(DEVNAMES) + driver.size() + 1 + sizeof kTestPrinter + output.size() + 1;
+        pd.hDevNames = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+        auto* names = static_cast<DEVNAMES*>(GlobalLock(pd.hDevNames));
+        char* base = reinterpret_cast<char*>(names);
+        size_t at = sizeof(DEVNAMES);
+        names->wDriverOffset = static_cast<WORD>(at);
+        std::strcpy(base + at, driver.c_str());
+        at += driver.size() + 1;
+        names->wDeviceOffset = static_cast<WORD>(at);
+        std::strcpy(base + at, kTestPrinter);
+        at += sizeof kTestPrinter;
+        names->wOutputOffset = static_cast<WORD>(at);
+        std::strcpy(base + at, output.c_str());
+        GlobalUnlock(pd.hDevNames);
+        HANDLE h = nullptr;
+        if (!OpenPrinterA(const_cast<char*>(kTestPrinter), &h, nullptr)) return;
+        const LONG bytes =
+            DocumentPropertiesA(nullptr, h, const_cast<char*>(kTestPrinter), nullptr, nullptr, 0);
+        if (bytes > 0) {
+            pd.hDevMode = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
+            auto* mode = static_cast<DEVMODEA*>(GlobalLock(pd.hDevMode));
+            DocumentPropertiesA(nullptr, h, const_cast<char*>(kTestPrinter), mode, nullptr,
+                                DM_OUT_BUFFER);
+            GlobalUnlock(pd.hDevMode);
+        }
+        ClosePrinter(h);
+    }
+    ~PrinterBlocks() {
+        if (pd.hDevNames) GlobalFree(pd.hDevNames);
+        if (pd.hDevMode) GlobalFree(pd.hDevMode);
+    }
+};
+
+// Pages of a PostScript file: its "%%Page:" lines.
+int PostScriptPages(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return -1;
+    int pages = 0;
+    char line[4096];
+    while (std::fgets(line, sizeof line, f))
+        if (std::strncmp(line, "%%Page:", 7) == 0) ++pages;
+    std::fclose(f);
+    return pages;
+}
+
+DibImage LoadBmpForPrint(const std::string& path) {
+    return LoadBmpFile(path);
+}
+
+TEST_F(ShowPrintGui, AlbumSheetsAndAPictureOnWinesPostScriptPrinter) {
+    ASSERT_TRUE(InstallTestPrinter());
+    const std::string out = folder_ + "job.ps";
+    made_.push_back(out);
+    PrinterBlocks blocks(out);
+    std::vector<std::string> five;
+    for (int i = 0; i < 5; ++i) five.push_back(Bmp("s" + std::to_string(i) + ".bmp", 40, 30));
+    struct Case {
+        const char* alb_type;
+        int pages;
+    } cases[] = {{"1", 3}, {"2", 2}, {"3", 1}, {"0", 1}};
+    for (const Case& c : cases) {
+        Plat().settings->Set("AlbType", c.alb_type);
+        Plat().settings->Set("PrnName", "1");
+        DeleteFileA(out.c_str());
+        PrintAlbum(frame_, blocks.pd, five, LoadBmpForPrint);
+        EXPECT_EQ(PostScriptPages(out), c.pages) << "AlbType " << c.alb_type;
+        EXPECT_TRUE(IsWindowEnabled(frame_));
+        EXPECT_EQ(PrintAbortDialog(), nullptr);
+    }
+    // No entries: one empty page.
+    DeleteFileA(out.c_str());
+    PrintAlbum(frame_, blocks.pd, {}, LoadBmpForPrint);
+    EXPECT_EQ(PostScriptPages(out), 1);
+    // One picture on one page.
+    DeleteFileA(out.c_str());
+    DibImage picture = LoadBmpFile(five[0]);
+    PrintImage(frame_, blocks.pd, &picture, nullptr, "s0.bmp", five[0]);
+    EXPECT_EQ(PostScriptPages(out), 1);
+}
+
+int g_loads = 0;
+// Presses Cancel in the "Printing..." dialog while the third picture is loaded.
+DibImage LoadAndCancelAtThird(const std::string& path) {
+    if (++g_loads == 3) {
+        HWND dlg = PrintAbortDialog();
+        EXPECT_NE(dlg, nullptr);
+        if (dlg) {
+            EXPECT_EQ(WindowText(dlg), "Vistrel");
+            EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_PRINTING_TEXT)), "Printing...");
+            // The frame, its owner, is disabled while the job runs.
+            EXPECT_FALSE(IsWindowEnabled(GetWindow(dlg, GW_OWNER)));
+            SendMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+        }
+    }
+    return LoadBmpFile(path);
+}
+
+TEST_F(ShowPrintGui, CancelInThePrintingDialogAbortsTheDocument) {
+    ASSERT_TRUE(InstallTestPrinter());
+    const std::string out = folder_ + "cancelled.ps";
+    made_.push_back(out);
+    PrinterBlocks blocks(out);
+    std::vector<std::string> pictures;
+    for (int i = 0; i < 8; ++i) pictures.push_back(Bmp("c" + std::to_string(i) + ".bmp", 40, 30));
+    Plat().settings->Set("AlbType", "1");
+    DeleteFileA(out.c_str());
+    g_loads = 0;
+    PrintAlbum(frame_, blocks.pd, pictures, LoadAndCancelAtThird);
+    EXPECT_EQ(g_loads, 3);  // nothing more was loaded after Cancel
+    EXPECT_TRUE(IsWindowEnabled(frame_));
+    EXPECT_EQ(PrintAbortDialog(), nullptr);
+    EXPECT_LT(PostScriptPages(out), 4);
+    EXPECT_EQ(boxes::Seen().size(), 0u);  // a cancelled job says nothing
+}
+
+TEST_F(ShowPrintGui, PrintCommandShowsTheProgramsOptionsInTheSystemDialog) {
+    ASSERT_TRUE(InstallTestPrinter());
+    SetDefaultPrinterA(kTestPrinter);
+    Plat().settings->Set("AlbType", "1");
+    SendMessageA(frame_, WM_COMMAND, kCmdNewAlbum, 0);  // an empty album window, active
+    bool seen = false;
+    dialogs::When(
+        "Print",
+        [&](HWND dlg) {
+            seen = true;
+            EXPECT_NE(GetDlgItem(dlg, cmb4), nullptr);  // the system's printer list stays
+            EXPECT_FALSE(IsWindowVisible(GetDlgItem(dlg, grp2)));
+            EXPECT_TRUE(IsWindowVisible(GetDlgItem(dlg, IDC_PRINT_ALBUM_GROUP)));
+            EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_PRINT_TWO), BST_CHECKED);
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_PRINT_UPPER)));
+            dialogs::PostCommand(dlg, IDCANCEL);
+        },
+        IDC_PRINT_ALBUM_GROUP);
+    SendMessageA(frame_, WM_COMMAND, kCmdPrint, 0);
+    EXPECT_TRUE(seen);
+    // Print Setup: the system's setup dialog without the program's options; OK keeps the
+    // printer.
+    seen = false;
+    dialogs::When("Print Setup", [&](HWND dlg) {
+        seen = true;
+        EXPECT_EQ(GetDlgItem(dlg, IDC_PRINT_ALBUM_GROUP), nullptr);
+        dialogs::PostCommand(dlg, IDOK);
+    });
+    SendMessageA(frame_, WM_COMMAND, kCmdPrintSetup, 0);
+    EXPECT_TRUE(seen);
+    ASSERT_NE(App().print_dialog.hDevNames, nullptr);
+    auto* names = static_cast<DEVNAMES*>(GlobalLock(App().print_dialog.hDevNames));
+    EXPECT_STREQ(reinterpret_cast<const char*>(names) + names->wDeviceOffset, kTestPrinter);
+    GlobalUnlock(App().print_dialog.hDevNames);
+    // The new album goes without its save question.
+    HWND album = ActiveChild(nullptr);
+    if (album) SendMessageA(App().mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(album), 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (MarkWindowsUnmanaged()) return RunAgain();
+    StartWatchdog(90000);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
