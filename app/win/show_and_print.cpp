@@ -18,6 +18,7 @@
 #include "base/messages.h"
 #include "base/platform.h"
 #include "base/region.h"
+#include "edit/win/image_window.h"
 #include "print/print_layout.h"
 #include "print/win/print_win.h"
 #include "slideshow/win/slide_show_win.h"
@@ -89,8 +90,12 @@ void Print(HWND frame) {
         ShowError(kMsgCannotPrint);
         return;
     }
-    // The image window keeps its picture to itself for now: nothing to print from it.
-    PrintImage(frame, app.print_dialog, nullptr, nullptr, "", "");
+    RECT selection{};
+    const bool part = ImageWindowSelectionRect(child, &selection);
+    char title[260] = "";
+    GetWindowTextA(child, title, sizeof title);
+    PrintImage(frame, app.print_dialog, ImageWindowPicture(child), part ? &selection : nullptr,
+               title, ImageWindowPath(child));
 }
 
 }  // namespace

@@ -648,6 +648,17 @@ bool ImageWindowHasSelection(HWND hwnd) {
     return r && r->selection;
 }
 
+bool ImageWindowSelectionRect(HWND hwnd, RECT* rect) {
+    ImageRecord* r = RecordOf(hwnd);
+    if (!r || !r->selection) return false;
+    PixelRect part;
+    const POINT a = W().start, b = W().end;
+    if (!CutOutRect(a.x, a.y, b.x, b.y, r->geo.width, r->geo.height, r->geo.zoom, &part))
+        return false;
+    *rect = RECT{part.left, part.top, part.left + part.width, part.top + part.height};
+    return true;
+}
+
 void CheckZoomItem(int zoom) {
     HMENU m = FrameMenu();
     if (!m) return;

@@ -56,6 +56,8 @@ bool ImageWindowCanUndo(HWND hwnd);
 // Sets the selection as a drag from (x0, y0) to (x1, y1) in picture pixels would.
 void SetImageSelection(HWND hwnd, int x0, int y0, int x1, int y1);
 bool ImageWindowHasSelection(HWND hwnd);
+// The selection in picture pixels (as Image Cutout would take it); false without one.
+bool ImageWindowSelectionRect(HWND hwnd, RECT* rect);
 
 // Runs a menu command on an image window: Save (101), Save As (107), Image Adjustment (170),
 // the zooms (171..175), Rotate Right and Left (176, 177), Undo (178), Image Cutout (179) and
