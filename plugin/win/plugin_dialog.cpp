@@ -46,10 +46,10 @@ namespace {
 constexpr char kTitle[] = "Quenlar QX-4210 Plug-in Driver";
 constexpr UINT kMsgLoadPage = 1570;
 
-const uint8_t kDitherMatrix[64] = {0,  25, 6,  32, 1,  27, 8,  34, 38, 12, 45, 19, 40, 14, 46, 21,
-                                   9,  35, 3,  29, 11, 37, 4,  30, 48, 22, 42, 16, 50, 24, 43, 17,
-                                   2,  28, 8,  34, 0,  26, 7,  33, 41, 15, 47, 21, 39, 13, 46, 20,
-                                   12, 38, 5,  31, 10, 36, 4,  29, 51, 25, 44, 18, 49, 23, 42, 17};
+const uint8_t kDitherMatrix[64] = {0,  25, 6, 32, 1,  27, 8, 34, 38, 12, 45, 19, 40, 14, 46, 21,
+                                   9,  35, 3, 29, 11, 37, 4, 30, 48, 22, 42, 16, 50, 24, 43, 17,
+                                   2,  28, 8, 34, 0,  26, 7, 33, 41, 15, 47, 21, 39, 13, 46, 20,
+                                   12, 38, 5, 31, 10, 36, 4, 29, 51, 25, 44, 18, 49, 23, 42, 17};
 
 HINSTANCE g_instance = nullptr;
 SerialDriver* g_driver = nullptr;
@@ -160,8 +160,8 @@ void EnableIdle(Dialog& d, HWND dlg) {
 }
 
 void DisableForWork(HWND dlg) {
-    for (int id : {IDC_UI_PREVIEW, IDC_UI_FROM, IDC_UI_TO, IDC_UI_TRANSFER, IDC_UI_DELETE,
-                   IDC_UI_EXIT}) {
+    for (int id :
+         {IDC_UI_PREVIEW, IDC_UI_FROM, IDC_UI_TO, IDC_UI_TRANSFER, IDC_UI_DELETE, IDC_UI_EXIT}) {
         Enable(dlg, id, false);
     }
 }
@@ -374,10 +374,9 @@ void OnGridClick(Dialog& d, HWND dlg, int button) {
     }
     const bool shift = (KeyState()(VK_SHIFT) & 0x8000) != 0;
     const bool ctrl = (KeyState()(VK_CONTROL) & 0x8000) != 0;
-    const bool twice =
-        IsDoubleClick(&d.clicks, static_cast<uint32_t>(GetMessageTime()), button,
-                      GetDoubleClickTime(), g.thumbnails_shown, FindCell(g, n) >= 0,
-                      g.selected_count);
+    const bool twice = IsDoubleClick(&d.clicks, static_cast<uint32_t>(GetMessageTime()), button,
+                                     GetDoubleClickTime(), g.thumbnails_shown, FindCell(g, n) >= 0,
+                                     g.selected_count);
     if (shift)
         ClickShift(g, n);
     else if (ctrl)
@@ -825,6 +824,16 @@ HWND PluginDialogWindow() {
     return g_dialog;
 }
 
+const CameraBrowserState* PluginGrid() {
+    Dialog* d = g_dialog ? DialogOf(g_dialog) : nullptr;
+    return d ? d->grid.get() : nullptr;
+}
+
+int PluginNextImage() {
+    Dialog* d = g_dialog ? DialogOf(g_dialog) : nullptr;
+    return d ? d->next_image : -1;
+}
+
 std::string PluginJpegPath() {
     char dir[MAX_PATH] = "";
     DWORD n = GetTempPathA(MAX_PATH, dir);
@@ -867,8 +876,8 @@ bool WinPluginUi::EnterDialog(PluginState& st) {
             static_cast<const host::PlatformData*>(st.record->platformData)->hwnd);
     }
     if (!g_dialog) {
-        HWND dlg = CreateDialogParamA(g_instance, "UIPARAM", host, UIProc,
-                                      reinterpret_cast<LPARAM>(host));
+        HWND dlg =
+            CreateDialogParamA(g_instance, "UIPARAM", host, UIProc, reinterpret_cast<LPARAM>(host));
         if (!dlg) return false;
         if (!DialogOf(dlg)) {
             DestroyWindow(dlg);

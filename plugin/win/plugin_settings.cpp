@@ -28,8 +28,8 @@ PluginPortSettings ReadPluginSettings() {
     }
     char port[16] = "";
     DWORD type = 0, size = sizeof port - 1;
-    if (RegQueryValueExA(key.h, "ComPort", nullptr, &type, reinterpret_cast<BYTE*>(port),
-                         &size) == ERROR_SUCCESS &&
+    if (RegQueryValueExA(key.h, "ComPort", nullptr, &type, reinterpret_cast<BYTE*>(port), &size) ==
+            ERROR_SUCCESS &&
         (type == REG_SZ || type == REG_BINARY)) {
         port[size < sizeof port ? size : sizeof port - 1] = '\0';
         s.port = port;

@@ -19,8 +19,8 @@ PluginPortSettings ReadPluginSettings();
 void WritePluginSettings(const PluginPortSettings& s);
 
 // Radio ids of the port setup and the stored baud values.
-int BaudRadioOfStored(unsigned long stored);  // 14..18; anything unknown is 16
-unsigned long StoredOfBaudRadio(int radio);   // anything unknown is 384
+int BaudRadioOfStored(unsigned long stored);   // 14..18; anything unknown is 16
+unsigned long StoredOfBaudRadio(int radio);    // anything unknown is 384
 int PortRadioOfName(const std::string& name);  // 10..13 from the fourth character
 
 // The settings seam over the registry for the camera link: "com" and "baudrate" read from

@@ -24,8 +24,12 @@ struct WinPluginUi : PluginUi {
 };
 WinPluginUi& PluginWindows();
 
-// The camera dialog while it exists.
+// The camera dialog while it exists, and its grid (for tests that look at what it shows).
 HWND PluginDialogWindow();
+struct CameraBrowserState;
+const CameraBrowserState* PluginGrid();
+// The index of the next chosen image to fetch.
+int PluginNextImage();
 // The temporary files of a fetch: "Pitmpjpg.jpg" and "PItmpBmp.bmp" in the temporary folder
 // (the Windows folder when there is none).
 std::string PluginJpegPath();
