@@ -45,6 +45,7 @@ namespace {
 
 constexpr char kTitle[] = "Quenlar QX-4210 Plug-in Driver";
 constexpr UINT kMsgLoadPage = 1570;
+constexpr UINT kMsgReactivate = WM_APP + 1;
 
 const uint8_t kDitherMatrix[64] = {0,  25, 6, 32, 1,  27, 8, 34, 38, 12, 45, 19, 40, 14, 46, 21,
                                    9,  35, 3, 29, 11, 37, 4, 30, 48, 22, 42, 16, 50, 24, 43, 17,
@@ -647,10 +648,22 @@ INT_PTR CALLBACK UIProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             if (!d) return FALSE;
             if (LOWORD(wp) == WA_INACTIVE) {
                 d->focus = GetFocus();
+                // While the dialog waits, the host's window cannot be used: the dialog takes
+                // the activation back at once, as a modal one would.
+                if (d->exit_state == 0 && d->host && reinterpret_cast<HWND>(lp) == d->host) {
+                    PostMessageA(dlg, kMsgReactivate, 0, 0);
+                    MessageBeep(MB_OK);
+                }
             } else if (d->focus && IsChild(dlg, d->focus)) {
+                if (SendMessageA(d->focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON) {
+                    SendMessageA(dlg, DM_SETDEFID, static_cast<WPARAM>(GetDlgCtrlID(d->focus)), 0);
+                }
                 SetFocus(d->focus);
             }
             return FALSE;
+        case kMsgReactivate:
+            if (d && d->exit_state == 0) SetActiveWindow(dlg);
+            return TRUE;
         case WM_COMMAND: {
             if (!d) return FALSE;
             const int id = LOWORD(wp);

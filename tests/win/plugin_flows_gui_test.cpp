@@ -175,6 +175,57 @@ TEST_F(PluginFlows, ThreeChosenImagesArriveInThreeCyclesThenExit) {
     EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
 }
 
+TEST_F(PluginFlows, ConnectPlacesTheGridAndDeleteRenumbers) {
+    Camera(33);
+    TestHost host(InProcessEntry);
+    int32_t first_after_connect = 0;
+    std::string clamped, total_after_delete;
+    dialogs::When(
+        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
+        },
+        [&] {
+            HWND dlg = PluginDialogWindow();
+            first_after_connect = PluginGrid()->first_shown;
+            SetEdit(dlg, IDC_UI_FROM, "40");
+            clamped = WindowText(GetDlgItem(dlg, IDC_UI_FROM));
+            SetEdit(dlg, IDC_UI_FROM, "2");
+            SetEdit(dlg, IDC_UI_TO, "2");
+            dialogs::PostCommand(dlg, IDC_UI_DELETE);
+        });
+    // The question for image 2, answered OK (Delete All is off for one image).
+    bool all_off = false;
+    dialogs::When(
+        kDialogTitle,
+        [&](HWND dlg) {
+            all_off = !IsWindowEnabled(GetDlgItem(dlg, 801));
+            dialogs::PostCommand(dlg, 800);
+        },
+        800);
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            return dlg && PluginGrid()->total == 32 &&
+                   IsWindowEnabled(GetDlgItem(dlg, IDC_UI_EXIT));
+        },
+        [&] {
+            HWND dlg = PluginDialogWindow();
+            total_after_delete = WindowText(GetDlgItem(dlg, IDC_UI_TOTAL));
+            dialogs::PostCommand(dlg, IDC_UI_EXIT);
+        });
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
+    EXPECT_EQ(first_after_connect, 33) << "33 images: the last page starts at 33";
+    EXPECT_EQ(clamped, "33") << "a number beyond the total becomes the total";
+    EXPECT_TRUE(all_off);
+    EXPECT_EQ(total_after_delete, "32");
+    EXPECT_EQ(SimImageCount(*cam_), 32);
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
 TEST_F(PluginFlows, PortSetupCancelWritesWhatWasStoredAtOpening) {
     WritePluginSettings({"COM3", 576});
     HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
