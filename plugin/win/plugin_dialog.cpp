@@ -964,7 +964,11 @@ DibImage WinPluginUi::ExtractImage(PluginState&) {
     const std::string jpeg = PluginJpegPath();
     const std::string bmp = PluginBmpPath();
     HWND below = g_dialog;
+    // A Cancel pressed during the transfer is answered at the next start call; the extraction's
+    // own progress dialog must not forget it.
+    const bool cancel_pending = CancelRequested();
     HWND meter = CreateMeterDialog(below);
+    SetCancelRequested(cancel_pending);
     if (!meter) {
         ShowError(kMsgUnexpected);
         return DibImage();

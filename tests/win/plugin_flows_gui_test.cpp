@@ -175,6 +175,40 @@ TEST_F(PluginFlows, ThreeChosenImagesArriveInThreeCyclesThenExit) {
     EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
 }
 
+TEST_F(PluginFlows, CancelOnTheProgressDialogEndsTheSeriesAtTheNextStart) {
+    Camera(8);
+    TestHost host(InProcessEntry);
+    dialogs::When(
+        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
+        },
+        [] {
+            HWND dlg = PluginDialogWindow();
+            SetEdit(dlg, IDC_UI_FROM, "2");
+            SetEdit(dlg, IDC_UI_TO, "4");
+            dialogs::PostCommand(dlg, IDC_UI_TRANSFER);
+        });
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    ASSERT_EQ(host.Call(host::kSelectorStart), 0);
+    ASSERT_EQ(host.Call(host::kSelectorContinue), 0);
+    ASSERT_EQ(host.Call(host::kSelectorFinish), 0);
+    EXPECT_EQ(PluginNextImage(), 1);
+    // The user pressed Cancel on the progress dialog while image 2 came.
+    SetCancelRequested(true);
+    boxes::Expect(IDYES);
+    dialogs::WhenReady([] { return boxes::Seen().size() == 1; },
+                       [] { dialogs::PostCommand(PluginDialogWindow(), IDC_UI_EXIT); });
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
+    ASSERT_EQ(boxes::Seen().size(), 1u);
+    EXPECT_EQ(boxes::Seen()[0], "Cancel image transfer?");
+    EXPECT_EQ(host.strips, 0) << "no further image";
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
 TEST_F(PluginFlows, ConnectPlacesTheGridAndDeleteRenumbers) {
     Camera(33);
     TestHost host(InProcessEntry);
