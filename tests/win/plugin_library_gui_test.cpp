@@ -65,6 +65,10 @@ protected:
 TEST_F(PluginLibrary, ExportsTheEntryAndItsDialogProcedures) {
     EXPECT_NE(GetProcAddress(Library(), "UIProc"), nullptr);
     EXPECT_NE(GetProcAddress(Library(), "CommParaProc"), nullptr);
+    for (const char* name :
+         {"MeterDlgProc", "StartDlgProc", "StatusDlgProc", "D2MemoryDelProc", "MeterWndFn"}) {
+        EXPECT_NE(GetProcAddress(Library(), name), nullptr) << name;
+    }
 }
 
 TEST_F(PluginLibrary, PropertyListAndTerminologyAreThere) {
