@@ -209,6 +209,33 @@ TEST_F(PluginFlows, CancelOnTheProgressDialogEndsTheSeriesAtTheNextStart) {
     EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
 }
 
+TEST_F(PluginFlows, WithoutTheKeyConnectUsesCom1At38400AndMakesTheKeyOnly) {
+    RegDeleteKeyA(HKEY_CURRENT_USER, kPluginKey);
+    Camera(4);
+    TestHost host(InProcessEntry);
+    int speed = -1;
+    dialogs::When(
+        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
+        },
+        [&] {
+            speed = SimSpeedCode(*cam_);
+            dialogs::PostCommand(PluginDialogWindow(), IDC_UI_EXIT);
+        });
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
+    EXPECT_EQ(speed, 1) << "38400 baud";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kPluginKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_NE(RegQueryValueExA(key, "ComPort", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_NE(RegQueryValueExA(key, "BaudRate", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
 TEST_F(PluginFlows, ConnectPlacesTheGridAndDeleteRenumbers) {
     Camera(33);
     TestHost host(InProcessEntry);
