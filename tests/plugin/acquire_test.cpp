@@ -495,4 +495,124 @@ TEST_F(Acquire, FinishRecordsEachPictureAndFinalizeHandsTheListOver) {
     g_desc = nullptr;
 }
 
+// --- playback -----------------------------------------------------------------------------------
+
+// A recorded list of two objects: the outer descriptor has the key 'mulK' with count 2; each
+// object holds rows, columns, mode and invert.
+struct Playback {
+    int opened = 0, closed = 0, disposed = 0;
+    int outer_keys_left = 1;
+    int inner_keys_left = 0;
+    std::vector<host::OSType> inner_keys;
+    char object_storage[1];
+    char* object_slot = object_storage;
+    char descriptor_storage[1];
+    char* descriptor_slot = descriptor_storage;
+};
+Playback* g_play = nullptr;
+
+host::PIReadDescriptor PlayOpen(host::Handle h, host::DescriptorKeyID*) {
+    ++g_play->opened;
+    if (h == &g_play->object_slot) {
+        g_play->inner_keys = {host::FourCC("Hrzn"), host::FourCC("Vrtc"), host::FourCC("Md  "),
+                              host::FourCC("Invr")};
+        return reinterpret_cast<host::PIReadDescriptor>(2);
+    }
+    return reinterpret_cast<host::PIReadDescriptor>(1);
+}
+host::OSErr PlayClose(host::PIReadDescriptor) {
+    ++g_play->closed;
+    return host::kErrMissingParameter;  // ignored
+}
+host::Boolean PlayKey(host::PIReadDescriptor token, host::DescriptorKeyID* key,
+                      host::DescriptorTypeID*, int32_t*) {
+    if (token == reinterpret_cast<host::PIReadDescriptor>(1)) {
+        if (g_play->outer_keys_left == 0) return 0;
+        --g_play->outer_keys_left;
+        *key = host::FourCC("mulK");
+        return 1;
+    }
+    if (g_play->inner_keys.empty()) return 0;
+    *key = g_play->inner_keys.front();
+    g_play->inner_keys.erase(g_play->inner_keys.begin());
+    return 1;
+}
+host::OSErr PlayCount(host::PIReadDescriptor, uint32_t* n) {
+    *n = 2;
+    return 0;
+}
+host::OSErr PlayObject(host::PIReadDescriptor, host::DescriptorTypeID* type, host::Handle* h) {
+    *type = host::FourCC("mulS");
+    *h = &g_play->object_slot;
+    return 0;
+}
+host::OSErr PlayEnum(host::PIReadDescriptor, host::DescriptorEnumID* e) {
+    *e = host::FourCC("gryS");
+    return 0;
+}
+host::OSErr PlayBool(host::PIReadDescriptor, host::Boolean* b) {
+    *b = 1;
+    return 0;
+}
+host::OSErr PlayUnit(host::PIReadDescriptor, const double* lo, const double* hi,
+                     host::DescriptorUnitID*, double* v) {
+    *v = 40000;  // beyond the range: the host pins it
+    if (*v > *hi) *v = *hi;
+    if (*v < *lo) *v = *lo;
+    return 0;
+}
+void PlayDispose(host::Handle) {
+    ++g_play->disposed;
+}
+
+TEST_F(Acquire, PlaybackReadsEachRecordedObjectAndClosesAfterTheLast) {
+    Playback play;
+    g_play = &play;
+    host::ReadDescriptorProcs rp{};
+    rp.numReadDescriptorProcs = 18;
+    rp.openReadDescriptorProc = PlayOpen;
+    rp.closeReadDescriptorProc = PlayClose;
+    rp.getKeyProc = PlayKey;
+    rp.getCountProc = PlayCount;
+    rp.getObjectProc = PlayObject;
+    rp.getEnumeratedProc = PlayEnum;
+    rp.getBooleanProc = PlayBool;
+    rp.getPinnedUnitFloatProc = PlayUnit;
+    host::WriteDescriptorProcs wp{};
+    wp.numWriteDescriptorProcs = 16;
+    wp.openWriteDescriptorProc = OpenWrite;
+    wp.closeWriteDescriptorProc = CloseWrite;
+    wp.putUnitFloatProc = PutUnit;
+    wp.putEnumeratedProc = PutEnum;
+    wp.putBooleanProc = PutBool;
+    wp.putCountProc = PutCount;
+    wp.putObjectProc = PutObject;
+    host::PIDescriptorParameters dp{0, 1, 0, &play.descriptor_slot, &wp, &rp};
+    host::HandleProcs hp{};
+    hp.disposeProc = PlayDispose;
+    rec_.descriptorParameters = &dp;
+    rec_.handleProcs = &hp;
+    rec_.canReadBack = 1;
+
+    EXPECT_EQ(Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(State().objects_to_read, 2);
+    EXPECT_TRUE(State().show_dialog);
+    ui_.dialog_answers = {1, 1};
+    ASSERT_EQ(Call(host::kSelectorStart), 0) << "the ignored close code is no failure";
+    EXPECT_TRUE(State().invert);
+    EXPECT_EQ(State().objects_to_read, 1);
+    EXPECT_EQ(State().rows, 3) << "the camera's picture replaces the recorded size";
+    EXPECT_EQ(play.disposed, 1) << "the object's handle";
+    ASSERT_EQ(Call(host::kSelectorContinue), 0);
+    EXPECT_EQ(log_.progress_calls, 9) << "each row once";
+
+    ASSERT_EQ(Call(host::kSelectorStart), 0);
+    EXPECT_EQ(State().objects_to_read, 0);
+    EXPECT_EQ(State().read_token, nullptr);
+    EXPECT_EQ(play.closed, 3) << "two objects and the descriptor";
+    EXPECT_EQ(play.disposed, 3) << "two objects and the host's descriptor";
+    EXPECT_EQ(dp.descriptor, nullptr);
+    g_play = nullptr;
+}
+
 }  // namespace
