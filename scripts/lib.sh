@@ -66,6 +66,38 @@ EOS
   rm -rf "$work"
 }
 
+# The same for 32-bit MinGW (i686), for the build that proves the module's 32-bit host layout.
+ensure_libjpeg_win32() {
+  local prefix="$VISTREL_ROOT/build/deps/libjpeg-win32"
+  [ -f "$prefix/lib/libjpeg.a" ] && return 0
+  echo "== building libjpeg-turbo for MinGW-w64 i686"
+  local work="$VISTREL_ROOT/build/deps/libjpeg-src-win32"
+  rm -rf "$work" && mkdir -p "$work"
+  local list=/etc/apt/sources.list.d/vistrel-deb-src.sources
+  as_root tee "$list" >/dev/null <<'EOS'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOS
+  as_root apt-get update -qq -o Dir::Etc::sourcelist="$list" -o Dir::Etc::sourceparts=- \
+    -o APT::Get::List-Cleanup=0
+  (cd "$work" && apt-get source --download-only -qq libjpeg-turbo 2>/dev/null)
+  as_root rm -f "$list"
+  local tarball
+  tarball=$(ls "$work"/libjpeg-turbo_*.orig.tar.gz | head -n 1)
+  tar -xzf "$tarball" -C "$work"
+  local src
+  src=$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'libjpeg-turbo*' | head -n 1)
+  cmake -S "$src" -B "$work/build" -DCMAKE_TOOLCHAIN_FILE="$VISTREL_ROOT/cmake/mingw-w64-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=ON \
+    -DWITH_TURBOJPEG=OFF -DCMAKE_INSTALL_PREFIX="$prefix" >"$work/configure.log"
+  cmake --build "$work/build" -j2 >"$work/build.log"
+  cmake --install "$work/build" >/dev/null
+  rm -rf "$work"
+}
+
 # An X display for Wine: the one that is set, or a private Xvfb.
 ensure_display() {
   if [ -n "${DISPLAY:-}" ]; then return 0; fi

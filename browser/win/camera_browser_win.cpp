@@ -586,3 +586,7 @@ const CameraBrowserState* CameraBrowserStateOf(HWND dlg) {
     const BrowserWindow* w = dlg ? RecordOf(dlg) : nullptr;
     return w ? w->st.get() : nullptr;
 }
+
+DLGPROC DeleteQuestionProcedure() {
+    return DeleteQuestionProc;
+}

@@ -25,3 +25,5 @@ const CameraBrowserState* CameraBrowserStateOf(HWND dlg);
 // 800 Yes, 801 Delete All (disabled unless all_enabled), 802 No or 803 Cancel (also for the
 // close box and Escape).
 int AskDeleteDialog(HWND owner, int image, bool all_enabled);
+// The delete question's dialog procedure.
+DLGPROC DeleteQuestionProcedure();

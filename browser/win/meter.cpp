@@ -104,3 +104,7 @@ void PaintMeter(HDC dc, int width, int height, uint32_t range, uint32_t pos, HFO
                 static_cast<UINT>(text.size()), nullptr);
     SetTextAlign(dc, old_align);
 }
+
+WNDPROC MeterWindowProcedure() {
+    return MeterProc;
+}

@@ -21,5 +21,8 @@ constexpr int kMeterWordFont = 2 * static_cast<int>(sizeof(LONG_PTR));
 // registered now or was already.
 bool RegisterMeterClass(HINSTANCE instance);
 
+// The class's window procedure.
+WNDPROC MeterWindowProcedure();
+
 // Paints a bar of the given client size into dc (what WM_PAINT and WM_PRINTCLIENT draw).
 void PaintMeter(HDC dc, int width, int height, uint32_t range, uint32_t pos, HFONT font);

@@ -294,3 +294,13 @@ void DialogOperationView::ShowCancel(bool shown) {
     ShowWindow(cancel, shown ? SW_SHOW : SW_HIDE);
     EnableWindow(cancel, shown ? TRUE : FALSE);
 }
+
+DLGPROC MeterDialogProcedure() {
+    return MeterDialogProc;
+}
+DLGPROC StartStatusProcedure() {
+    return StartStatusProc;
+}
+DLGPROC StatusDialogProcedure() {
+    return StatusDialogProc;
+}

@@ -57,6 +57,12 @@ struct DialogOperationView : OperationView {
     void ShowCancel(bool shown) override;
 };
 
+// The dialog procedures of the three dialogs, for a module that exports them under names of
+// its own.
+DLGPROC MeterDialogProcedure();
+DLGPROC StartStatusProcedure();
+DLGPROC StatusDialogProcedure();
+
 // The progress dialog that the view addresses, set while a dialog that is not in the slot (the
 // coding flows' own) is shown; returns the previous one.
 HWND SetViewMeter(HWND dialog);

@@ -1,0 +1,1001 @@
+// The module's camera dialog "UIPARAM": the thumbnail grid of the program's browser (its rules
+// are browser/browser_model.h) with Connect and Port Setup, because the module opens and closes
+// the camera connection itself. Transfer fetches one image of the selection into
+// "Pitmpjpg.jpg" and hands control back to the host's start call, which delivers it; each
+// further start call fetches the next chosen image without a click.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <cstdio>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "base/messages.h"
+#include "base/platform.h"
+#include "base/region.h"
+#include "base/tempfile.h"
+#include "base/win/win_handles.h"
+#include "base/win/win_prompts.h"
+#include "base/win/win_pump.h"
+#include "browser/browser_model.h"
+#include "browser/win/camera_browser_win.h"
+#include "browser/win/meter.h"
+#include "browser/win/status_dialogs.h"
+#include "codec/bmp_file.h"
+#include "codec/jpeg_codec.h"
+#include "codec/reduce.h"
+#include "codec/win/dib_win.h"
+#include "link/link_profile.h"
+#include "link/port.h"
+#include "link/protocol.h"
+#include "link/session/camera_tools.h"
+#include "link/session/camera_ui.h"
+#include "link/session/session_ops.h"
+#include "link/session/transfer.h"
+#include "link/win/win32_serial.h"
+#include "plugin/plugin_res.h"
+#include "plugin/win/plugin_settings.h"
+#include "plugin/win/plugin_win.h"
+#include "res/resource.h"
+
+namespace {
+
+constexpr char kTitle[] = "Quenlar QX-4210 Plug-in Driver";
+constexpr UINT kMsgLoadPage = 1570;
+constexpr UINT kMsgReactivate = WM_APP + 1;
+
+const uint8_t kDitherMatrix[64] = {0,  25, 6, 32, 1,  27, 8, 34, 38, 12, 45, 19, 40, 14, 46, 21,
+                                   9,  35, 3, 29, 11, 37, 4, 30, 48, 22, 42, 16, 50, 24, 43, 17,
+                                   2,  28, 8, 34, 0,  26, 7, 33, 41, 15, 47, 21, 39, 13, 46, 20,
+                                   12, 38, 5, 31, 10, 36, 4, 29, 51, 25, 44, 18, 49, 23, 42, 17};
+
+HINSTANCE g_instance = nullptr;
+SerialDriver* g_driver = nullptr;
+Win32SerialDriver g_win32_driver;
+RegistrySettings g_settings;
+WinPrompts g_prompts;
+WinMessagePump g_pump;
+DialogOperationView g_view;
+
+// The camera windows of the link, as the module has them: the connection notice and the
+// delete question; the dialog owns the session as soon as the link is up.
+struct PluginCameraUi : NullCameraUi {
+    bool ShowStartNotice(bool on) override {
+        if (!on) {
+            HideStartStatus();
+            return true;
+        }
+        return ShowStartStatus();
+    }
+    bool OpenThumbnailBrowser(CameraSession&) override { return true; }
+    bool OpenProgress() override { return ShowMeter(); }
+    void CloseProgress() override { HideMeter(); }
+    bool OpenStatus() override { return ShowStatus(); }
+    void CloseStatus() override { HideStatus(); }
+    int AskDelete(int image, bool all) override {
+        return AskDeleteDialog(CurrentCameraWindow(), image, all);
+    }
+};
+PluginCameraUi g_camera_ui;
+
+// Everything the dialog keeps; it lives as long as the dialog window.
+struct Dialog {
+    HWND host = nullptr;
+    CameraSession session;
+    std::unique_ptr<CameraBrowserState> grid;
+    int exit_state = 0;  // 0 waiting, 1 image fetched, -1 quit
+    HWND focus = nullptr;
+    int next_image = 0;
+    bool connected = false;
+    bool busy = false;
+    bool load_pending = false;
+    bool updating_edits = false;
+    int region = kRegionEnglish;  // the date form of the captions, from the system's language
+    ClickMemory clicks;
+    ScopedBitmap face;
+    ScopedBitmap no_thumb;
+};
+
+HWND g_dialog = nullptr;
+
+Dialog* DialogOf(HWND dlg) {
+    return reinterpret_cast<Dialog*>(GetWindowLongPtrA(dlg, DWLP_USER));
+}
+
+void Enable(HWND dlg, int id, bool on) {
+    if (HWND c = GetDlgItem(dlg, id)) EnableWindow(c, on ? TRUE : FALSE);
+}
+
+std::string Text(HWND dlg, int id) {
+    char text[32] = "";
+    GetDlgItemTextA(dlg, id, text, sizeof text);
+    return text;
+}
+
+void SetEditQuietly(Dialog& d, HWND dlg, int id, const std::string& text) {
+    d.updating_edits = true;
+    SetDlgItemTextA(dlg, id, text.c_str());
+    const LPARAM end = static_cast<LPARAM>(text.size());
+    SendDlgItemMessageA(dlg, id, EM_SETSEL, static_cast<WPARAM>(end), end);
+    d.updating_edits = false;
+}
+
+void RedrawGrid(HWND dlg) {
+    for (int id = IDC_UI_GRID_FIRST; id <= IDC_UI_GRID_LAST; ++id) {
+        InvalidateRect(GetDlgItem(dlg, id), nullptr, FALSE);
+    }
+}
+
+void UpdateScrollBar(Dialog& d, HWND dlg) {
+    HWND bar = GetDlgItem(dlg, IDC_UI_SCROLL);
+    const ScrollState s = ScrollFor(d.grid->first_shown, d.grid->total);
+    SetScrollRange(bar, SB_CTL, s.min, s.max, FALSE);
+    SetScrollPos(bar, SB_CTL, s.position, TRUE);
+    EnableWindow(bar, s.enabled ? TRUE : FALSE);
+    if (s.enabled) {
+        UINT arrows = ESB_ENABLE_BOTH;
+        if (!s.up_arrow && !s.down_arrow)
+            arrows = ESB_DISABLE_BOTH;
+        else if (!s.up_arrow)
+            arrows = ESB_DISABLE_UP;
+        else if (!s.down_arrow)
+            arrows = ESB_DISABLE_DOWN;
+        EnableScrollBar(bar, SB_CTL, arrows);
+    }
+}
+
+// The controls of an idle dialog with images: the from-edit always, the to-edit and Preview
+// while the from-edit holds a number, Transfer and Delete while something is selected.
+void EnableIdle(Dialog& d, HWND dlg) {
+    const bool images = d.grid->total > 0;
+    const bool from = images && !Text(dlg, IDC_UI_FROM).empty();
+    Enable(dlg, IDC_UI_EXIT, true);
+    Enable(dlg, IDC_UI_FROM, images);
+    Enable(dlg, IDC_UI_TO, from);
+    Enable(dlg, IDC_UI_PREVIEW, from);
+    Enable(dlg, IDC_UI_TRANSFER, images && d.grid->selected_count > 0);
+    Enable(dlg, IDC_UI_DELETE, images && d.grid->selected_count > 0);
+}
+
+void DisableForWork(HWND dlg) {
+    for (int id :
+         {IDC_UI_PREVIEW, IDC_UI_FROM, IDC_UI_TO, IDC_UI_TRANSFER, IDC_UI_DELETE, IDC_UI_EXIT}) {
+        Enable(dlg, id, false);
+    }
+}
+
+void ReportFailure(LinkError r) {
+    const int index = LinkErrorMessageIndex(r);
+    if (index >= 0 && !ErrorWasShown(ErrorText(index))) ShowError(index);
+}
+
+// Ends the link (the camera back in its normal mode) and closes the port.
+void Disconnect(Dialog& d) {
+    if (!d.connected) return;
+    EndSession(d.session);
+    ClosePort(d.session);
+    d.connected = false;
+}
+
+void Quit(Dialog& d) {
+    d.exit_state = -1;
+    Disconnect(d);
+}
+
+bool LoadShownPage(Dialog& d, HWND dlg) {
+    ForgetErrorsShown();
+    d.busy = true;
+    const LinkError r = LoadPage(*d.grid, d.session);
+    d.busy = false;
+    // A Cancel pressed on the progress dialog meanwhile waits for the next fetch.
+    if (CancelRequested()) {
+        SetCancelRequested(false);
+        d.session.cancel_seen = 1;
+    }
+    RedrawGrid(dlg);
+    if (r == kLinkOk) {
+        d.grid->thumbnails_shown = true;
+        return true;
+    }
+    if (!ErrorWasShown(ErrorText(kMsgTransferError))) ShowError(kMsgTransferError);
+    Quit(d);
+    return false;
+}
+
+// --- the commands ---------------------------------------------------------------------------
+
+void Connect(Dialog& d, HWND dlg) {
+    Enable(dlg, IDC_UI_CONNECT, false);
+    d.session.driver = g_driver ? g_driver : &g_win32_driver;
+    SetCurrentCameraWindow(dlg);
+    ForgetErrorsShown();
+    const LinkError r = ::Connect(d.session, ConnectPurpose::kBrowse);
+    if (r != kLinkOk || !d.session.port) {
+        d.connected = false;
+        if (d.session.port) {
+            EndSession(d.session);
+            ClosePort(d.session);
+        }
+        Enable(dlg, IDC_UI_CONNECT, true);
+        return;
+    }
+    d.connected = true;
+    EnableWindow(dlg, TRUE);
+    SetFocus(dlg);
+    CameraBrowserState& g = *d.grid;
+    g.total = d.session.image_count > 0 ? d.session.image_count : 0;
+    int32_t first = (g.total / kGridButtons) * kGridButtons + 1;
+    if (g.total % kGridButtons == 0) first -= kGridButtons;
+    g.first_shown = std::max(1, first);
+    g.last_shown = 0;
+    SetEditQuietly(d, dlg, IDC_UI_FROM, "1");
+    g.first_text = "1";
+    SetDlgItemTextA(dlg, IDC_UI_TOTAL, std::to_string(g.total).c_str());
+    Enable(dlg, IDC_UI_PORT_SETUP, false);
+    UpdateScrollBar(d, dlg);
+    Enable(dlg, IDC_UI_FROM, true);
+    Enable(dlg, IDC_UI_PREVIEW, true);
+}
+
+void Preview(Dialog& d, HWND dlg) {
+    if (d.busy || !d.connected) return;
+    DisableForWork(dlg);
+    int32_t from = std::atoi(Text(dlg, IDC_UI_FROM).c_str());
+    if (from < 1) from = 1;
+    const PageRange p = PageForJump(from, d.grid->total);
+    d.grid->first_shown = p.first;
+    d.grid->last_shown = p.last;
+    if (!LoadShownPage(d, dlg)) return;
+    UpdateScrollBar(d, dlg);
+    RedrawGrid(dlg);
+    EnableIdle(d, dlg);
+}
+
+// Fetches the next image of the selection into "Pitmpjpg.jpg". True when the image is there.
+bool FetchNext(Dialog& d, bool* fetched) {
+    *fetched = false;
+    std::vector<int> chosen = SelectedImages(*d.grid);
+    if (chosen.empty()) return true;
+    if (!ShowMeter()) return false;
+    if (d.next_image >= static_cast<int>(chosen.size())) {
+        d.next_image = 0;
+        HideMeter();
+        return true;
+    }
+    CameraSession& s = d.session;
+    OperationView& view = *Plat().view;
+    const int image = chosen[static_cast<size_t>(d.next_image)];
+    const bool more = d.next_image + 1 < static_cast<int>(chosen.size());
+    view.SetText(kFieldTitle, "Now transferring image(Digital Camera -> PC).");
+    view.SetMeterPos(0);
+    view.ShowCancel(more);
+    char line[64];
+    std::snprintf(line, sizeof line, "Image No.%d ", image);
+    view.SetText(kFieldDetail, line);
+
+    uint32_t size = 0;
+    LinkError r = s.model == 1 ? SigImageSize(s, image, &size) : SeqImageSize(s, image, &size);
+    if (r == kLinkOk && size == 0) r = kLinkZeroSize;
+    if (r == kLinkOk) r = AllocateImageBuffer(s, size);
+    if (r == kLinkOk) {
+        view.SetMeterRange(s.block_count);
+        r = s.model == 1 ? SigReadBlocks(s, s.block_count, true)
+                         : SeqReadBlocks(s, s.block_count, false);
+    }
+    if (r == kLinkOk) r = WriteWholeFile(PluginJpegPath(), s.image.data(), size);
+    FreeImageBuffer(s);
+    if (r != kLinkOk) {
+        HideMeter();
+        ReportFailure(r);
+        return false;
+    }
+    view.SetMeterRange(25);
+    view.SetMeterPos(0);
+    if (s.cancel_seen) {
+        s.cancel_seen = 0;
+        if (AskYesNo(kAskCancelTransfer) == kBoxYes) {
+            HideMeter();
+            d.next_image = static_cast<int>(chosen.size());
+            *fetched = true;
+            return true;
+        }
+        view.ShowCancel(more);
+    }
+    ++d.next_image;
+    HideMeter();
+    *fetched = true;
+    return true;
+}
+
+void Transfer(Dialog& d, HWND dlg) {
+    if (d.busy || !d.connected) return;
+    DisableForWork(dlg);
+    d.busy = true;
+    ForgetErrorsShown();
+    bool fetched = false;
+    const bool ok = FetchNext(d, &fetched);
+    d.busy = false;
+    SetCurrentCameraWindow(dlg);
+    EnableWindow(dlg, TRUE);
+    SetFocus(dlg);
+    if (!ok) {
+        d.exit_state = -1;
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_UI_EXIT, BN_CLICKED), 0);
+        return;
+    }
+    EnableIdle(d, dlg);
+    if (fetched) d.exit_state = 1;
+}
+
+void Delete(Dialog& d, HWND dlg) {
+    if (d.busy) {
+        SetFocus(GetDlgItem(dlg, IDC_UI_EXIT));
+        return;
+    }
+    if (!d.connected || d.grid->selected_count == 0) return;
+    DisableForWork(dlg);
+    d.busy = true;
+    ForgetErrorsShown();
+    std::vector<int> images = SelectedImages(*d.grid);
+    std::sort(images.begin(), images.end());
+    const LinkError r = DeleteSelectedSequenced(d.session, &images);
+    d.busy = false;
+    SetCurrentCameraWindow(dlg);
+    if (r != kLinkOk) {
+        ReportFailure(r);
+        Quit(d);
+        return;
+    }
+    RenumberAfterDelete(*d.grid, images);
+    d.grid->page.fill(0);
+    d.next_image = 0;
+    if (d.grid->thumbnails_shown && d.grid->total > 0 && !LoadShownPage(d, dlg)) return;
+    SetDlgItemTextA(dlg, IDC_UI_TOTAL, std::to_string(d.grid->total).c_str());
+    SetEditQuietly(d, dlg, IDC_UI_TO, "");
+    d.grid->last_text.clear();
+    EnableIdle(d, dlg);
+    UpdateScrollBar(d, dlg);
+    Enable(dlg, IDC_UI_TRANSFER, false);
+    Enable(dlg, IDC_UI_DELETE, false);
+    RedrawGrid(dlg);
+    SetFocus(GetDlgItem(dlg, IDC_UI_EXIT));
+}
+
+void OnGridClick(Dialog& d, HWND dlg, int button) {
+    CameraBrowserState& g = *d.grid;
+    const int32_t n = g.page[static_cast<size_t>(button)];
+    if (g.total == 0 || d.busy || n == 0 || n > g.total) return;
+    if (g.range_typed && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_TO))) {
+        SetEditQuietly(d, dlg, IDC_UI_TO, "");
+        g.last_text.clear();
+        g.range_typed = false;
+    }
+    const bool shift = (KeyState()(VK_SHIFT) & 0x8000) != 0;
+    const bool ctrl = (KeyState()(VK_CONTROL) & 0x8000) != 0;
+    const bool twice = IsDoubleClick(&d.clicks, static_cast<uint32_t>(GetMessageTime()), button,
+                                     GetDoubleClickTime(), g.thumbnails_shown, FindCell(g, n) >= 0,
+                                     g.selected_count);
+    if (shift)
+        ClickShift(g, n);
+    else if (ctrl)
+        ClickCtrl(g, n);
+    else
+        ClickPlain(g, n);
+    d.next_image = 0;
+    RedrawGrid(dlg);
+    EnableIdle(d, dlg);
+    if (twice) PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_UI_TRANSFER, BN_CLICKED), 0);
+}
+
+void OnEditChange(Dialog& d, HWND dlg, int id) {
+    if (d.updating_edits || !d.connected) return;
+    const int which = id == IDC_UI_FROM ? kFirstNumberEdit : kLastNumberEdit;
+    const EditOutcome o = OnRangeEdit(*d.grid, which, Text(dlg, id));
+    if (o.set_first) SetEditQuietly(d, dlg, IDC_UI_FROM, d.grid->first_text);
+    if (o.set_last) SetEditQuietly(d, dlg, IDC_UI_TO, d.grid->last_text);
+    if (o.selection_changed) {
+        d.next_image = 0;
+        RedrawGrid(dlg);
+    }
+    if (!d.busy) {
+        Enable(dlg, IDC_UI_TRANSFER, o.transfer_delete_enabled);
+        Enable(dlg, IDC_UI_DELETE, o.transfer_delete_enabled);
+        Enable(dlg, IDC_UI_PREVIEW, o.preview_and_last_enabled);
+        Enable(dlg, IDC_UI_TO, o.preview_and_last_enabled);
+    }
+}
+
+void OnScroll(Dialog& d, HWND dlg, WPARAM wp) {
+    if (d.busy || d.grid->total <= kGridButtons) return;
+    HWND bar = GetDlgItem(dlg, IDC_UI_SCROLL);
+    ScrollAction action;
+    switch (LOWORD(wp)) {
+        case SB_ENDSCROLL:
+            if (!d.load_pending) {
+                d.load_pending = true;
+                PostMessageA(dlg, kMsgLoadPage, 0, 0);
+            }
+            return;
+        case SB_LINEUP:
+            action = ScrollAction::kLineUp;
+            break;
+        case SB_LINEDOWN:
+            action = ScrollAction::kLineDown;
+            break;
+        case SB_PAGEUP:
+            action = ScrollAction::kPageUp;
+            break;
+        case SB_PAGEDOWN:
+            action = ScrollAction::kPageDown;
+            break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION:
+            action = ScrollAction::kThumb;
+            break;
+        case SB_TOP:
+            action = ScrollAction::kTop;
+            break;
+        case SB_BOTTOM:
+            action = ScrollAction::kBottom;
+            break;
+        default:
+            return;
+    }
+    const int32_t pos = ScrollTo(GetScrollPos(bar, SB_CTL), action, HIWORD(wp), d.grid->total);
+    SetScrollPos(bar, SB_CTL, pos, TRUE);
+}
+
+void OnLoadPage(Dialog& d, HWND dlg) {
+    if (!d.load_pending) return;
+    d.load_pending = false;
+    DisableForWork(dlg);
+    const PageRange p = PageOfScrollPosition(GetScrollPos(GetDlgItem(dlg, IDC_UI_SCROLL), SB_CTL));
+    d.grid->first_shown = p.first;
+    d.grid->last_shown = std::min(p.last, d.grid->total);
+    if (!LoadShownPage(d, dlg)) return;
+    UpdateScrollBar(d, dlg);
+    EnableIdle(d, dlg);
+}
+
+// --- drawing ----------------------------------------------------------------------------------
+
+void StretchBitmap(HDC dc, HBITMAP bitmap, const RECT& r) {
+    if (!bitmap) return;
+    BITMAP bm{};
+    GetObjectA(bitmap, sizeof bm, &bm);
+    ScopedMemoryDC mem(CreateCompatibleDC(dc));
+    ScopedSelect sel(mem.get(), bitmap);
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, mem.get(), 0, 0, bm.bmWidth,
+               bm.bmHeight, SRCCOPY);
+}
+
+void DrawThumbnail(HDC dc, const DibImage& dib, const RECT& inside) {
+    const RECT src{0, 0, DibWidth(dib), DibHeight(dib)};
+    if (GetDeviceCaps(dc, BITSPIXEL) < 16) {
+        DibImage cube = CubeDither(dib);
+        if (!cube) return;
+        ScopedPalette palette = MakeDibPalette(cube);
+        ScopedSelectPalette sel(dc, palette.get(), FALSE);
+        RealizePalette(dc);
+        DrawDib(dc, cube, inside, src);
+        return;
+    }
+    DrawDib(dc, dib, inside, src);
+}
+
+void DrawGridButton(Dialog& d, const DRAWITEMSTRUCT& di) {
+    HDC dc = di.hDC;
+    const RECT rc = di.rcItem;
+    const int button = static_cast<int>(di.CtlID) - IDC_UI_GRID_FIRST;
+    StretchBitmap(dc, d.face.get(), rc);
+    const int32_t n = button >= 0 && button < kGridButtons ? d.grid->page[button] : 0;
+    if (n == 0 || n > d.grid->total || d.load_pending) return;
+    RECT inner = rc;
+    InflateRect(&inner, -3, -3);
+    FillRect(dc, &inner, GetSysColorBrush(COLOR_MENU));
+    const int width = rc.right - rc.left;
+    const int pic_w = width * 4 / 5;
+    const int pic_h = pic_w * 3 / 4;
+    RECT pic{rc.left + (width - pic_w) / 2, rc.top + 4, 0, 0};
+    pic.right = pic.left + pic_w;
+    pic.bottom = pic.top + pic_h;
+    const int cell = FindCell(*d.grid, n);
+    const ThumbnailCell* c = cell >= 0 ? &d.grid->cache[cell] : nullptr;
+    if (c && c->has_thumbnail) {
+        FrameRect(dc, &pic, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+        RECT inside = pic;
+        InflateRect(&inside, -1, -1);
+        DrawThumbnail(dc, c->thumbnail, inside);
+    } else {
+        StretchBitmap(dc, d.no_thumb.get(), pic);
+    }
+    const int line = std::max(8, static_cast<int>(rc.bottom - pic.bottom - 4) / 2);
+    RECT caption{rc.left + 3, pic.bottom + 1, rc.right - 3, pic.bottom + 1 + line};
+    RECT date{rc.left + 3, caption.bottom, rc.right - 3, caption.bottom + line};
+    if (c && c->selected) {
+        ScopedBrush red(CreateSolidBrush(RGB(255, 0, 0)));
+        FillRect(dc, &caption, red.get());
+    }
+    SetBkMode(dc, TRANSPARENT);
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(di.hwndItem, WM_GETFONT, 0, 0));
+    ScopedSelect font_sel(dc, font);
+    const std::string text = CaptionText(n);
+    DrawTextA(dc, text.c_str(), -1, &caption, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    if (c) {
+        const std::string when = DateLine(c->date, d.region);
+        DrawTextA(dc, when.c_str(), -1, &date, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
+    if (di.itemState & ODS_FOCUS) {
+        RECT focus = rc;
+        InflateRect(&focus, -1, -1);
+        FrameRect(dc, &focus, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    }
+}
+
+// The language of the system's common dialog library picks the date form.
+int LanguageIndex() {
+    char path[MAX_PATH] = "";
+    UINT n = GetSystemDirectoryA(path, MAX_PATH);
+    if (n == 0 || n + 16 > MAX_PATH) return 0;
+    std::string file = std::string(path) + "\\CommDlg.Dll";
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(file.c_str(), &ignored);
+    int lang = 1033;
+    if (size > 0 && size < (1u << 20)) {
+        std::vector<char> info(size);
+        void* p = nullptr;
+        UINT len = 0;
+        if (GetFileVersionInfoA(file.c_str(), 0, size, info.data()) &&
+            VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", &p, &len) && len >= 4) {
+            lang = *static_cast<WORD*>(p);
+        }
+    }
+    switch (lang) {
+        case 1036:
+            return 1;
+        case 1031:
+            return 2;
+        case 1041:
+            return 3;
+        case 2057:
+            return 4;
+        default:
+            return 0;
+    }
+}
+
+int RegionOfLanguage(int index) {
+    switch (index) {
+        case 3:
+            return kRegionJapanese;
+        case 1:
+            return kRegionFrench;
+        case 2:
+        case 4:
+            return kRegionGerman;
+        default:
+            return kRegionEnglish;
+    }
+}
+
+bool InitDialog(HWND dlg, HWND host) {
+    PlaceDialog(dlg);
+    Dialog* d = new (std::nothrow) Dialog;
+    if (d) d->grid.reset(new (std::nothrow) CameraBrowserState);
+    if (!d || !d->grid) {
+        delete d;
+        return false;
+    }
+    d->host = host;
+    if (PluginState* st = CurrentPluginState()) {
+        std::copy(std::begin(kDitherMatrix), std::end(kDitherMatrix), st->dither);
+        st->instance = reinterpret_cast<intptr_t>(g_instance);
+        st->range_edit = false;
+        st->language = LanguageIndex();
+        d->region = RegionOfLanguage(st->language);
+    }
+    d->face.reset(LoadBitmapA(g_instance, "BUTTONBITMAP"));
+    d->no_thumb.reset(LoadBitmapA(g_instance, "NOTHUMBBITMAP"));
+    SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
+    SendDlgItemMessageA(dlg, IDC_UI_FROM, EM_LIMITTEXT, 5, 0);
+    SendDlgItemMessageA(dlg, IDC_UI_TO, EM_LIMITTEXT, 5, 0);
+    for (int id : {IDC_UI_TRANSFER, IDC_UI_DELETE, IDC_UI_FROM, IDC_UI_TO, IDC_UI_PREVIEW}) {
+        Enable(dlg, id, false);
+    }
+    EnableWindow(GetDlgItem(dlg, IDC_UI_SCROLL), FALSE);
+    if (HMENU sys = GetSystemMenu(dlg, FALSE)) {
+        DeleteMenu(sys, SC_SIZE, MF_BYCOMMAND);
+        DeleteMenu(sys, SC_MAXIMIZE, MF_BYCOMMAND);
+    }
+    SetFocus(dlg);
+    return true;
+}
+
+void PortSetup(HWND dlg, HWND host) {
+    for (int id : {IDC_UI_EXIT, IDC_UI_CONNECT, IDC_UI_PORT_SETUP}) Enable(dlg, id, false);
+    DialogBoxParamA(g_instance, "COMMPARASET", host ? host : dlg, CommParaProc, 0);
+    for (int id : {IDC_UI_EXIT, IDC_UI_CONNECT, IDC_UI_PORT_SETUP}) Enable(dlg, id, true);
+}
+
+}  // namespace
+
+// --- the dialog procedures --------------------------------------------------------------------
+
+INT_PTR CALLBACK UIProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    Dialog* d = DialogOf(dlg);
+    switch (msg) {
+        case WM_INITDIALOG:
+            if (!InitDialog(dlg, reinterpret_cast<HWND>(lp))) {
+                SetWindowLongPtrA(dlg, DWLP_USER, 0);
+                return FALSE;
+            }
+            return FALSE;
+        case WM_DRAWITEM:
+            if (!d) return FALSE;
+            DrawGridButton(*d, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+            return TRUE;
+        case WM_VSCROLL:
+            if (d) OnScroll(*d, dlg, wp);
+            return TRUE;
+        case kMsgLoadPage:
+            if (d) OnLoadPage(*d, dlg);
+            return TRUE;
+        case WM_ACTIVATE:
+            if (!d) return FALSE;
+            if (LOWORD(wp) == WA_INACTIVE) {
+                d->focus = GetFocus();
+                // While the dialog waits, the host's window cannot be used: the dialog takes
+                // the activation back at once, as a modal one would.
+                if (d->exit_state == 0 && d->host && reinterpret_cast<HWND>(lp) == d->host) {
+                    PostMessageA(dlg, kMsgReactivate, 0, 0);
+                    MessageBeep(MB_OK);
+                }
+            } else if (d->focus && IsChild(dlg, d->focus)) {
+                if (SendMessageA(d->focus, WM_GETDLGCODE, 0, 0) & DLGC_UNDEFPUSHBUTTON) {
+                    SendMessageA(dlg, DM_SETDEFID, static_cast<WPARAM>(GetDlgCtrlID(d->focus)), 0);
+                }
+                SetFocus(d->focus);
+            }
+            return FALSE;
+        case kMsgReactivate:
+            if (d && d->exit_state == 0) SetActiveWindow(dlg);
+            return TRUE;
+        case WM_COMMAND: {
+            if (!d) return FALSE;
+            const int id = LOWORD(wp);
+            const int code = HIWORD(wp);
+            if (id >= IDC_UI_GRID_FIRST && id <= IDC_UI_GRID_LAST) {
+                if (code == BN_CLICKED || code == BN_DOUBLECLICKED) {
+                    OnGridClick(*d, dlg, id - IDC_UI_GRID_FIRST);
+                }
+                return TRUE;
+            }
+            if (id == IDC_UI_FROM || id == IDC_UI_TO) {
+                if (code == EN_UPDATE || code == EN_MAXTEXT) OnEditChange(*d, dlg, id);
+                return TRUE;
+            }
+            if (code != BN_CLICKED) return TRUE;
+            switch (id) {
+                case IDC_UI_CONNECT:
+                    Connect(*d, dlg);
+                    break;
+                case IDC_UI_PORT_SETUP:
+                    PortSetup(dlg, d->host);
+                    break;
+                case IDC_UI_PREVIEW:
+                    Preview(*d, dlg);
+                    break;
+                case IDC_UI_TRANSFER:
+                    Transfer(*d, dlg);
+                    break;
+                case IDC_UI_DELETE:
+                    Delete(*d, dlg);
+                    break;
+                case IDC_UI_EXIT:
+                case IDCANCEL:
+                    if (!d->busy) Quit(*d);
+                    break;
+                default:
+                    break;
+            }
+            return TRUE;
+        }
+        case WM_DESTROY:
+            if (d) {
+                Disconnect(*d);
+                FreeCells(*d->grid);
+                delete d;
+                SetWindowLongPtrA(dlg, DWLP_USER, 0);
+            }
+            if (g_dialog == dlg) g_dialog = nullptr;
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+namespace {
+
+struct PortSetupRecord {
+    std::string port;
+    unsigned long baud = 384;
+};
+
+int CheckedIn(HWND dlg, int first, int last) {
+    for (int id = first; id <= last; ++id) {
+        if (IsDlgButtonChecked(dlg, id) == BST_CHECKED) return id;
+    }
+    return 0;
+}
+
+PluginPortSettings ChosenSettings(HWND dlg) {
+    PluginPortSettings s;
+    const int port = CheckedIn(dlg, IDC_PLUGIN_COM1, IDC_PLUGIN_COM4);
+    s.port = "COM" + std::to_string(port ? port - 9 : 1);
+    s.baud = StoredOfBaudRadio(CheckedIn(dlg, IDC_BAUD_9600, IDC_BAUD_115200));
+    return s;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK CommParaProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
+    auto* r = reinterpret_cast<PortSetupRecord*>(GetWindowLongPtrA(dlg, DWLP_USER));
+    switch (msg) {
+        case WM_INITDIALOG: {
+            r = new (std::nothrow) PortSetupRecord;
+            if (!r) {
+                EndDialog(dlg, IDCANCEL);
+                return TRUE;
+            }
+            SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(r));
+            const PluginPortSettings s = ReadPluginSettings();
+            const int port = PortRadioOfName(s.port);
+            CheckRadioButton(dlg, IDC_PLUGIN_COM1, IDC_PLUGIN_COM4, port);
+            CheckRadioButton(dlg, IDC_BAUD_9600, IDC_BAUD_115200, BaudRadioOfStored(s.baud));
+            PlaceDialog(dlg);
+            r->baud = s.baud;
+            r->port = "COM" + std::to_string(port - 9);
+            return TRUE;
+        }
+        case WM_COMMAND: {
+            if (!r) return FALSE;
+            const int id = LOWORD(wp);
+            if (id >= IDC_PLUGIN_COM1 && id <= IDC_PLUGIN_COM4) {
+                CheckRadioButton(dlg, IDC_PLUGIN_COM1, IDC_PLUGIN_COM4, id);
+            } else if (id >= IDC_BAUD_9600 && id <= IDC_BAUD_115200) {
+                CheckRadioButton(dlg, IDC_BAUD_9600, IDC_BAUD_115200, id);
+            } else if (id == IDOK) {
+                WritePluginSettings(ChosenSettings(dlg));
+                EndDialog(dlg, IDOK);
+            } else if (id == IDCANCEL) {
+                PluginPortSettings s;
+                s.port = r->port;
+                s.baud = r->baud;
+                WritePluginSettings(s);
+                EndDialog(dlg, IDCANCEL);
+            } else if (id == IDC_AUTO_SET) {
+                Enable(dlg, IDOK, false);
+                Enable(dlg, IDCANCEL, false);
+                PluginPortSettings s = ChosenSettings(dlg);
+                WritePluginSettings(s);
+                CameraSession session;
+                session.driver = g_driver ? g_driver : &g_win32_driver;
+                const int found = AutoSetup(session);
+                if (found > 0) {
+                    CheckRadioButton(dlg, IDC_PLUGIN_COM1, IDC_PLUGIN_COM4, 9 + found);
+                    s.port = "COM" + std::to_string(found);
+                }
+                CheckRadioButton(dlg, IDC_BAUD_9600, IDC_BAUD_115200, BaudRadioOfStored(r->baud));
+                s.baud = r->baud;
+                WritePluginSettings(s);
+                Enable(dlg, IDOK, true);
+                Enable(dlg, IDCANCEL, true);
+            }
+            return TRUE;
+        }
+        case WM_DESTROY:
+            delete r;
+            SetWindowLongPtrA(dlg, DWLP_USER, 0);
+            return FALSE;
+        default:
+            return FALSE;
+    }
+}
+
+// --- the module's side of the protocol ------------------------------------------------------
+
+void InstallPluginSeams(HINSTANCE instance) {
+    static bool installed = false;
+    g_instance = instance;
+    SetDialogInstance(instance);
+    RegisterMeterClass(instance);
+    if (installed) return;
+    installed = true;
+    SelectLinkProfile(PluginLinkProfile());
+    Platform& p = Plat();
+    p.prompts = &g_prompts;
+    p.pump = &g_pump;
+    p.settings = &g_settings;
+    p.view = &g_view;
+    SetCameraUi(&g_camera_ui);
+}
+
+void SetPluginSerialDriver(SerialDriver* driver) {
+    g_driver = driver;
+}
+
+WinPluginUi& PluginWindows() {
+    static WinPluginUi ui;
+    return ui;
+}
+
+HWND PluginDialogWindow() {
+    return g_dialog;
+}
+
+const CameraBrowserState* PluginGrid() {
+    Dialog* d = g_dialog ? DialogOf(g_dialog) : nullptr;
+    return d ? d->grid.get() : nullptr;
+}
+
+int PluginNextImage() {
+    Dialog* d = g_dialog ? DialogOf(g_dialog) : nullptr;
+    return d ? d->next_image : -1;
+}
+
+std::string PluginJpegPath() {
+    char dir[MAX_PATH] = "";
+    DWORD n = GetTempPathA(MAX_PATH, dir);
+    if (n == 0 || n >= MAX_PATH) {
+        n = GetWindowsDirectoryA(dir, MAX_PATH);
+        if (n > 0 && n < MAX_PATH - 1 && dir[n - 1] != '\\') std::strcat(dir, "\\");
+    }
+    return std::string(dir) + "Pitmpjpg.jpg";
+}
+
+std::string PluginBmpPath() {
+    std::string path = PluginJpegPath();
+    return path.substr(0, path.size() - 12) + "PItmpBmp.bmp";
+}
+
+void WinPluginUi::About(const void* platform_data) {
+    char text[512] = "", caption[128] = "";
+    LoadStringA(g_instance, IDS_PLUGIN_ABOUT, text, sizeof text);
+    LoadStringA(g_instance, IDS_PLUGIN_NAME, caption, sizeof caption);
+    HWND owner = nullptr;
+    if (platform_data) {
+        owner = reinterpret_cast<HWND>(static_cast<const host::PlatformData*>(platform_data)->hwnd);
+    }
+    MessageBoxA(owner, text, caption, MB_ICONINFORMATION | MB_OK);
+}
+
+void WinPluginUi::HostWarning(int string_id, const char* version) {
+    char text[512] = "";
+    LoadStringA(g_instance, static_cast<UINT>(string_id), text, sizeof text);
+    std::string message = text;
+    const size_t at = message.find("^1");
+    if (at != std::string::npos && version) message.replace(at, 2, version);
+    MessageBoxA(nullptr, message.c_str(), nullptr, MB_ICONWARNING | MB_OK);
+}
+
+bool WinPluginUi::EnterDialog(PluginState& st) {
+    HWND host = nullptr;
+    if (st.record && st.record->platformData) {
+        host = reinterpret_cast<HWND>(
+            static_cast<const host::PlatformData*>(st.record->platformData)->hwnd);
+    }
+    if (!g_dialog) {
+        HWND dlg =
+            CreateDialogParamA(g_instance, "UIPARAM", host, UIProc, reinterpret_cast<LPARAM>(host));
+        if (!dlg) return false;
+        if (!DialogOf(dlg)) {
+            DestroyWindow(dlg);
+            return false;
+        }
+        g_dialog = dlg;
+        st.dialog = reinterpret_cast<intptr_t>(dlg);
+        SetCurrentCameraWindow(dlg);
+        ShowWindow(dlg, SW_SHOW);
+        UpdateWindow(dlg);
+        DialogOf(dlg)->exit_state = 0;
+        return true;
+    }
+    Dialog* d = DialogOf(g_dialog);
+    d->exit_state = 0;
+    EnableWindow(g_dialog, TRUE);
+    SetActiveWindow(g_dialog);
+    SetFocus(g_dialog);
+    SetCurrentCameraWindow(g_dialog);
+    if (CancelRequested()) {
+        SetCancelRequested(false);
+        if (AskYesNo(kAskCancelTransfer) == kBoxYes) {
+            d->next_image = 0;
+            return true;
+        }
+    }
+    if (d->next_image > 0 && d->next_image < d->grid->selected_count) {
+        SendMessageA(g_dialog, WM_COMMAND, MAKEWPARAM(IDC_UI_TRANSFER, BN_CLICKED), 0);
+    } else {
+        d->next_image = 0;
+        SetCancelRequested(false);
+        InvalidateRect(g_dialog, nullptr, TRUE);
+    }
+    return true;
+}
+
+int WinPluginUi::RunDialog(PluginState&) {
+    MSG msg;
+    while (g_dialog) {
+        Dialog* d = DialogOf(g_dialog);
+        if (!d || d->exit_state != 0) break;
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return -1;
+        }
+        if (got < 0) return -1;
+        if (g_dialog && IsDialogMessageA(g_dialog, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    Dialog* d = g_dialog ? DialogOf(g_dialog) : nullptr;
+    return d && d->exit_state == 1 ? 1 : -1;
+}
+
+void WinPluginUi::DestroyDialog(PluginState& st) {
+    if (g_dialog) {
+        Dialog* d = DialogOf(g_dialog);
+        if (d && d->host) {
+            EnableWindow(d->host, TRUE);
+            SetFocus(d->host);
+        }
+        DestroyWindow(g_dialog);
+    }
+    g_dialog = nullptr;
+    st.dialog = 0;
+    SetCurrentCameraWindow(nullptr);
+}
+
+DibImage WinPluginUi::ExtractImage(PluginState&) {
+    const std::string jpeg = PluginJpegPath();
+    const std::string bmp = PluginBmpPath();
+    HWND below = g_dialog;
+    // A Cancel pressed during the transfer is answered at the next start call; the extraction's
+    // own progress dialog must not forget it.
+    const bool cancel_pending = CancelRequested();
+    HWND meter = CreateMeterDialog(below);
+    SetCancelRequested(cancel_pending);
+    if (!meter) {
+        ShowError(kMsgUnexpected);
+        return DibImage();
+    }
+    if (below) EnableWindow(below, FALSE);
+    SetDlgItemTextA(meter, IDC_METER_TITLE, "Now extracting image.");
+    char line[MAX_PATH + 16];
+    std::snprintf(line, sizeof line, "File Name: %s", jpeg.c_str());
+    SetDlgItemTextA(meter, IDC_METER_DETAIL, line);
+    ShowWindow(GetDlgItem(meter, IDCANCEL), SW_HIDE);
+    ShowWindow(meter, SW_SHOW);
+    UpdateWindow(meter);
+    HWND saved = SetViewMeter(meter);
+    JpegProgress progress;
+    progress.meter = JpegMeter::kFull;
+    const int ok = DecodeJpegFile(jpeg, bmp, 0, progress);
+    SetViewMeter(saved);
+    DestroyWindow(meter);
+    if (below) {
+        EnableWindow(below, TRUE);
+        SetFocus(below);
+    }
+    if (!ok) {
+        DeleteFileA(bmp.c_str());
+        return DibImage();
+    }
+    DibImage dib = LoadBmpFile(bmp);
+    DeleteFileA(bmp.c_str());
+    return dib;
+}

@@ -1,0 +1,116 @@
+// QX4210.8ba loaded by our host, against vistrel-camsim on the pseudo-terminal that the Wine
+// prefix maps to COM1: the module's own serial driver, registry settings and clock. Connect,
+// pick image 2, Transfer: the host receives that picture, plane for plane as our decoder makes
+// it from the camera's file.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "codec/bmp_file.h"
+#include "codec/jpeg_codec.h"
+#include "gui_harness.h"
+#include "plugin/plugin_res.h"
+#include "plugin_host.h"
+#include "sim/sim_driver.h"
+
+namespace {
+
+constexpr char kDialogTitle[] = "Quenlar QX-4210 Plug-in Driver";
+
+PluginEntryPoint Entry() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path);
+    dir.resize(dir.find_last_of("\\/") + 1);
+    HMODULE module = LoadLibraryA((dir + "QX4210.8ba").c_str());
+    void* p = module ? reinterpret_cast<void*>(GetProcAddress(module, "ENTRYPOINT")) : nullptr;
+    return reinterpret_cast<PluginEntryPoint>(p);
+}
+
+HWND Dialog() {
+    return FindWindowA(nullptr, kDialogTitle);
+}
+
+TEST(PluginCamera, TheChosenImageArrivesThroughTheSerialLine) {
+    boxes::Start();
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Vistrel\\Plugin", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, "ComPort", 0, REG_SZ, reinterpret_cast<const BYTE*>("COM1"), 4);
+    const DWORD baud = 1152;
+    RegSetValueExA(key, "BaudRate", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&baud),
+                   sizeof baud);
+    RegCloseKey(key);
+
+    PluginEntryPoint entry = Entry();
+    ASSERT_NE(entry, nullptr);
+    TestHost host(entry);
+    std::string total;
+    dialogs::When(
+        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
+    dialogs::WhenReady(
+        [] { return Dialog() && IsWindowEnabled(GetDlgItem(Dialog(), IDC_UI_PREVIEW)); },
+        [&] {
+            HWND dlg = Dialog();
+            total = WindowText(GetDlgItem(dlg, IDC_UI_TOTAL));
+            SetDlgItemTextA(dlg, IDC_UI_FROM, "2");
+            SetDlgItemTextA(dlg, IDC_UI_TO, "2");
+            dialogs::PostCommand(dlg, IDC_UI_TRANSFER);
+        });
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    ASSERT_EQ(host.Call(host::kSelectorStart), 0);
+    ASSERT_EQ(host.Call(host::kSelectorContinue), 0);
+    ASSERT_EQ(host.Call(host::kSelectorFinish), 0);
+    EXPECT_EQ(host.rec.acquireAgain, 1);
+    EXPECT_EQ(total, "3");
+
+    // The same camera, made here: its image 2 decoded as the module decodes it.
+    SimConfig cfg;
+    cfg.model = 2;
+    cfg.images = 3;
+    auto cam = MakeSimCamera(cfg);
+    const std::vector<uint8_t>& jpeg = SimImage(*cam, 2);
+    const std::string jpg = TempFilePath("plugin-camera.jpg");
+    const std::string bmp = TempFilePath("plugin-camera.bmp");
+    std::ofstream(jpg, std::ios::binary)
+        .write(reinterpret_cast<const char*>(jpeg.data()),
+               static_cast<std::streamsize>(jpeg.size()));
+    ASSERT_TRUE(DecodeJpegFile(jpg, bmp, 0, JpegProgress()));
+    DibImage dib = LoadBmpFile(bmp);
+    DibLayout l;
+    ASSERT_TRUE(GetDibLayout(dib, &l));
+    ASSERT_EQ(host.rows, l.header.height);
+    ASSERT_EQ(host.columns, l.header.width);
+    int mismatches = 0;
+    for (int y = 0; y < host.rows; ++y) {
+        const uint8_t* src = dib.data() + l.pixel_offset + l.stride * (host.rows - 1 - y);
+        for (int x = 0; x < host.columns; ++x) {
+            for (int p = 0; p < 3; ++p) {
+                if (host.planes[p][static_cast<size_t>(y) * host.columns + x] != src[3 * x + 2 - p])
+                    ++mismatches;
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+
+    dialogs::WhenReady([] { return Dialog() != nullptr; },
+                       [] { dialogs::PostCommand(Dialog(), IDC_UI_EXIT); });
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+    EXPECT_EQ(boxes::UnexpectedCount(), 0);
+    EXPECT_EQ(dialogs::Pending(), 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (MarkWindowsUnmanaged()) return RunAgain();
+    StartWatchdog(100000);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,334 @@
+// The acquire module's code in a host of our own with the simulated camera in-process on its
+// instant clock: Connect, Preview, a typed range of three images delivered in three acquire
+// cycles without further clicks (each picture exactly the camera's image decoded), Exit, and
+// the port setup's registry values.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/platform.h"
+#include "browser/browser_model.h"
+#include "base/win/win_pump.h"
+#include "codec/bmp_file.h"
+#include "codec/jpeg_codec.h"
+#include "gui_harness.h"
+#include "link/port.h"
+#include "plugin/plugin_res.h"
+#include "plugin/win/plugin_settings.h"
+#include "plugin/win/plugin_win.h"
+#include "plugin_host.h"
+#include "sim/sim_driver.h"
+
+namespace {
+
+constexpr char kDialogTitle[] = "Quenlar QX-4210 Plug-in Driver";
+
+void InProcessEntry(short selector, void* record, intptr_t* data, short* result) {
+    PluginEntry(selector, record, data, result, PluginWindows());
+}
+
+struct InstantPump : WinMessagePump {
+    void WaitForMessage(uint32_t ms) override { Plat().time->Sleep(ms); }
+};
+
+// The red, green and blue planes of a JPEG file as our decoder makes them, top row first.
+bool DecodedPlanes(const std::vector<uint8_t>& jpeg, int* rows, int* columns,
+                   std::vector<uint8_t> planes[3]) {
+    const std::string jpg = TempFilePath("plugin-expect.jpg");
+    const std::string bmp = TempFilePath("plugin-expect.bmp");
+    {
+        std::ofstream f(jpg, std::ios::binary);
+        f.write(reinterpret_cast<const char*>(jpeg.data()),
+                static_cast<std::streamsize>(jpeg.size()));
+    }
+    if (!DecodeJpegFile(jpg, bmp, 0, JpegProgress())) return false;
+    DibImage dib = LoadBmpFile(bmp);
+    DeleteFileA(jpg.c_str());
+    DeleteFileA(bmp.c_str());
+    DibLayout l;
+    if (!GetDibLayout(dib, &l) || l.header.bit_count != 24) return false;
+    *rows = l.header.height;
+    *columns = l.header.width;
+    for (int p = 0; p < 3; ++p) planes[p].assign(static_cast<size_t>(*rows) * *columns, 0);
+    for (int y = 0; y < *rows; ++y) {
+        const uint8_t* src = dib.data() + l.pixel_offset + l.stride * (*rows - 1 - y);
+        for (int x = 0; x < *columns; ++x) {
+            for (int p = 0; p < 3; ++p) {
+                planes[p][static_cast<size_t>(y) * *columns + x] = src[3 * x + 2 - p];
+            }
+        }
+    }
+    return true;
+}
+
+void SetEdit(HWND dlg, int id, const char* text) {
+    SetDlgItemTextA(dlg, id, text);
+}
+
+class PluginFlows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        boxes::Start();
+        boxes::Clear();
+        dialogs::Clear();
+        InstallPluginSeams(GetModuleHandleA(nullptr));
+        saved_time_ = Plat().time;
+        saved_pump_ = Plat().pump;
+        Plat().time = &clock_;
+        Plat().pump = &pump_;
+        SetPacedWrite(false);
+        ReadPluginSettings();  // makes the key
+        WritePluginSettings({"COM1", 1152});
+    }
+    void TearDown() override {
+        SetPluginSerialDriver(nullptr);
+        Plat().time = saved_time_;
+        Plat().pump = saved_pump_;
+        EXPECT_EQ(dialogs::Pending(), 0) << "dialogs that never came";
+        EXPECT_EQ(boxes::PendingExpectations(), 0) << "boxes that never came";
+        EXPECT_EQ(boxes::UnexpectedCount(), 0);
+    }
+    void Camera(int images) {
+        SimConfig cfg;
+        cfg.model = 2;
+        cfg.images = images;
+        cam_ = MakeSimCamera(cfg);
+        driver_ = std::make_unique<SimDriver>(*cam_, "COM1");
+        SetPluginSerialDriver(driver_.get());
+    }
+
+    SimInstantClock clock_;
+    InstantPump pump_;
+    TimeSource* saved_time_ = nullptr;
+    MessagePump* saved_pump_ = nullptr;
+    std::unique_ptr<SimCamera> cam_;
+    std::unique_ptr<SimDriver> driver_;
+};
+
+TEST_F(PluginFlows, ThreeChosenImagesArriveInThreeCyclesThenExit) {
+    Camera(20);
+    TestHost host(InProcessEntry);
+    std::string total;
+    bool connect_off = false;
+    // Connect; then images 3 to 5 typed into the range and Transfer.
+    dialogs::When(
+        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
+        },
+        [&] {
+            HWND dlg = PluginDialogWindow();
+            total = WindowText(GetDlgItem(dlg, IDC_UI_TOTAL));
+            connect_off = !IsWindowEnabled(GetDlgItem(dlg, IDC_UI_CONNECT));
+            dialogs::PostCommand(dlg, IDC_UI_PREVIEW);
+        });
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            const CameraBrowserState* grid = PluginGrid();
+            return dlg && grid && grid->thumbnails_shown &&
+                   IsWindowEnabled(GetDlgItem(dlg, IDC_UI_EXIT));
+        },
+        [] {
+            HWND dlg = PluginDialogWindow();
+            SetEdit(dlg, IDC_UI_FROM, "3");
+            SetEdit(dlg, IDC_UI_TO, "5");
+            dialogs::PostCommand(dlg, IDC_UI_TRANSFER);
+        });
+
+    std::vector<int> again;
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+        ASSERT_EQ(host.Call(host::kSelectorStart), 0) << "cycle " << cycle;
+        EXPECT_EQ(host.rec.imageMode, 3);
+        EXPECT_EQ(host.rec.planes, 3);
+        ASSERT_EQ(host.Call(host::kSelectorContinue), 0);
+        ASSERT_EQ(host.Call(host::kSelectorFinish), 0);
+        again.push_back(host.rec.acquireAgain);
+
+        int rows = 0, columns = 0;
+        std::vector<uint8_t> want[3];
+        ASSERT_TRUE(DecodedPlanes(SimImage(*cam_, 3 + cycle), &rows, &columns, want));
+        EXPECT_EQ(host.rows, rows);
+        EXPECT_EQ(host.columns, columns);
+        for (int p = 0; p < 3; ++p) EXPECT_TRUE(host.planes[p] == want[p]) << "plane " << p;
+    }
+    EXPECT_EQ(again, std::vector<int>({1, 1, 1}));
+    EXPECT_EQ(total, "20");
+    EXPECT_TRUE(connect_off);
+    EXPECT_EQ(host.buffers_allocated, host.buffers_freed);
+
+    // The series is over: the dialog waits for the user, who leaves.
+    dialogs::WhenReady([] { return PluginDialogWindow() != nullptr; },
+                       [] { dialogs::PostCommand(PluginDialogWindow(), IDC_UI_EXIT); });
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
+    EXPECT_EQ(PluginDialogWindow(), nullptr);
+    EXPECT_EQ(SimSpeedCode(*cam_), 2) << "the session was ended: the camera is back at 9600";
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
+TEST_F(PluginFlows, CancelOnTheProgressDialogEndsTheSeriesAtTheNextStart) {
+    Camera(8);
+    TestHost host(InProcessEntry);
+    dialogs::When(
+        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
+        },
+        [] {
+            HWND dlg = PluginDialogWindow();
+            SetEdit(dlg, IDC_UI_FROM, "2");
+            SetEdit(dlg, IDC_UI_TO, "4");
+            dialogs::PostCommand(dlg, IDC_UI_TRANSFER);
+        });
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    ASSERT_EQ(host.Call(host::kSelectorStart), 0);
+    ASSERT_EQ(host.Call(host::kSelectorContinue), 0);
+    ASSERT_EQ(host.Call(host::kSelectorFinish), 0);
+    EXPECT_EQ(PluginNextImage(), 1);
+    // The user pressed Cancel on the progress dialog while image 2 came.
+    SetCancelRequested(true);
+    boxes::Expect(IDYES);
+    dialogs::WhenReady([] { return boxes::Seen().size() == 1; },
+                       [] { dialogs::PostCommand(PluginDialogWindow(), IDC_UI_EXIT); });
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
+    ASSERT_EQ(boxes::Seen().size(), 1u);
+    EXPECT_EQ(boxes::Seen()[0], "Cancel image transfer?");
+    EXPECT_EQ(host.strips, 0) << "no further image";
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
+TEST_F(PluginFlows, WithoutTheKeyConnectUsesCom1At38400AndMakesTheKeyOnly) {
+    RegDeleteKeyA(HKEY_CURRENT_USER, kPluginKey);
+    Camera(4);
+    TestHost host(InProcessEntry);
+    int speed = -1;
+    dialogs::When(
+        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
+        },
+        [&] {
+            speed = SimSpeedCode(*cam_);
+            dialogs::PostCommand(PluginDialogWindow(), IDC_UI_EXIT);
+        });
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
+    EXPECT_EQ(speed, 1) << "38400 baud";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kPluginKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    EXPECT_NE(RegQueryValueExA(key, "ComPort", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_NE(RegQueryValueExA(key, "BaudRate", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
+TEST_F(PluginFlows, ConnectPlacesTheGridAndDeleteRenumbers) {
+    Camera(33);
+    TestHost host(InProcessEntry);
+    int32_t first_after_connect = 0;
+    std::string clamped, total_after_delete;
+    dialogs::When(
+        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
+        },
+        [&] {
+            HWND dlg = PluginDialogWindow();
+            first_after_connect = PluginGrid()->first_shown;
+            SetEdit(dlg, IDC_UI_FROM, "40");
+            clamped = WindowText(GetDlgItem(dlg, IDC_UI_FROM));
+            SetEdit(dlg, IDC_UI_FROM, "2");
+            SetEdit(dlg, IDC_UI_TO, "2");
+            dialogs::PostCommand(dlg, IDC_UI_DELETE);
+        });
+    // The question for image 2, answered OK (Delete All is off for one image).
+    bool all_off = false;
+    dialogs::When(
+        kDialogTitle,
+        [&](HWND dlg) {
+            all_off = !IsWindowEnabled(GetDlgItem(dlg, 801));
+            dialogs::PostCommand(dlg, 800);
+        },
+        800);
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            return dlg && PluginGrid()->total == 32 &&
+                   IsWindowEnabled(GetDlgItem(dlg, IDC_UI_EXIT));
+        },
+        [&] {
+            HWND dlg = PluginDialogWindow();
+            total_after_delete = WindowText(GetDlgItem(dlg, IDC_UI_TOTAL));
+            dialogs::PostCommand(dlg, IDC_UI_EXIT);
+        });
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
+    EXPECT_EQ(first_after_connect, 33) << "33 images: the last page starts at 33";
+    EXPECT_EQ(clamped, "33") << "a number beyond the total becomes the total";
+    EXPECT_TRUE(all_off);
+    EXPECT_EQ(total_after_delete, "32");
+    EXPECT_EQ(SimImageCount(*cam_), 32);
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
+TEST_F(PluginFlows, PortSetupCancelWritesWhatWasStoredAtOpening) {
+    WritePluginSettings({"COM3", 576});
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
+    bool com3 = false, baud576 = false;
+    dialogs::When(
+        "Port Setup",
+        [&](HWND dlg) {
+            com3 = IsDlgButtonChecked(dlg, 12) == BST_CHECKED;
+            baud576 = IsDlgButtonChecked(dlg, 17) == BST_CHECKED;
+            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(10, BN_CLICKED), 0);
+            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(18, BN_CLICKED), 0);
+            dialogs::PostCommand(dlg, IDCANCEL);
+        },
+        IDC_AUTO_SET);
+    DialogBoxParamA(GetModuleHandleA(nullptr), "COMMPARASET", owner, CommParaProc, 0);
+    EXPECT_TRUE(com3);
+    EXPECT_TRUE(baud576);
+    PluginPortSettings s = ReadPluginSettings();
+    EXPECT_EQ(s.port, "COM3");
+    EXPECT_EQ(s.baud, 576u);
+
+    dialogs::When(
+        "Port Setup",
+        [&](HWND dlg) {
+            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(11, BN_CLICKED), 0);
+            SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(14, BN_CLICKED), 0);
+            dialogs::PostCommand(dlg, IDOK);
+        },
+        IDC_AUTO_SET);
+    DialogBoxParamA(GetModuleHandleA(nullptr), "COMMPARASET", owner, CommParaProc, 0);
+    s = ReadPluginSettings();
+    EXPECT_EQ(s.port, "COM2");
+    EXPECT_EQ(s.baud, 9600u);
+    DestroyWindow(owner);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (MarkWindowsUnmanaged()) return RunAgain();
+    StartWatchdog(100000);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

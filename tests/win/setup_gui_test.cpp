@@ -1,0 +1,145 @@
+// setup.exe's flow under Wine: the splash window, the questions in their boxes, the folder
+// choice (answered through the chooser seam), the copy over a read-only plug-in, the refusals
+// that lead to the try-another question, and the ending without a copy.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <string>
+
+#include "gui_harness.h"
+#include "setup/setup_rules.h"
+#include "setup/win/setup_app.h"
+
+namespace {
+
+std::string g_folder;
+int g_choices = 0;
+
+bool Choose(HWND, std::string* folder) {
+    ++g_choices;
+    if (g_folder.empty()) return false;
+    *folder = g_folder;
+    return true;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(f), {});
+}
+
+class Setup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        boxes::Start();
+        boxes::Clear();
+        dialogs::Clear();
+        source_ = TempFilePath("setup-source");
+        target_ = TempFilePath("setup-target");
+        CreateDirectoryA(source_.c_str(), nullptr);
+        CreateDirectoryA(target_.c_str(), nullptr);
+        std::ofstream(source_ + "\\QX4210.8ba", std::ios::binary) << "the plug-in";
+        const std::string t = target_ + "\\QX4210.8ba";
+        SetFileAttributesA(t.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(t.c_str());
+        SetCurrentDirectoryA(source_.c_str());
+        SetFolderChooser(Choose);
+        SetAutoexecPath(TempFilePath("no-autoexec.bat"));
+        g_choices = 0;
+    }
+    void TearDown() override {
+        SetFolderChooser(nullptr);
+        EXPECT_EQ(boxes::PendingExpectations(), 0) << "boxes that never came";
+        EXPECT_EQ(boxes::UnexpectedCount(), 0);
+    }
+    int Run() { return RunSetup(GetModuleHandleA(nullptr), SW_SHOWNORMAL); }
+
+    std::string source_, target_;
+};
+
+TEST_F(Setup, CopiesThePlugInOverAReadOnlyOne) {
+    const std::string t = target_ + "\\QX4210.8ba";
+    std::ofstream(t, std::ios::binary) << "old";
+    SetFileAttributesA(t.c_str(), FILE_ATTRIBUTE_READONLY);
+    g_folder = target_;
+    boxes::Expect(IDOK);   // the first question
+    boxes::Expect(IDYES);  // replace it
+    boxes::Expect(IDOK);   // complete
+    EXPECT_EQ(Run(), 0);
+    ASSERT_EQ(boxes::Seen().size(), 3u);
+    EXPECT_EQ(boxes::Seen()[0], kFirstQuestion);
+    EXPECT_EQ(boxes::Seen()[1], kReplaceQuestion);
+    EXPECT_EQ(boxes::Seen()[2], kSetupComplete);
+    EXPECT_EQ(ReadAll(t), "the plug-in");
+    EXPECT_EQ(GetFileAttributesA(t.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_EQ(FindWindowA(kSetupClass, nullptr), nullptr) << "the program ended";
+}
+
+TEST_F(Setup, NoToReplacingAsksForAnotherFolderAndEndsWithoutCopy) {
+    const std::string t = target_ + "\\QX4210.8ba";
+    std::ofstream(t, std::ios::binary) << "old";
+    g_folder = target_;
+    boxes::Expect(IDOK);
+    boxes::Expect(IDNO);  // do not replace
+    boxes::Expect(IDNO);  // no other folder
+    boxes::Expect(IDOK);
+    Run();
+    ASSERT_EQ(boxes::Seen().size(), 4u);
+    EXPECT_EQ(boxes::Seen()[2], kTryAnotherQuestion);
+    EXPECT_EQ(boxes::Seen()[3], kSetupNotComplete);
+    EXPECT_EQ(ReadAll(t), "old");
+}
+
+TEST_F(Setup, AMissingFolderIsNotReadyAndYesChoosesAgain) {
+    g_folder = target_ + "\\missing";
+    boxes::Expect(IDOK);
+    boxes::Expect(IDOK);   // not ready
+    boxes::Expect(IDYES);  // another folder: the chooser is cancelled this time
+    boxes::Expect(IDOK);
+    dialogs::WhenReady([] { return g_choices == 1; }, [] { g_folder.clear(); });
+    Run();
+    ASSERT_EQ(boxes::Seen().size(), 4u);
+    EXPECT_EQ(boxes::Seen()[1], kNotReady);
+    EXPECT_EQ(boxes::Seen()[3], kSetupNotComplete);
+    EXPECT_EQ(g_choices, 2);
+}
+
+TEST_F(Setup, CancelAtTheFirstQuestion) {
+    boxes::Expect(IDCANCEL);
+    boxes::Expect(IDOK);
+    Run();
+    ASSERT_EQ(boxes::Seen().size(), 2u);
+    EXPECT_EQ(boxes::Seen()[1], kSetupNotComplete);
+    EXPECT_EQ(g_choices, 0);
+}
+
+TEST_F(Setup, TheClasspathGuessBecomesTheCurrentFolder) {
+    const std::string plugins = TempFilePath("setup-app") + "\\Plug-Ins";
+    CreateDirectoryA(TempFilePath("setup-app").c_str(), nullptr);
+    CreateDirectoryA(plugins.c_str(), nullptr);
+    const std::string autoexec = TempFilePath("autoexec-test.bat");
+    std::ofstream(autoexec, std::ios::binary)
+        << "SET CLASSPATH=" << TempFilePath("setup-app") << "\\CLASSES\r\n";
+    SetAutoexecPath(autoexec);
+    g_folder.clear();
+    boxes::Expect(IDOK);  // the first question
+    boxes::Expect(IDOK);  // the chooser was cancelled: not complete
+    static std::string seen;
+    SetFolderChooser([](HWND, std::string*) {
+        char dir[MAX_PATH] = "";
+        GetCurrentDirectoryA(MAX_PATH, dir);
+        seen = dir;
+        return false;
+    });
+    Run();
+    EXPECT_EQ(seen, plugins);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (MarkWindowsUnmanaged()) return RunAgain();
+    StartWatchdog(60000);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
