@@ -53,6 +53,8 @@ void SetCodingFrame(HWND frame) {
 
 int ExtractWithProgress(HWND owner, const std::string& jpeg_path, const std::string& bmp_path,
                         const std::string& display_name, int colors) {
+    // Inside a run that shows its own progress dialog the frame is given back as it was found.
+    const bool frame_was_enabled = g_frame && IsWindowEnabled(g_frame);
     if (g_frame) EnableWindow(g_frame, FALSE);
     HWND dlg = MeterWindow();
     bool own = !(dlg && IsWindowVisible(dlg));
@@ -69,7 +71,11 @@ int ExtractWithProgress(HWND owner, const std::string& jpeg_path, const std::str
         CommandsDropped dropped;
         result = DecodeJpegFile(jpeg_path, bmp_path, colors, progress);
     }
-    if (own) EndOwnDialog(dlg, previous_view);
+    if (own) {
+        EndOwnDialog(dlg, previous_view);
+    } else if (frame_was_enabled) {
+        EnableWindow(g_frame, TRUE);
+    }
     return result;
 }
 

@@ -503,6 +503,16 @@ TEST_F(AlbumGui, ACameraTransferOfThreeImagesEndsInAnAlbumOfThree) {
         EXPECT_EQ(AlbumOfWindow(album)->pictures[i].path,
                   folder_ + "DSC000" + std::to_string(i + 1) + ".jpg");
     EXPECT_EQ(dialogs::Pending(), 0);
+    EXPECT_TRUE(IsWindowEnabled(frame_)) << "the frame is given back";
+
+    // The three JPEG files added again in one go share one progress dialog; the frame comes
+    // back enabled.
+    HWND again = NewAlbumByMenu();
+    ASSERT_NE(again, nullptr);
+    g_files_to_add = {folder_ + "DSC0001.jpg", folder_ + "DSC0002.jpg", folder_ + "DSC0003.jpg"};
+    AddPictureFiles(again);
+    EXPECT_EQ(Count(again), 3);
+    EXPECT_TRUE(IsWindowEnabled(frame_));
 }
 
 }  // namespace
