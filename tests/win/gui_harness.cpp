@@ -162,8 +162,11 @@ int RunAgain() {
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     std::string line = GetCommandLineA();
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        std::fprintf(stderr, "the test program could not run itself again (error %lu): %s\n",
+                     static_cast<unsigned long>(GetLastError()), line.c_str());
         return 4;
+    }
     WaitForSingleObject(pi.hProcess, INFINITE);
     DWORD code = 4;
     GetExitCodeProcess(pi.hProcess, &code);
