@@ -34,12 +34,14 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive as_root apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-# libjpeg-turbo for MinGW, built once from Debian's source package and cached under build/.
-ensure_libjpeg_win64() {
-  local prefix="$VISTREL_ROOT/build/deps/libjpeg-win64"
+# libjpeg-turbo for MinGW, built once from Debian's source package and cached under build/:
+#   build_libjpeg_mingw NAME TOOLCHAIN LABEL   (into build/deps/libjpeg-NAME)
+build_libjpeg_mingw() {
+  local name=$1 toolchain=$2 label=$3
+  local prefix="$VISTREL_ROOT/build/deps/libjpeg-$name"
   [ -f "$prefix/lib/libjpeg.a" ] && return 0
-  echo "== building libjpeg-turbo for MinGW-w64"
-  local work="$VISTREL_ROOT/build/deps/libjpeg-src"
+  echo "== building libjpeg-turbo for $label"
+  local work="$VISTREL_ROOT/build/deps/libjpeg-src-$name"
   rm -rf "$work" && mkdir -p "$work"
   local list=/etc/apt/sources.list.d/vistrel-deb-src.sources
   as_root tee "$list" >/dev/null <<'EOS'
@@ -58,45 +60,16 @@ EOS
   tar -xzf "$tarball" -C "$work"
   local src
   src=$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'libjpeg-turbo*' | head -n 1)
-  cmake -S "$src" -B "$work/build" -DCMAKE_TOOLCHAIN_FILE="$VISTREL_ROOT/cmake/mingw-w64-x86_64.cmake" \
+  cmake -S "$src" -B "$work/build" -DCMAKE_TOOLCHAIN_FILE="$VISTREL_ROOT/cmake/$toolchain" \
     -DCMAKE_BUILD_TYPE=Release -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=ON \
     -DWITH_TURBOJPEG=OFF -DCMAKE_INSTALL_PREFIX="$prefix" >"$work/configure.log"
   cmake --build "$work/build" -j2 >"$work/build.log"
   cmake --install "$work/build" >/dev/null
   rm -rf "$work"
 }
-
-# The same for 32-bit MinGW (i686), for the build that proves the module's 32-bit host layout.
-ensure_libjpeg_win32() {
-  local prefix="$VISTREL_ROOT/build/deps/libjpeg-win32"
-  [ -f "$prefix/lib/libjpeg.a" ] && return 0
-  echo "== building libjpeg-turbo for MinGW-w64 i686"
-  local work="$VISTREL_ROOT/build/deps/libjpeg-src-win32"
-  rm -rf "$work" && mkdir -p "$work"
-  local list=/etc/apt/sources.list.d/vistrel-deb-src.sources
-  as_root tee "$list" >/dev/null <<'EOS'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOS
-  as_root apt-get update -qq -o Dir::Etc::sourcelist="$list" -o Dir::Etc::sourceparts=- \
-    -o APT::Get::List-Cleanup=0
-  (cd "$work" && apt-get source --download-only -qq libjpeg-turbo 2>/dev/null)
-  as_root rm -f "$list"
-  local tarball
-  tarball=$(ls "$work"/libjpeg-turbo_*.orig.tar.gz | head -n 1)
-  tar -xzf "$tarball" -C "$work"
-  local src
-  src=$(find "$work" -maxdepth 1 -mindepth 1 -type d -name 'libjpeg-turbo*' | head -n 1)
-  cmake -S "$src" -B "$work/build" -DCMAKE_TOOLCHAIN_FILE="$VISTREL_ROOT/cmake/mingw-w64-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=ON \
-    -DWITH_TURBOJPEG=OFF -DCMAKE_INSTALL_PREFIX="$prefix" >"$work/configure.log"
-  cmake --build "$work/build" -j2 >"$work/build.log"
-  cmake --install "$work/build" >/dev/null
-  rm -rf "$work"
-}
+ensure_libjpeg_win64() { build_libjpeg_mingw win64 mingw-w64-x86_64.cmake MinGW-w64; }
+# The 32-bit build (i686), for the build that proves the module's 32-bit host layout.
+ensure_libjpeg_win32() { build_libjpeg_mingw win32 mingw-w64-i686.cmake "MinGW-w64 i686"; }
 
 # An X display for Wine: the one that is set, or a private Xvfb.
 ensure_display() {
