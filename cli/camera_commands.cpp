@@ -369,6 +369,9 @@ struct CameraRun {
         TakeFileFailure();  // what failed before the session is no reason for its messages
         LinkError r = Connect(s, purpose);
         if (r == kLinkOk && ui.work_ran) r = ui.work_result;
+        // The work may be done and the session's end still fail (the camera stopped answering
+        // after the last image): the user has its message, and the exit code says it too.
+        if (r == kLinkOk && ErrorsPrinted() != 0) r = kLinkFailed;
         return Finish(r);
     }
 

@@ -32,8 +32,11 @@ void StepWait(uint32_t ms) {
     BusyWait(plugin_wait != 0 ? plugin_wait : ms);
 }
 
+// A speed that got no answer is tried again at the others, as a command is retried.
 bool IsRetriedBySetSpeed(LinkError r) {
-    return r == kLinkDataError || r == kLinkNotDone || r == kLinkTimeout;
+    for (LinkError code : kRetryOnNoAnswer)
+        if (code == r) return true;
+    return false;
 }
 
 // The front of every connect: open the port, show the notice, agree a speed, switch the port

@@ -176,4 +176,14 @@ TEST_F(CliFaults, TruncatedModel1ImageIsKeptAndSaidSo) {
     EXPECT_TRUE(r.Says("arrived short")) << r.out;
 }
 
+// The list arrived, then the camera never answered the end of the session: the user hears of it
+// once, and the exit code does not say all went well.
+TEST_F(CliFaults, Model1SessionEndWithoutAnswerFailsAfterTheWork) {
+    Result r = Cli(1, "noreply:31", "list");
+    EXPECT_NE(r.status, 0) << r.out;
+    EXPECT_TRUE(r.Says("Image No.4")) << r.out;
+    EXPECT_EQ(r.Count("vistrel-cli: Cannot access Camera."), 1) << r.out;
+    EXPECT_EQ(Cli(1, "", "list").status, 0);
+}
+
 }  // namespace
