@@ -15,9 +15,14 @@ info=$(dpkg-deb --info "$deb")
 grep -q "Package: vistrel-tools" <<<"$info" || fail "wrong package name"
 grep -q "Depends:.*libjpeg62-turbo" <<<"$info" || fail "libjpeg is not a dependency"
 dpkg -x "$deb" "$work/root"
-for f in usr/bin/vistrel-cli usr/bin/vistrel-camsim usr/share/man/man1/vistrel-cli.1 \
-         usr/share/man/man1/vistrel-camsim.1 usr/share/doc/vistrel-tools/copyright; do
+for f in usr/bin/vistrel-cli usr/bin/vistrel-camsim usr/share/man/man1/vistrel-cli.1.gz \
+         usr/share/man/man1/vistrel-camsim.1.gz usr/share/doc/vistrel-tools/copyright; do
   [ -f "$work/root/$f" ] || fail "$f is not in the package"
+done
+# The pages are compressed and still the pages.
+for page in vistrel-cli vistrel-camsim; do
+  gzip -dc "$work/root/usr/share/man/man1/$page.1.gz" | grep -q '^\.TH' ||
+    fail "$page.1.gz is not a manual page"
 done
 out=$("$work/root/usr/bin/vistrel-cli" --version) || fail "vistrel-cli --version failed"
 [ "$out" = "vistrel-cli $version" ] || fail "vistrel-cli --version said '$out'"
