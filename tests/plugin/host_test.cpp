@@ -2,6 +2,10 @@
 // files, the command line, the descriptors' text form, and whole sessions against the
 // module's own protocol code with a stand-in for its dialog.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#ifdef _WIN32
+#include <direct.h>
+#endif
 
 #include <cstdio>
 #include <deque>
@@ -261,8 +265,11 @@ protected:
         g_ui = nullptr;
     }
     static void MakeDirectory(const std::string& d) {
-        std::string cmd = "mkdir -p '" + d + "'";
-        ASSERT_EQ(std::system(cmd.c_str()), 0);
+#ifdef _WIN32
+        _mkdir(d.c_str());
+#else
+        mkdir(d.c_str(), 0755);
+#endif
     }
     std::string Read(const std::string& path) {
         std::string s;

@@ -21,7 +21,7 @@
 #include "plugin/plugin_res.h"
 #include "plugin/win/plugin_settings.h"
 #include "plugin/win/plugin_win.h"
-#include "plugin_host.h"
+#include "plugin/host/win/host_win.h"
 #include "sim/sim_driver.h"
 
 namespace {
@@ -112,7 +112,7 @@ protected:
 
 TEST_F(PluginFlows, ThreeChosenImagesArriveInThreeCyclesThenExit) {
     Camera(20);
-    TestHost host(InProcessEntry);
+    WindowedHost host(InProcessEntry);
     std::string total;
     bool connect_off = false;
     // Connect; then images 3 to 5 typed into the range and Transfer.
@@ -177,7 +177,7 @@ TEST_F(PluginFlows, ThreeChosenImagesArriveInThreeCyclesThenExit) {
 
 TEST_F(PluginFlows, CancelOnTheProgressDialogEndsTheSeriesAtTheNextStart) {
     Camera(8);
-    TestHost host(InProcessEntry);
+    WindowedHost host(InProcessEntry);
     dialogs::When(
         kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
     dialogs::WhenReady(
@@ -212,7 +212,7 @@ TEST_F(PluginFlows, CancelOnTheProgressDialogEndsTheSeriesAtTheNextStart) {
 TEST_F(PluginFlows, WithoutTheKeyConnectUsesCom1At38400AndMakesTheKeyOnly) {
     RegDeleteKeyA(HKEY_CURRENT_USER, kPluginKey);
     Camera(4);
-    TestHost host(InProcessEntry);
+    WindowedHost host(InProcessEntry);
     int speed = -1;
     dialogs::When(
         kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
@@ -238,7 +238,7 @@ TEST_F(PluginFlows, WithoutTheKeyConnectUsesCom1At38400AndMakesTheKeyOnly) {
 
 TEST_F(PluginFlows, ConnectPlacesTheGridAndDeleteRenumbers) {
     Camera(33);
-    TestHost host(InProcessEntry);
+    WindowedHost host(InProcessEntry);
     int32_t first_after_connect = 0;
     std::string clamped, total_after_delete;
     dialogs::When(

@@ -37,13 +37,6 @@ bool WriteTextFile(const std::string& path, const std::string& text) {
     return f.Commit() == CommitResult::kDone;
 }
 
-struct ScopedWindow {
-    HWND hwnd = nullptr;
-    ~ScopedWindow() {
-        if (hwnd) DestroyWindow(hwnd);
-    }
-};
-
 }  // namespace
 
 AcquireModule::~AcquireModule() {
@@ -100,6 +93,15 @@ HWND CreateHostWindow() {
                            GetModuleHandleA(nullptr), nullptr);
 }
 
+WindowedHost::WindowedHost(PluginEntryPoint e) : AcquireHost(e) {
+    window = CreateHostWindow();
+    platform.hwnd = reinterpret_cast<intptr_t>(window);
+}
+
+WindowedHost::~WindowedHost() {
+    if (window) DestroyWindow(window);
+}
+
 int AcquireHostMain(int argc, char** argv) {
     HostOptions o;
     std::string error;
@@ -131,11 +133,8 @@ int AcquireHostMain(int argc, char** argv) {
         return 2;
     }
 
-    AcquireHost h(module.entry);
+    WindowedHost h(module.entry);
     if (o.log_file.empty()) h.echo = stdout;
-    ScopedWindow window;
-    window.hwnd = CreateHostWindow();
-    h.platform.hwnd = reinterpret_cast<intptr_t>(window.hwnd);
     h.space = o.space;
     h.abort_after_rows = o.abort_after_rows;
     h.OfferBufferSuite(o.buffer_suite);

@@ -29,6 +29,13 @@ bool LoadAcquireModule(const std::string& path, AcquireModule* m, std::string* e
 // cannot be made.
 HWND CreateHostWindow();
 
+// A host with its main window: the program's, and the one the tests drive.
+struct WindowedHost : AcquireHost {
+    explicit WindowedHost(PluginEntryPoint entry);
+    ~WindowedHost();
+    HWND window = nullptr;
+};
+
 // The program: reads the command line, loads the module, runs the session (or the about
 // call), writes the pictures and the log. 0 when all went as the module meant it, 1 when a
 // call failed or a file could not be written, 2 for a bad command line or module.
