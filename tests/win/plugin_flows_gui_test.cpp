@@ -287,6 +287,73 @@ TEST_F(PluginFlows, ConnectPlacesTheGridAndDeleteRenumbers) {
     EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
 }
 
+// Whether any grid button waits to be drawn again.
+bool GridInvalid(HWND dlg) {
+    for (int id = IDC_UI_GRID_FIRST; id <= IDC_UI_GRID_LAST; ++id) {
+        RECT r;
+        if (GetUpdateRect(GetDlgItem(dlg, id), &r, FALSE)) return true;
+    }
+    return false;
+}
+
+void ValidateGrid(HWND dlg) {
+    for (int id = IDC_UI_GRID_FIRST; id <= IDC_UI_GRID_LAST; ++id) {
+        ValidateRect(GetDlgItem(dlg, id), nullptr);
+    }
+}
+
+TEST_F(PluginFlows, PaletteMessagesRedrawTheGridAsTheBrowserDoes) {
+    Camera(5);
+    WindowedHost host(InProcessEntry);
+    bool before_thumbnails = true, after_query = false, after_other = false, own_change = true;
+    dialogs::When(
+        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
+        },
+        [&] {
+            HWND dlg = PluginDialogWindow();
+            // No thumbnail yet: nothing to realise, nothing drawn again.
+            ValidateGrid(dlg);
+            SetActiveWindow(host.window);
+            SendMessageA(dlg, WM_QUERYNEWPALETTE, 0, 0);
+            before_thumbnails = GridInvalid(dlg);
+            dialogs::PostCommand(dlg, IDC_UI_PREVIEW);
+        });
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            const CameraBrowserState* grid = PluginGrid();
+            return dlg && grid && grid->thumbnails_shown &&
+                   IsWindowEnabled(GetDlgItem(dlg, IDC_UI_EXIT));
+        },
+        [&] {
+            HWND dlg = PluginDialogWindow();
+            HWND other = host.window;
+            SetActiveWindow(other);
+            SetFocus(other);
+            ValidateGrid(dlg);
+            SendMessageA(dlg, WM_QUERYNEWPALETTE, 0, 0);
+            after_query = GridInvalid(dlg);
+            ValidateGrid(dlg);
+            SendMessageA(dlg, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(other), 0);
+            after_other = GridInvalid(dlg);
+            ValidateGrid(dlg);
+            SendMessageA(dlg, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(dlg), 0);
+            own_change = GridInvalid(dlg);
+            dialogs::PostCommand(dlg, IDC_UI_EXIT);
+        });
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
+    EXPECT_FALSE(before_thumbnails);
+    EXPECT_TRUE(after_query) << "the cube palette realised, the grid drawn with it";
+    EXPECT_TRUE(after_other) << "another window's palette: the grid draws again";
+    EXPECT_FALSE(own_change) << "our own palette change: nothing to do";
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
 TEST_F(PluginFlows, PortSetupCancelWritesWhatWasStoredAtOpening) {
     WritePluginSettings({"COM3", 576});
     HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
