@@ -31,6 +31,8 @@ AcquireHost* g_host = nullptr;
 constexpr int32_t kMaxHandleSize = 64 << 20;
 constexpr int16_t kErrWrongType = -1703;
 constexpr int16_t kNotSupported = -1708;
+constexpr size_t kGuardBytes = 64;
+constexpr uint8_t kGuardByte = 0xA5;
 
 AcquireHost& H() {
     return *g_host;
@@ -43,8 +45,9 @@ host::OSErr Allocate(int32_t size, host::BufferID* id) {
     if (!id) return host::kMemFullErr;
     *id = nullptr;
     if (size <= 0 || size > H().space) return host::kMemFullErr;
+    // A guard band after the buffer tells whether the module wrote past its end.
     auto bytes = std::make_unique<std::vector<uint8_t>>();
-    bytes->resize(static_cast<size_t>(size));
+    bytes->resize(static_cast<size_t>(size) + kGuardBytes, kGuardByte);
     *id = reinterpret_cast<host::BufferID>(bytes.get());
     H().buffers[*id] = std::move(bytes);
     ++H().buffers_allocated;
@@ -65,6 +68,14 @@ void FreeBuffer(host::BufferID id) {
     if (it == H().buffers.end()) {
         ++H().unknown_frees;
         return;
+    }
+    const std::vector<uint8_t>& b = *it->second;
+    for (size_t i = b.size() - kGuardBytes; i < b.size(); ++i) {
+        if (b[i] != kGuardByte) {
+            ++H().overruns;
+            H().Line("  freeProc: the module wrote past the end of its buffer");
+            break;
+        }
     }
     H().buffers.erase(it);
     ++H().buffers_freed;
@@ -737,6 +748,7 @@ SessionResult RunAcquireSession(AcquireHost& h, const std::string& out_dir, int 
     const int16_t finalized = h.Call(host::kSelectorFinalize);
     // An empty recording list ends finalize with -128: the module's way to say "nothing".
     if (finalized != 0 && finalized != host::kUserCanceledErr) s.failed = true;
+    if (h.overruns != 0) s.failed = true;
     if (h.buffers_live != 0) {
         h.Line("  buffers the module did not free: " + std::to_string(h.buffers_live));
         s.failed = true;

@@ -71,7 +71,9 @@ struct AcquireHost {
     int bad_strips = 0;  // strips that did not fit the picture (refused with kHostParamErr)
     int progress_calls = 0;
     int buffers_allocated = 0, buffers_freed = 0, buffers_live = 0;
-    int unknown_frees = 0;  // frees or disposals of something the host never gave out
+    int unknown_frees = 0;
+    int overruns = 0;  // buffers freed with bytes written past their end  // frees or disposals of
+                       // something the host never gave out
 
     // The log: every line is kept, and echoed to `echo` when set.
     std::string log;

@@ -310,6 +310,7 @@ TEST_F(HostSession, TwoPicturesThenExitWritesTwoFilesAndLogsEveryCall) {
     EXPECT_EQ(FileLength(AcquiredFileName(dir_, 3)), -1);
     EXPECT_EQ(host_.buffers_live, 0);
     EXPECT_EQ(host_.buffers_allocated, 2);
+    EXPECT_EQ(host_.overruns, 0);
 
     // The order of the calls, one line each, with the host procedures used.
     std::vector<std::string> calls;
@@ -422,6 +423,27 @@ void StrayModule(short selector, void* record, intptr_t*, short* result) {
         *result = rec->advanceState();
         rec->data = nullptr;
     }
+}
+
+// A module that writes one byte past the end of its buffer.
+void OverrunModule(short selector, void* record, intptr_t*, short* result) {
+    auto* rec = static_cast<host::AcquireRecord*>(record);
+    *result = 0;
+    if (selector == host::kSelectorContinue) {
+        host::BufferID id = nullptr;
+        if (rec->bufferProcs->allocateProc(8, &id) != 0) return;
+        char* p = rec->bufferProcs->lockProc(id, 0);
+        p[8] = 1;
+        rec->bufferProcs->unlockProc(id);
+        rec->bufferProcs->freeProc(id);
+    }
+}
+
+TEST(HostStrips, WritesPastTheBufferAreCaught) {
+    AcquireHost h(OverrunModule);
+    EXPECT_TRUE(RunAcquireSession(h, ::testing::TempDir(), 1).failed);
+    EXPECT_EQ(h.overruns, 1);
+    EXPECT_NE(h.log.find("wrote past the end"), std::string::npos);
 }
 
 TEST(HostStrips, AStripOutsideThePictureIsRefused) {

@@ -23,6 +23,7 @@
 #include "plugin/win/plugin_win.h"
 #include "plugin/host/win/host_win.h"
 #include "sim/sim_driver.h"
+#include "support/test_jpeg.h"
 
 namespace {
 
@@ -93,10 +94,11 @@ protected:
         EXPECT_EQ(boxes::PendingExpectations(), 0) << "boxes that never came";
         EXPECT_EQ(boxes::UnexpectedCount(), 0);
     }
-    void Camera(int images) {
+    void Camera(int images, const std::string& dir = "") {
         SimConfig cfg;
         cfg.model = 2;
         cfg.images = images;
+        cfg.dir = dir;
         cam_ = MakeSimCamera(cfg);
         driver_ = std::make_unique<SimDriver>(*cam_, "COM1");
         SetPluginSerialDriver(driver_.get());
@@ -284,6 +286,97 @@ TEST_F(PluginFlows, ConnectPlacesTheGridAndDeleteRenumbers) {
     EXPECT_TRUE(all_off);
     EXPECT_EQ(total_after_delete, "32");
     EXPECT_EQ(SimImageCount(*cam_), 32);
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
+// A camera holding one picture of the given size (made here), connected, image 1 transferred:
+// the host is left after a successful start.
+class PluginOddSizes : public PluginFlows {
+protected:
+    void OnePicture(int width, int height) {
+        dir_ = TempFilePath("plugin-odd");
+        CreateDirectoryA(dir_.c_str(), nullptr);
+        JpegSpec spec;
+        spec.width = width;
+        spec.height = height;
+        jpeg_ = MakeJpeg(spec);
+        std::ofstream(dir_ + "\\DSC0001.jpg", std::ios::binary)
+            .write(reinterpret_cast<const char*>(jpeg_.data()),
+                   static_cast<std::streamsize>(jpeg_.size()));
+        Camera(1, dir_);
+        dialogs::When(
+            kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); },
+            IDC_UI_CONNECT);
+        dialogs::WhenReady(
+            [] {
+                HWND dlg = PluginDialogWindow();
+                return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
+            },
+            [] {
+                HWND dlg = PluginDialogWindow();
+                SetEdit(dlg, IDC_UI_FROM, "1");
+                SetEdit(dlg, IDC_UI_TO, "1");
+                dialogs::PostCommand(dlg, IDC_UI_TRANSFER);
+            });
+    }
+    void TearDown() override {
+        DeleteFileA((dir_ + "\\DSC0001.jpg").c_str());
+        RemoveDirectoryA(dir_.c_str());
+        PluginFlows::TearDown();
+    }
+    std::string dir_;
+    std::vector<uint8_t> jpeg_;
+};
+
+TEST_F(PluginOddSizes, A641ColumnPictureArrivesUnsheared) {
+    OnePicture(641, 7);
+    WindowedHost host(InProcessEntry);
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    ASSERT_EQ(host.Call(host::kSelectorStart), 0);
+    EXPECT_EQ(host.rec.imageSize.h, 641);
+    ASSERT_EQ(host.Call(host::kSelectorContinue), 0);
+    int rows = 0, columns = 0;
+    std::vector<uint8_t> want[3];
+    ASSERT_TRUE(DecodedPlanes(jpeg_, &rows, &columns, want));
+    ASSERT_EQ(columns, 641);
+    EXPECT_EQ(host.rows, rows);
+    EXPECT_EQ(host.columns, columns);
+    for (int p = 0; p < 3; ++p) EXPECT_TRUE(host.planes[p] == want[p]) << "plane " << p;
+    EXPECT_EQ(host.overruns, 0);
+    ASSERT_EQ(host.Call(host::kSelectorFinish), 0);
+    dialogs::WhenReady([] { return PluginDialogWindow() != nullptr; },
+                       [] { dialogs::PostCommand(PluginDialogWindow(), IDC_UI_EXIT); });
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
+TEST_F(PluginOddSizes, AbortDuringTheBluePlaneStopsAndFreesEverything) {
+    OnePicture(3, 9);
+    WindowedHost host(InProcessEntry);
+    host.space = 3 * 304;  // four rows: strips of 4, 4 and 1 rows a plane
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    ASSERT_EQ(host.Call(host::kSelectorStart), 0);
+    host.abort_after_rows = 2 * 9 + 5;  // in the blue plane's second strip
+    EXPECT_EQ(host.Call(host::kSelectorContinue), host::kUserCanceledErr);
+    EXPECT_EQ(host.strips, 7) << "three strips of red, three of green, one of blue";
+    EXPECT_EQ(host.progress_calls, 23) << "no row after the abort";
+    EXPECT_EQ(host.rec.data, nullptr);
+    EXPECT_EQ(host.buffers_allocated, 1);
+    EXPECT_EQ(host.buffers_freed, 1);
+    EXPECT_EQ(host.overruns, 0) << "nothing written outside the buffer";
+    const auto* handle = reinterpret_cast<PluginHandle*>(host.slot);
+    EXPECT_EQ(static_cast<const PluginState*>(handle->data)->image, nullptr) << "the DIB is freed";
+    // Nothing further is delivered: a second continue has no picture.
+    EXPECT_NE(host.Call(host::kSelectorContinue), 0);
+    EXPECT_EQ(host.strips, 7);
+    EXPECT_EQ(host.buffers_allocated, 1);
+    host.abort_after_rows = -1;
+    dialogs::WhenReady([] { return PluginDialogWindow() != nullptr; },
+                       [] { dialogs::PostCommand(PluginDialogWindow(), IDC_UI_EXIT); });
+    ASSERT_EQ(host.Call(host::kSelectorFinish), 0);
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
     EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
 }
 
