@@ -380,6 +380,64 @@ TEST_F(PluginOddSizes, AbortDuringTheBluePlaneStopsAndFreesEverything) {
     EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
 }
 
+// Connects and transfers image 2 of a four-image camera; what fails on the way is the test's.
+void TransferImage2() {
+    dialogs::When(
+        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
+        },
+        [] {
+            HWND dlg = PluginDialogWindow();
+            SetEdit(dlg, IDC_UI_FROM, "2");
+            SetEdit(dlg, IDC_UI_TO, "2");
+            dialogs::PostCommand(dlg, IDC_UI_TRANSFER);
+        });
+}
+
+TEST_F(PluginFlows, ACameraThatStopsAnsweringEndsTheCycleWithUserCancelled) {
+    Camera(4);
+    ASSERT_TRUE(AddSimFault(*cam_, "noreply:30"));
+    WindowedHost host(InProcessEntry);
+    TransferImage2();
+    boxes::Expect(IDOK);
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
+    EXPECT_EQ(boxes::Seen().size(), 1u) << "the link's own message, once";
+    EXPECT_EQ(PluginDialogWindow(), nullptr) << "the dialog ended with quit";
+    const auto* handle = reinterpret_cast<PluginHandle*>(host.slot);
+    EXPECT_EQ(static_cast<const PluginState*>(handle->data)->image, nullptr);
+    EXPECT_NE(host.Call(host::kSelectorContinue), 0) << "no picture to deliver";
+    EXPECT_EQ(host.strips, 0);
+    EXPECT_EQ(host.buffers_allocated, 0);
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
+TEST_F(PluginFlows, ATemporaryFolderThatCannotBeWrittenEndsTheCycle) {
+    Camera(4);
+    char tmp[MAX_PATH] = "", temp[MAX_PATH] = "";
+    GetEnvironmentVariableA("TMP", tmp, MAX_PATH);
+    GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
+    SetEnvironmentVariableA("TMP", "C:\\no-such-folder-for-vistrel");
+    SetEnvironmentVariableA("TEMP", "C:\\no-such-folder-for-vistrel");
+    WindowedHost host(InProcessEntry);
+    TransferImage2();
+    boxes::Expect(IDOK);
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    const int16_t started = host.Call(host::kSelectorStart);
+    SetEnvironmentVariableA("TMP", tmp[0] ? tmp : nullptr);
+    SetEnvironmentVariableA("TEMP", temp[0] ? temp : nullptr);
+    EXPECT_EQ(started, host::kUserCanceledErr);
+    ASSERT_EQ(boxes::Seen().size(), 1u);
+    EXPECT_EQ(boxes::Seen()[0], "Can't Create File");
+    EXPECT_EQ(PluginDialogWindow(), nullptr);
+    EXPECT_NE(host.Call(host::kSelectorContinue), 0);
+    EXPECT_EQ(host.buffers_allocated, 0);
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
 // Whether any grid button waits to be drawn again.
 bool GridInvalid(HWND dlg) {
     for (int id = IDC_UI_GRID_FIRST; id <= IDC_UI_GRID_LAST; ++id) {
