@@ -351,6 +351,12 @@ void PluginEntry(int16_t selector, void* record, intptr_t* data, int16_t* result
     st.record = static_cast<host::AcquireRecord*>(record);
     st.result = 0;
 
+    // Every selector but about works on the host's record; a host that passes none gets the
+    // bad-parameters result and nothing else happens.
+    const bool needs_record =
+        selector >= host::kSelectorStart && selector <= host::kSelectorFinalize;
+    if (needs_record && !record) selector = -1;
+
     switch (selector) {
         case host::kSelectorAbout: {
             const auto* about = static_cast<const host::AboutRecord*>(record);

@@ -16,6 +16,7 @@
 #include "base/region.h"
 #include "base/win/win_handles.h"
 #include "browser/browser_model.h"
+#include "browser/win/grid_drawing.h"
 #include "browser/win/image_list_win.h"
 #include "browser/win/status_dialogs.h"
 #include "codec/reduce.h"
@@ -313,81 +314,15 @@ void OnLoadPending(BrowserWindow& w, HWND dlg) {
 
 // --- drawing ----------------------------------------------------------------------------------
 
-void StretchBitmap(HDC dc, HBITMAP bitmap, const RECT& r) {
-    if (!bitmap) return;
-    BITMAP bm{};
-    GetObjectA(bitmap, sizeof bm, &bm);
-    ScopedMemoryDC mem(CreateCompatibleDC(dc));
-    ScopedSelect sel(mem.get(), bitmap);
-    SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, mem.get(), 0, 0, bm.bmWidth,
-               bm.bmHeight, SRCCOPY);
-}
+constexpr GridButtons kGridIds{IDC_GRID_FIRST, IDC_GRID_LAST, true};
 
-void DrawThumbnail(HDC dc, const DibImage& dib, const RECT& inside) {
-    const RECT src{0, 0, DibWidth(dib), DibHeight(dib)};
-    if (GetDeviceCaps(dc, BITSPIXEL) < 16) {
-        // Fewer colours than the picture: the 216-colour cube with its own palette.
-        DibImage cube = CubeDither(dib);
-        if (!cube) return;
-        ScopedPalette palette = MakeDibPalette(cube);
-        ScopedSelectPalette sel(dc, palette.get(), FALSE);
-        RealizePalette(dc);
-        DrawDib(dc, cube, inside, src);
-        return;
-    }
-    DrawDib(dc, dib, inside, src);
-}
-
-void DrawGridButton(BrowserWindow& w, const DRAWITEMSTRUCT& di) {
-    HDC dc = di.hDC;
-    const RECT rc = di.rcItem;
-    const int button = static_cast<int>(di.CtlID) - IDC_GRID_FIRST;
-    StretchBitmap(dc, w.face.get(), rc);
-    const int32_t n = button >= 0 && button < kGridButtons ? w.st->page[button] : 0;
-    if (n == 0 || n > w.st->total || w.load_pending) return;
-    RECT inner = rc;
-    InflateRect(&inner, -3, -3);
-    FillRect(dc, &inner, GetSysColorBrush(COLOR_MENU));
-
-    const int width = rc.right - rc.left;
-    const int pic_w = width * 4 / 5;
-    const int pic_h = pic_w * 3 / 4;
-    RECT pic{rc.left + (width - pic_w) / 2, rc.top + 5, 0, 0};
-    pic.right = pic.left + pic_w;
-    pic.bottom = pic.top + pic_h;
-    const int cell = FindCell(*w.st, n);
-    const ThumbnailCell* c = cell >= 0 ? &w.st->cache[cell] : nullptr;
-    if (c && c->has_thumbnail) {
-        FrameRect(dc, &pic, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        RECT inside = pic;
-        InflateRect(&inside, -1, -1);
-        DrawThumbnail(dc, c->thumbnail, inside);
-    } else {
-        StretchBitmap(dc, w.no_thumb.get(), pic);
-    }
-
-    const int line = std::max(8, static_cast<int>(rc.bottom - pic.bottom - 5) / 2);
-    RECT caption{rc.left + 3, pic.bottom + 1, rc.right - 3, pic.bottom + 1 + line};
-    RECT date{rc.left + 3, caption.bottom, rc.right - 3, caption.bottom + line};
-    if (c && c->selected) {
-        ScopedBrush red(CreateSolidBrush(RGB(255, 0, 0)));
-        FillRect(dc, &caption, red.get());
-    }
-    SetBkMode(dc, TRANSPARENT);
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(di.hwndItem, WM_GETFONT, 0, 0));
-    ScopedSelect font_sel(dc, font);
-    const std::string text = CaptionText(n);
-    DrawTextA(dc, text.c_str(), -1, &caption, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    if (c) {
-        const std::string when = DateLine(c->date, RegionCode());
-        DrawTextA(dc, when.c_str(), -1, &date, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    }
-    if (di.itemState & ODS_FOCUS) {
-        RECT focus = rc;
-        InflateRect(&focus, -1, -1);
-        FrameRect(dc, &focus, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    }
+void DrawButton(BrowserWindow& w, const DRAWITEMSTRUCT& di) {
+    GridLook look;
+    look.face = w.face.get();
+    look.no_thumb = w.no_thumb.get();
+    look.top_margin = 5;
+    look.region = RegionCode();
+    DrawGridButton(di, *w.st, look, kGridIds, w.load_pending);
 }
 
 // --- the dialog -------------------------------------------------------------------------------
@@ -423,28 +358,6 @@ bool InitBrowser(HWND dlg, CameraSession* s) {
     return true;
 }
 
-// The palette system asks for our colours: the cube palette of the thumbnails (made from the
-// first cached one) is realised and the grid drawn with it. Only while the dialog is neither
-// active nor focused; otherwise the buttons realise it themselves as they draw.
-BOOL RealizeGridPalette(BrowserWindow& w, HWND dlg) {
-    if (GetActiveWindow() == dlg || GetFocus() == dlg) return FALSE;
-    for (const ThumbnailCell& cell : w.st->cache) {
-        if (!cell.number || !cell.has_thumbnail) continue;
-        DibImage cube = CubeDither(cell.thumbnail);
-        if (!cube) return FALSE;
-        ScopedPalette palette = MakeDibPalette(cube);
-        if (!palette) return FALSE;
-        HDC dc = GetDC(dlg);
-        HPALETTE old = SelectPalette(dc, palette.get(), FALSE);
-        const UINT changed = RealizePalette(dc);
-        SelectPalette(dc, old, FALSE);
-        ReleaseDC(dlg, dc);
-        RedrawGrid(dlg);
-        return changed ? TRUE : FALSE;
-    }
-    return FALSE;
-}
-
 INT_PTR CALLBACK BrowserProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
         if (!InitBrowser(dlg, reinterpret_cast<CameraSession*>(lp)))
@@ -460,7 +373,7 @@ INT_PTR CALLBACK BrowserProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DRAWITEM: {
             const auto* di = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
             if (di->CtlID >= IDC_GRID_FIRST && di->CtlID <= IDC_GRID_LAST) {
-                DrawGridButton(*w, *di);
+                DrawButton(*w, *di);
                 return TRUE;
             }
             return FALSE;
@@ -501,11 +414,10 @@ INT_PTR CALLBACK BrowserProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             if (!w->running) CloseBrowser(dlg);
             return TRUE;
         case WM_QUERYNEWPALETTE:
-            SetWindowLongPtrA(dlg, DWLP_MSGRESULT, RealizeGridPalette(*w, dlg));
+            SetWindowLongPtrA(dlg, DWLP_MSGRESULT, RealizeGridPalette(*w->st, dlg, kGridIds));
             return TRUE;
         case WM_PALETTECHANGED:
-            // Another window changed the colours: the buttons draw again with what is left.
-            if (reinterpret_cast<HWND>(wp) != dlg && GetActiveWindow() != dlg) RedrawGrid(dlg);
+            GridPaletteChanged(dlg, wp, kGridIds);
             return TRUE;
         default:
             if (msg == kMsgLoadPending) {

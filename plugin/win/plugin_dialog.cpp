@@ -22,6 +22,7 @@
 #include "base/win/win_pump.h"
 #include "browser/browser_model.h"
 #include "browser/win/camera_browser_win.h"
+#include "browser/win/grid_drawing.h"
 #include "browser/win/meter.h"
 #include "browser/win/status_dialogs.h"
 #include "codec/bmp_file.h"
@@ -462,78 +463,15 @@ void OnLoadPage(Dialog& d, HWND dlg) {
 
 // --- drawing ----------------------------------------------------------------------------------
 
-void StretchBitmap(HDC dc, HBITMAP bitmap, const RECT& r) {
-    if (!bitmap) return;
-    BITMAP bm{};
-    GetObjectA(bitmap, sizeof bm, &bm);
-    ScopedMemoryDC mem(CreateCompatibleDC(dc));
-    ScopedSelect sel(mem.get(), bitmap);
-    SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, mem.get(), 0, 0, bm.bmWidth,
-               bm.bmHeight, SRCCOPY);
-}
+constexpr GridButtons kGridIds{IDC_UI_GRID_FIRST, IDC_UI_GRID_LAST, false};
 
-void DrawThumbnail(HDC dc, const DibImage& dib, const RECT& inside) {
-    const RECT src{0, 0, DibWidth(dib), DibHeight(dib)};
-    if (GetDeviceCaps(dc, BITSPIXEL) < 16) {
-        DibImage cube = CubeDither(dib);
-        if (!cube) return;
-        ScopedPalette palette = MakeDibPalette(cube);
-        ScopedSelectPalette sel(dc, palette.get(), FALSE);
-        RealizePalette(dc);
-        DrawDib(dc, cube, inside, src);
-        return;
-    }
-    DrawDib(dc, dib, inside, src);
-}
-
-void DrawGridButton(Dialog& d, const DRAWITEMSTRUCT& di) {
-    HDC dc = di.hDC;
-    const RECT rc = di.rcItem;
-    const int button = static_cast<int>(di.CtlID) - IDC_UI_GRID_FIRST;
-    StretchBitmap(dc, d.face.get(), rc);
-    const int32_t n = button >= 0 && button < kGridButtons ? d.grid->page[button] : 0;
-    if (n == 0 || n > d.grid->total || d.load_pending) return;
-    RECT inner = rc;
-    InflateRect(&inner, -3, -3);
-    FillRect(dc, &inner, GetSysColorBrush(COLOR_MENU));
-    const int width = rc.right - rc.left;
-    const int pic_w = width * 4 / 5;
-    const int pic_h = pic_w * 3 / 4;
-    RECT pic{rc.left + (width - pic_w) / 2, rc.top + 4, 0, 0};
-    pic.right = pic.left + pic_w;
-    pic.bottom = pic.top + pic_h;
-    const int cell = FindCell(*d.grid, n);
-    const ThumbnailCell* c = cell >= 0 ? &d.grid->cache[cell] : nullptr;
-    if (c && c->has_thumbnail) {
-        FrameRect(dc, &pic, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-        RECT inside = pic;
-        InflateRect(&inside, -1, -1);
-        DrawThumbnail(dc, c->thumbnail, inside);
-    } else {
-        StretchBitmap(dc, d.no_thumb.get(), pic);
-    }
-    const int line = std::max(8, static_cast<int>(rc.bottom - pic.bottom - 4) / 2);
-    RECT caption{rc.left + 3, pic.bottom + 1, rc.right - 3, pic.bottom + 1 + line};
-    RECT date{rc.left + 3, caption.bottom, rc.right - 3, caption.bottom + line};
-    if (c && c->selected) {
-        ScopedBrush red(CreateSolidBrush(RGB(255, 0, 0)));
-        FillRect(dc, &caption, red.get());
-    }
-    SetBkMode(dc, TRANSPARENT);
-    HFONT font = reinterpret_cast<HFONT>(SendMessageA(di.hwndItem, WM_GETFONT, 0, 0));
-    ScopedSelect font_sel(dc, font);
-    const std::string text = CaptionText(n);
-    DrawTextA(dc, text.c_str(), -1, &caption, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    if (c) {
-        const std::string when = DateLine(c->date, d.region);
-        DrawTextA(dc, when.c_str(), -1, &date, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    }
-    if (di.itemState & ODS_FOCUS) {
-        RECT focus = rc;
-        InflateRect(&focus, -1, -1);
-        FrameRect(dc, &focus, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    }
+void DrawButton(Dialog& d, const DRAWITEMSTRUCT& di) {
+    GridLook look;
+    look.face = d.face.get();
+    look.no_thumb = d.no_thumb.get();
+    look.top_margin = 4;
+    look.region = d.region;
+    DrawGridButton(di, *d.grid, look, kGridIds, d.load_pending);
 }
 
 // The language of the system's common dialog library picks the date form.
@@ -636,7 +574,15 @@ INT_PTR CALLBACK UIProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             return FALSE;
         case WM_DRAWITEM:
             if (!d) return FALSE;
-            DrawGridButton(*d, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+            DrawButton(*d, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+            return TRUE;
+        case WM_QUERYNEWPALETTE:
+            // The thumbnails' colours on a palette display, as the camera browser does.
+            SetWindowLongPtrA(dlg, DWLP_MSGRESULT,
+                              d && d->grid ? RealizeGridPalette(*d->grid, dlg, kGridIds) : FALSE);
+            return TRUE;
+        case WM_PALETTECHANGED:
+            if (d && d->grid) GridPaletteChanged(dlg, wp, kGridIds);
             return TRUE;
         case WM_VSCROLL:
             if (d) OnScroll(*d, dlg, wp);

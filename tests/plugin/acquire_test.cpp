@@ -309,6 +309,59 @@ TEST_F(Acquire, AbortStopsAtOnceAndFreesEverything) {
     EXPECT_EQ(State().image, nullptr);
 }
 
+TEST_F(Acquire, AbortAtAnyRowStopsThereAndFreesEverything) {
+    ui_.width = 3;  // 9 bytes a row in the DIB, padded to 12
+    ui_.height = 4;
+    log_.space = 3 * 302;  // strips of two rows
+    const int total = 3 * 4;
+    for (int row = 0; row + 1 < total; ++row) {  // the fake aborts before row + 1
+        ui_.dialog_answers = {1};
+        Call(host::kSelectorPrepare);
+        ASSERT_EQ(Call(host::kSelectorStart), 0);
+        log_.progress_calls = 0;
+        log_.strips.clear();
+        log_.abort_at_row = row;
+        const int frees = log_.frees, allocations = static_cast<int>(log_.allocations.size());
+        EXPECT_EQ(Call(host::kSelectorContinue), host::kUserCanceledErr) << row;
+        EXPECT_EQ(log_.progress_calls, row + 1) << "no row after the abort";
+        EXPECT_EQ(static_cast<int>(log_.strips.size()), (row + 1) / 2) << "only full strips";
+        EXPECT_EQ(log_.frees - frees, 1) << row;
+        EXPECT_EQ(static_cast<int>(log_.allocations.size()) - allocations, 1);
+        EXPECT_EQ(log_.storage.size(), 6u) << "the buffer was never resized";
+        EXPECT_EQ(State().image, nullptr) << row;
+        EXPECT_EQ(rec_.data, nullptr);
+        log_.abort_at_row = -1;
+        Call(host::kSelectorFinish);
+    }
+}
+
+TEST_F(Acquire, AHostWithoutRecordGetsBadParameters) {
+    for (int16_t selector : {host::kSelectorPrepare, host::kSelectorStart, host::kSelectorContinue,
+                             host::kSelectorFinish, host::kSelectorFinalize}) {
+        int16_t result = 7;
+        PluginEntry(selector, nullptr, &slot_, &result, ui_);
+        EXPECT_EQ(result, host::kAcquireBadParameters) << selector;
+    }
+    EXPECT_EQ(ui_.entered, 0);
+    EXPECT_EQ(ui_.destroyed, 0);
+    int16_t result = 7;
+    PluginEntry(host::kSelectorAbout, nullptr, &slot_, &result, ui_);
+    EXPECT_EQ(result, 0) << "about has its own record, and none is fine";
+    PluginEntry(host::kSelectorPrepare, &rec_, nullptr, &result, ui_);  // no data slot
+    EXPECT_EQ(Call(host::kSelectorPrepare), 0) << "the module still works afterwards";
+}
+
+TEST_F(Acquire, SpaceForLessThanOneRowOrNoLockEndsWithoutDelivery) {
+    ui_.dialog_answers = {1, 1};
+    Call(host::kSelectorPrepare);
+    ASSERT_EQ(Call(host::kSelectorStart), 0);
+    log_.space = 4;  // the picture's rows are 5 bytes
+    EXPECT_EQ(Call(host::kSelectorContinue), host::kMemFullErr);
+    EXPECT_TRUE(log_.allocations.empty()) << "no allocation is tried";
+    EXPECT_TRUE(log_.strips.empty());
+    EXPECT_EQ(State().image, nullptr);
+}
+
 TEST_F(Acquire, HostCodesArePassedOn) {
     ui_.dialog_answers = {1, 1};
     Call(host::kSelectorPrepare);

@@ -13,7 +13,7 @@
 #include "codec/jpeg_codec.h"
 #include "gui_harness.h"
 #include "plugin/plugin_res.h"
-#include "plugin_host.h"
+#include "plugin/host/win/host_win.h"
 #include "sim/sim_driver.h"
 
 namespace {
@@ -48,7 +48,7 @@ TEST(PluginCamera, TheChosenImageArrivesThroughTheSerialLine) {
 
     PluginEntryPoint entry = Entry();
     ASSERT_NE(entry, nullptr);
-    TestHost host(entry);
+    WindowedHost host(entry);
     std::string total;
     dialogs::When(
         kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);

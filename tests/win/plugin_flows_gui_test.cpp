@@ -21,8 +21,9 @@
 #include "plugin/plugin_res.h"
 #include "plugin/win/plugin_settings.h"
 #include "plugin/win/plugin_win.h"
-#include "plugin_host.h"
+#include "plugin/host/win/host_win.h"
 #include "sim/sim_driver.h"
+#include "support/test_jpeg.h"
 
 namespace {
 
@@ -93,10 +94,11 @@ protected:
         EXPECT_EQ(boxes::PendingExpectations(), 0) << "boxes that never came";
         EXPECT_EQ(boxes::UnexpectedCount(), 0);
     }
-    void Camera(int images) {
+    void Camera(int images, const std::string& dir = "") {
         SimConfig cfg;
         cfg.model = 2;
         cfg.images = images;
+        cfg.dir = dir;
         cam_ = MakeSimCamera(cfg);
         driver_ = std::make_unique<SimDriver>(*cam_, "COM1");
         SetPluginSerialDriver(driver_.get());
@@ -112,7 +114,7 @@ protected:
 
 TEST_F(PluginFlows, ThreeChosenImagesArriveInThreeCyclesThenExit) {
     Camera(20);
-    TestHost host(InProcessEntry);
+    WindowedHost host(InProcessEntry);
     std::string total;
     bool connect_off = false;
     // Connect; then images 3 to 5 typed into the range and Transfer.
@@ -177,7 +179,7 @@ TEST_F(PluginFlows, ThreeChosenImagesArriveInThreeCyclesThenExit) {
 
 TEST_F(PluginFlows, CancelOnTheProgressDialogEndsTheSeriesAtTheNextStart) {
     Camera(8);
-    TestHost host(InProcessEntry);
+    WindowedHost host(InProcessEntry);
     dialogs::When(
         kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
     dialogs::WhenReady(
@@ -212,7 +214,7 @@ TEST_F(PluginFlows, CancelOnTheProgressDialogEndsTheSeriesAtTheNextStart) {
 TEST_F(PluginFlows, WithoutTheKeyConnectUsesCom1At38400AndMakesTheKeyOnly) {
     RegDeleteKeyA(HKEY_CURRENT_USER, kPluginKey);
     Camera(4);
-    TestHost host(InProcessEntry);
+    WindowedHost host(InProcessEntry);
     int speed = -1;
     dialogs::When(
         kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
@@ -238,7 +240,7 @@ TEST_F(PluginFlows, WithoutTheKeyConnectUsesCom1At38400AndMakesTheKeyOnly) {
 
 TEST_F(PluginFlows, ConnectPlacesTheGridAndDeleteRenumbers) {
     Camera(33);
-    TestHost host(InProcessEntry);
+    WindowedHost host(InProcessEntry);
     int32_t first_after_connect = 0;
     std::string clamped, total_after_delete;
     dialogs::When(
@@ -284,6 +286,222 @@ TEST_F(PluginFlows, ConnectPlacesTheGridAndDeleteRenumbers) {
     EXPECT_TRUE(all_off);
     EXPECT_EQ(total_after_delete, "32");
     EXPECT_EQ(SimImageCount(*cam_), 32);
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
+// A camera holding one picture of the given size (made here), connected, image 1 transferred:
+// the host is left after a successful start.
+class PluginOddSizes : public PluginFlows {
+protected:
+    void OnePicture(int width, int height) {
+        dir_ = TempFilePath("plugin-odd");
+        CreateDirectoryA(dir_.c_str(), nullptr);
+        JpegSpec spec;
+        spec.width = width;
+        spec.height = height;
+        jpeg_ = MakeJpeg(spec);
+        std::ofstream(dir_ + "\\DSC0001.jpg", std::ios::binary)
+            .write(reinterpret_cast<const char*>(jpeg_.data()),
+                   static_cast<std::streamsize>(jpeg_.size()));
+        Camera(1, dir_);
+        dialogs::When(
+            kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); },
+            IDC_UI_CONNECT);
+        dialogs::WhenReady(
+            [] {
+                HWND dlg = PluginDialogWindow();
+                return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
+            },
+            [] {
+                HWND dlg = PluginDialogWindow();
+                SetEdit(dlg, IDC_UI_FROM, "1");
+                SetEdit(dlg, IDC_UI_TO, "1");
+                dialogs::PostCommand(dlg, IDC_UI_TRANSFER);
+            });
+    }
+    void TearDown() override {
+        DeleteFileA((dir_ + "\\DSC0001.jpg").c_str());
+        RemoveDirectoryA(dir_.c_str());
+        PluginFlows::TearDown();
+    }
+    std::string dir_;
+    std::vector<uint8_t> jpeg_;
+};
+
+TEST_F(PluginOddSizes, A641ColumnPictureArrivesUnsheared) {
+    OnePicture(641, 7);
+    WindowedHost host(InProcessEntry);
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    ASSERT_EQ(host.Call(host::kSelectorStart), 0);
+    EXPECT_EQ(host.rec.imageSize.h, 641);
+    ASSERT_EQ(host.Call(host::kSelectorContinue), 0);
+    int rows = 0, columns = 0;
+    std::vector<uint8_t> want[3];
+    ASSERT_TRUE(DecodedPlanes(jpeg_, &rows, &columns, want));
+    ASSERT_EQ(columns, 641);
+    EXPECT_EQ(host.rows, rows);
+    EXPECT_EQ(host.columns, columns);
+    for (int p = 0; p < 3; ++p) EXPECT_TRUE(host.planes[p] == want[p]) << "plane " << p;
+    EXPECT_EQ(host.overruns, 0);
+    ASSERT_EQ(host.Call(host::kSelectorFinish), 0);
+    dialogs::WhenReady([] { return PluginDialogWindow() != nullptr; },
+                       [] { dialogs::PostCommand(PluginDialogWindow(), IDC_UI_EXIT); });
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
+TEST_F(PluginOddSizes, AbortDuringTheBluePlaneStopsAndFreesEverything) {
+    OnePicture(3, 9);
+    WindowedHost host(InProcessEntry);
+    host.space = 3 * 304;  // four rows: strips of 4, 4 and 1 rows a plane
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    ASSERT_EQ(host.Call(host::kSelectorStart), 0);
+    host.abort_after_rows = 2 * 9 + 5;  // in the blue plane's second strip
+    EXPECT_EQ(host.Call(host::kSelectorContinue), host::kUserCanceledErr);
+    EXPECT_EQ(host.strips, 7) << "three strips of red, three of green, one of blue";
+    EXPECT_EQ(host.progress_calls, 23) << "no row after the abort";
+    EXPECT_EQ(host.rec.data, nullptr);
+    EXPECT_EQ(host.buffers_allocated, 1);
+    EXPECT_EQ(host.buffers_freed, 1);
+    EXPECT_EQ(host.overruns, 0) << "nothing written outside the buffer";
+    const auto* handle = reinterpret_cast<PluginHandle*>(host.slot);
+    EXPECT_EQ(static_cast<const PluginState*>(handle->data)->image, nullptr) << "the DIB is freed";
+    // Nothing further is delivered: a second continue has no picture.
+    EXPECT_NE(host.Call(host::kSelectorContinue), 0);
+    EXPECT_EQ(host.strips, 7);
+    EXPECT_EQ(host.buffers_allocated, 1);
+    host.abort_after_rows = -1;
+    dialogs::WhenReady([] { return PluginDialogWindow() != nullptr; },
+                       [] { dialogs::PostCommand(PluginDialogWindow(), IDC_UI_EXIT); });
+    ASSERT_EQ(host.Call(host::kSelectorFinish), 0);
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
+// Connects and transfers image 2 of a four-image camera; what fails on the way is the test's.
+void TransferImage2() {
+    dialogs::When(
+        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
+        },
+        [] {
+            HWND dlg = PluginDialogWindow();
+            SetEdit(dlg, IDC_UI_FROM, "2");
+            SetEdit(dlg, IDC_UI_TO, "2");
+            dialogs::PostCommand(dlg, IDC_UI_TRANSFER);
+        });
+}
+
+TEST_F(PluginFlows, ACameraThatStopsAnsweringEndsTheCycleWithUserCancelled) {
+    Camera(4);
+    ASSERT_TRUE(AddSimFault(*cam_, "noreply:30"));
+    WindowedHost host(InProcessEntry);
+    TransferImage2();
+    boxes::Expect(IDOK);
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
+    EXPECT_EQ(boxes::Seen().size(), 1u) << "the link's own message, once";
+    EXPECT_EQ(PluginDialogWindow(), nullptr) << "the dialog ended with quit";
+    const auto* handle = reinterpret_cast<PluginHandle*>(host.slot);
+    EXPECT_EQ(static_cast<const PluginState*>(handle->data)->image, nullptr);
+    EXPECT_NE(host.Call(host::kSelectorContinue), 0) << "no picture to deliver";
+    EXPECT_EQ(host.strips, 0);
+    EXPECT_EQ(host.buffers_allocated, 0);
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
+TEST_F(PluginFlows, ATemporaryFolderThatCannotBeWrittenEndsTheCycle) {
+    Camera(4);
+    char tmp[MAX_PATH] = "", temp[MAX_PATH] = "";
+    GetEnvironmentVariableA("TMP", tmp, MAX_PATH);
+    GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
+    SetEnvironmentVariableA("TMP", "C:\\no-such-folder-for-vistrel");
+    SetEnvironmentVariableA("TEMP", "C:\\no-such-folder-for-vistrel");
+    WindowedHost host(InProcessEntry);
+    TransferImage2();
+    boxes::Expect(IDOK);
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    const int16_t started = host.Call(host::kSelectorStart);
+    SetEnvironmentVariableA("TMP", tmp[0] ? tmp : nullptr);
+    SetEnvironmentVariableA("TEMP", temp[0] ? temp : nullptr);
+    EXPECT_EQ(started, host::kUserCanceledErr);
+    ASSERT_EQ(boxes::Seen().size(), 1u);
+    EXPECT_EQ(boxes::Seen()[0], "Can't Create File");
+    EXPECT_EQ(PluginDialogWindow(), nullptr);
+    EXPECT_NE(host.Call(host::kSelectorContinue), 0);
+    EXPECT_EQ(host.buffers_allocated, 0);
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
+// Whether any grid button waits to be drawn again.
+bool GridInvalid(HWND dlg) {
+    for (int id = IDC_UI_GRID_FIRST; id <= IDC_UI_GRID_LAST; ++id) {
+        RECT r;
+        if (GetUpdateRect(GetDlgItem(dlg, id), &r, FALSE)) return true;
+    }
+    return false;
+}
+
+void ValidateGrid(HWND dlg) {
+    for (int id = IDC_UI_GRID_FIRST; id <= IDC_UI_GRID_LAST; ++id) {
+        ValidateRect(GetDlgItem(dlg, id), nullptr);
+    }
+}
+
+TEST_F(PluginFlows, PaletteMessagesRedrawTheGridAsTheBrowserDoes) {
+    Camera(5);
+    WindowedHost host(InProcessEntry);
+    bool before_thumbnails = true, after_query = false, after_other = false, own_change = true;
+    dialogs::When(
+        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
+        },
+        [&] {
+            HWND dlg = PluginDialogWindow();
+            // No thumbnail yet: nothing to realise, nothing drawn again.
+            ValidateGrid(dlg);
+            SetActiveWindow(host.window);
+            SendMessageA(dlg, WM_QUERYNEWPALETTE, 0, 0);
+            before_thumbnails = GridInvalid(dlg);
+            dialogs::PostCommand(dlg, IDC_UI_PREVIEW);
+        });
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            const CameraBrowserState* grid = PluginGrid();
+            return dlg && grid && grid->thumbnails_shown &&
+                   IsWindowEnabled(GetDlgItem(dlg, IDC_UI_EXIT));
+        },
+        [&] {
+            HWND dlg = PluginDialogWindow();
+            HWND other = host.window;
+            SetActiveWindow(other);
+            SetFocus(other);
+            ValidateGrid(dlg);
+            SendMessageA(dlg, WM_QUERYNEWPALETTE, 0, 0);
+            after_query = GridInvalid(dlg);
+            ValidateGrid(dlg);
+            SendMessageA(dlg, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(other), 0);
+            after_other = GridInvalid(dlg);
+            ValidateGrid(dlg);
+            SendMessageA(dlg, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(dlg), 0);
+            own_change = GridInvalid(dlg);
+            dialogs::PostCommand(dlg, IDC_UI_EXIT);
+        });
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
+    EXPECT_FALSE(before_thumbnails);
+    EXPECT_TRUE(after_query) << "the cube palette realised, the grid drawn with it";
+    EXPECT_TRUE(after_other) << "another window's palette: the grid draws again";
+    EXPECT_FALSE(own_change) << "our own palette change: nothing to do";
     EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
 }
 

@@ -9,7 +9,7 @@
 
 #include "gui_harness.h"
 #include "plugin/plugin_res.h"
-#include "plugin_host.h"
+#include "plugin/host/win/host_win.h"
 
 namespace {
 
@@ -115,7 +115,7 @@ TEST_F(PluginLibrary, PropertyListAndTerminologyAreThere) {
 }
 
 TEST_F(PluginLibrary, AboutBoxOverTheHostWindow) {
-    TestHost host(Entry());
+    WindowedHost host(Entry());
     boxes::Expect(IDOK);
     EXPECT_EQ(host.About(), 0);
     ASSERT_EQ(boxes::Seen().size(), 1u);
@@ -123,7 +123,7 @@ TEST_F(PluginLibrary, AboutBoxOverTheHostWindow) {
 }
 
 TEST_F(PluginLibrary, HostWithoutBufferSuiteIsWarnedAndGetsUserCancelled) {
-    TestHost host(Entry());
+    WindowedHost host(Entry());
     host.rec.bufferProcs = nullptr;
     boxes::Expect(IDOK);
     EXPECT_EQ(host.Call(host::kSelectorPrepare), host::kUserCanceledErr);
@@ -144,7 +144,7 @@ TEST_F(PluginLibrary, HostWithoutBufferSuiteIsWarnedAndGetsUserCancelled) {
 }
 
 TEST_F(PluginLibrary, UnknownSelectorAndExitFromTheDialog) {
-    TestHost host(Entry());
+    WindowedHost host(Entry());
     EXPECT_EQ(host.Call(6), host::kAcquireBadParameters);
     EXPECT_EQ(host.Call(host::kSelectorPrepare), 0);
     std::string caption;

@@ -135,6 +135,87 @@ TEST_F(Setup, TheClasspathGuessBecomesTheCurrentFolder) {
     EXPECT_EQ(seen, plugins);
 }
 
+// The guess from the real c:\autoexec.bat of the Wine prefix; whatever was there before comes
+// back afterwards.
+class SetupAutoexec : public Setup {
+protected:
+    void SetUp() override {
+        Setup::SetUp();
+        had_ = GetFileAttributesA(kPath) != INVALID_FILE_ATTRIBUTES;
+        if (had_) saved_ = ReadAll(kPath);
+        CreateDirectoryA("C:\\VistrelTest", nullptr);
+        CreateDirectoryA("C:\\VistrelTest\\JAVA", nullptr);
+        CreateDirectoryA("C:\\VistrelTest\\JAVA\\Plug-Ins", nullptr);
+        SetAutoexecPath(kPath);
+    }
+    void TearDown() override {
+        if (had_) {
+            std::ofstream(kPath, std::ios::binary) << saved_;
+        } else {
+            DeleteFileA(kPath);
+        }
+        RemoveDirectoryA("C:\\VistrelTest\\JAVA\\Plug-Ins");
+        RemoveDirectoryA("C:\\VistrelTest\\JAVA");
+        RemoveDirectoryA("C:\\VistrelTest");
+        Setup::TearDown();
+    }
+    // The folder the chooser opens at, with this autoexec.bat.
+    std::string FolderWith(const std::string& autoexec) {
+        std::ofstream(kPath, std::ios::binary) << autoexec;
+        boxes::Expect(IDOK);  // the first question
+        boxes::Expect(IDOK);  // the chooser was cancelled: not complete
+        static std::string seen;
+        seen.clear();
+        SetFolderChooser([](HWND, std::string*) {
+            char dir[MAX_PATH] = "";
+            GetCurrentDirectoryA(MAX_PATH, dir);
+            seen = dir;
+            return false;
+        });
+        Run();
+        SetCurrentDirectoryA(source_.c_str());
+        return seen;
+    }
+    static constexpr const char* kPath = "c:\\autoexec.bat";
+    bool had_ = false;
+    std::string saved_;
+};
+
+TEST_F(SetupAutoexec, TheClasspathLineOfCAutoexecBatPreselectsThePlugInsFolder) {
+    EXPECT_EQ(FolderWith("@ECHO OFF\r\nSET CLASSPATH=C:\\VistrelTest\\JAVA\\CLASSES\r\n"),
+              "C:\\VistrelTest\\JAVA\\Plug-Ins");
+    EXPECT_EQ(FolderWith("set classpath=C:\\VistrelTest\\JAVA\\CLASSES\r\n"), source_)
+        << "lower case is not recognised";
+}
+
+// A second start while the first runs brings the first forward and ends at once.
+TEST_F(Setup, ASecondStartBringsTheFirstForward) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = instance;
+    wc.lpszClassName = kSetupClass;
+    UnregisterClassA(kSetupClass, instance);  // an earlier run's class, with the real procedure
+    ASSERT_NE(RegisterClassA(&wc), 0);
+    HWND first =
+        CreateWindowExA(0, kSetupClass, "QX-DC4210 Plug-In Driver Setup", WS_OVERLAPPEDWINDOW, 0, 0,
+                        200, 100, nullptr, nullptr, instance, nullptr);
+    ASSERT_NE(first, nullptr);
+    ShowWindow(first, SW_SHOWMINIMIZED);
+    HWND other = CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr,
+                                 nullptr, instance, nullptr);
+    SetForegroundWindow(other);
+    EXPECT_TRUE(IsIconic(first));
+    Run();  // no box: a box would be unexpected
+    EXPECT_FALSE(IsIconic(first)) << "restored";
+    EXPECT_EQ(GetForegroundWindow(), first);
+    EXPECT_EQ(boxes::Seen().size(), 0u);
+    EXPECT_EQ(g_choices, 0);
+    DestroyWindow(other);
+    DestroyWindow(first);
+    UnregisterClassA(kSetupClass, instance);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
