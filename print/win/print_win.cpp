@@ -3,6 +3,7 @@
 // printer driver's bands; Cancel in the "Printing..." dialog aborts the document.
 #include "print/win/print_win.h"
 
+#include <commctrl.h>
 #include <dlgs.h>
 
 #include "base/messages.h"
@@ -195,6 +196,16 @@ UINT_PTR CALLBACK PrintOptionsHook(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
             for (int id : kHiddenIds) {
                 HWND c = GetDlgItem(dlg, id);
                 if (c) ShowWindow(c, SW_HIDE);
+            }
+            // The copies field's spin buttons are made by the dialog, without an id of the
+            // template: they go with their field.
+            for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                char name[32] = "";
+                GetClassNameA(c, name, sizeof name);
+                if (lstrcmpiA(name, UPDOWN_CLASSA) == 0 &&
+                    reinterpret_cast<HWND>(SendMessageA(c, UDM_GETBUDDY, 0, 0)) ==
+                        GetDlgItem(dlg, edt3))
+                    ShowWindow(c, SW_HIDE);
             }
             g_options = ReadPrintOptions(*Plat().settings);
             CheckDlgButton(dlg, IDC_PRINT_NAME, g_options.name ? BST_CHECKED : BST_UNCHECKED);

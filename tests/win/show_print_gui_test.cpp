@@ -724,6 +724,7 @@ void AnswerPrintDialog(bool* printed) {
     dialogs::When(
         "Print",
         [printed](HWND dlg) {
+            if (!*printed) SaveWindowShot(dlg, "vistrel-print");
             *printed = true;
             EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDC_PRINT_PAPER)));
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_PRINT_ALBUM)));
@@ -791,11 +792,29 @@ TEST_F(ShowPrintGui, FilePrintPutsTheOpenPictureOrItsSelectionOnPaper) {
                  50, w, h, mid_x, mid_y, 100);
 }
 
+// A picture of soft colours across and down, nicer to look at on a screenshot.
+std::string GradientBmp(const std::string& path, int w, int h) {
+    DibImage d = NewDib(w, h, 24, 0);
+    DibLayout l;
+    EXPECT_TRUE(GetDibLayout(d, &l));
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = d.data() + l.pixel_offset + static_cast<size_t>(h - 1 - y) * l.stride;
+        for (int x = 0; x < w; ++x) {
+            row[x * 3] = static_cast<uint8_t>(160 + 60 * x / w);
+            row[x * 3 + 1] = static_cast<uint8_t>(80 + 150 * y / h);
+            row[x * 3 + 2] = static_cast<uint8_t>(230 - 180 * x / w);
+        }
+    }
+    EXPECT_EQ(SaveBmpFile(path, d), 1);
+    return path;
+}
+
 TEST_F(ShowPrintGui, SlideShowFromTheMenuShowsTheChosenAlbum) {
     Plat().settings->Set("Speed", "0");  // ten seconds a picture: the test moves on by hand
     Plat().settings->Set("Size", "0");
-    const std::string alb =
-        AlbumOf("menu.alb", {Bmp("m1.bmp", 64, 48), Bmp("m2.bmp", 48, 64)});
+    const std::string first = GradientBmp(folder_ + "m1.bmp", 640, 480);
+    made_.push_back(first);
+    const std::string alb = AlbumOf("menu.alb", {first, Bmp("m2.bmp", 48, 64)});
     bool asked = false;
     dialogs::When("Open", [&](HWND dlg) {
         asked = true;
@@ -813,13 +832,19 @@ TEST_F(ShowPrintGui, SlideShowFromTheMenuShowsTheChosenAlbum) {
     EXPECT_TRUE(v.timer_running);
     RECT client;
     GetClientRect(v.window, &client);
-    const SlideRect r = SlidePlacement(client.right, client.bottom, 64, 48, kSlideFit);
+    const SlideRect r = SlidePlacement(client.right, client.bottom, 640, 480, kSlideFit);
     EXPECT_EQ(v.drawn.left, r.x);
     EXPECT_EQ(v.drawn.right - v.drawn.left, r.width);
     // The chosen file's folder is the one last used.
     std::string dir = Setting("dir");
     if (!dir.empty() && dir.back() != '\\') dir += '\\';
     EXPECT_EQ(lstrcmpiA(dir.c_str(), folder_.c_str()), 0) << dir;
+    // The right button brings the toolbar over the picture (scripts/screenshot --show).
+    SendMessageA(v.window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(100, 100));
+    ASSERT_NE(CurrentSlideShow().toolbar, nullptr);
+    SaveWindowShot(v.window, "vistrel-slide-show");
+    SendMessageA(v.window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(100, 100));
+    EXPECT_EQ(CurrentSlideShow().toolbar, nullptr);
     // The user clicks: the show ends and the frame is there as before.
     SendMessageA(v.window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
     EXPECT_EQ(CurrentSlideShow().window, nullptr);
@@ -879,6 +904,12 @@ TEST_F(ShowPrintGui, PrintCommandShowsTheProgramsOptionsInTheSystemDialog) {
             seen = true;
             EXPECT_NE(GetDlgItem(dlg, cmb4), nullptr);  // the system's printer list stays
             EXPECT_FALSE(IsWindowVisible(GetDlgItem(dlg, grp2)));
+            // Nothing of the hidden copies group shows through, its spin buttons included.
+            for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                char name[32] = "";
+                GetClassNameA(c, name, sizeof name);
+                EXPECT_FALSE(lstrcmpiA(name, UPDOWN_CLASSA) == 0 && IsWindowVisible(c));
+            }
             EXPECT_TRUE(IsWindowVisible(GetDlgItem(dlg, IDC_PRINT_ALBUM_GROUP)));
             EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_PRINT_TWO), BST_CHECKED);
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_PRINT_UPPER)));
