@@ -47,6 +47,12 @@ struct PrintJob {
     bool started = false;
 };
 PrintJob* g_job = nullptr;
+PrintJobFigures g_figures;
+
+// Ends a page and counts it.
+void FinishPage(HDC dc) {
+    if (EndPage(dc) > 0) ++g_figures.pages;
+}
 
 INT_PTR CALLBACK AbortDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
     if (msg == WM_INITDIALOG) return TRUE;
@@ -105,6 +111,7 @@ bool BeginJob(PrintJob* job, HWND frame, const PRINTDLGA& pd, const std::string&
     }
     *page = MakePrintPage(GetDeviceCaps(job->dc, HORZRES), GetDeviceCaps(job->dc, VERTRES),
                           y_resolution, print_quality);
+    g_figures = PrintJobFigures();
     g_job = job;
     job->dialog = CreateDialogParamA(Instance(), "PRTDLG", frame, AbortDialogProc, 0);
     if (!job->dialog) {
@@ -165,6 +172,7 @@ void DrawDib(HDC dc, const DibImage& dib, const PrintRect& place, int sx, int sy
     StretchDIBits(dc, place.x, place.y, place.width, place.height, sx, src_y, sw, sh,
                   dib.data() + DibPixelOffset(dib), reinterpret_cast<const BITMAPINFO*>(dib.data()),
                   DIB_RGB_COLORS, SRCCOPY);
+    g_figures.pixel_bytes += static_cast<long long>(sw) * sh * 3;
 }
 
 struct ScopedFont {
@@ -307,7 +315,7 @@ void PrintImage(HWND frame, const PRINTDLGA& pd, const DibImage* picture, const 
         DrawLine(job.dc, place.date, date);
         DrawLine(job.dc, place.name, PrintFileName(path));
         DrawDib(job.dc, *picture, place.image, sx, sy, w, h);
-        if (Going(job)) EndPage(job.dc);
+        if (Going(job)) FinishPage(job.dc);
     }
     EndJob(&job);
 }
@@ -328,7 +336,7 @@ void PrintAlbum(HWND frame, const PRINTDLGA& pd, const std::vector<std::string>&
         bool page_open = true;
         for (int i = 0; i < count && Going(job); ++i) {
             if (i > 0 && i % per_page == 0) {
-                EndPage(job.dc);
+                FinishPage(job.dc);
                 page_open = Going(job) && StartPage(job.dc) > 0;
                 if (!page_open) break;
                 if (font.h) SelectObject(job.dc, font.h);
@@ -345,11 +353,15 @@ void PrintAlbum(HWND frame, const PRINTDLGA& pd, const std::vector<std::string>&
             DrawLine(job.dc, place.name, PrintFileName(paths[i]));
             if (picture) DrawDib(job.dc, picture, place.image, 0, 0, w, h);
         }
-        if (page_open && Going(job)) EndPage(job.dc);
+        if (page_open && Going(job)) FinishPage(job.dc);
     }
     EndJob(&job);
 }
 
 HWND PrintAbortDialog() {
     return g_job ? g_job->dialog : nullptr;
+}
+
+PrintJobFigures LastPrintJobFigures() {
+    return g_figures;
 }
