@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +24,7 @@
 #include "base/region.h"
 #include "print/print_layout.h"
 #include "print/win/print_win.h"
+#include "res/resource.h"
 #include "sim/sim_driver.h"
 #include "slideshow/win/slide_show_win.h"
 
@@ -49,9 +51,8 @@ void Pump() {
 bool MarkUnmanagedAndRunAgain(int* code) {
     HKEY h = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER,
-                        "Software\\Wine\\AppDefaults\\show_print_bench.exe\\X11 Driver", 0,
-                        nullptr, 0, KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &h,
-                        nullptr) != ERROR_SUCCESS)
+                        "Software\\Wine\\AppDefaults\\show_print_bench.exe\\X11 Driver", 0, nullptr,
+                        0, KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
         return false;
     char value[8] = "";
     DWORD size = sizeof value;
@@ -183,6 +184,26 @@ double ShowRate(HWND frame, const std::string& album, int pictures) {
     return rate;
 }
 
+// The same show paused, each next picture asked for by the show's Next command as soon as the
+// one before is drawn: the show without its timer's wait.
+double ShowRateWithoutWait(HWND frame, const std::string& album, int pictures) {
+    HWND show = CreateSlideShow(frame, album);
+    if (!show) return 0;
+    const double limit = Now() + 120;
+    while (CurrentSlideShow().draws < 1 && Now() < limit) Pump();
+    SendMessageA(show, WM_COMMAND, IDC_SLD_PLAY, 0);  // paused: no timer
+    const int first = CurrentSlideShow().draws;
+    const double t0 = Now();
+    for (int i = 0; i < pictures; ++i) {
+        SendMessageA(show, WM_COMMAND, IDC_SLD_NEXT, 0);
+        UpdateWindow(show);
+    }
+    const double rate = (CurrentSlideShow().draws - first) / (Now() - t0);
+    DestroyWindow(show);
+    Pump();
+    return rate;
+}
+
 }  // namespace
 
 int main() {
@@ -213,13 +234,13 @@ int main() {
     const std::string alb = dir + "bench.alb";
     if (WriteAlbum(&album, alb) != 1) return 1;
 
-    // (a) Loading alone, with the show's loader.
+    // (a) Loading alone with the show's loader, the show, and the show without its timer's
+    // wait, taken in turns three times (the machine is shared): the best of each.
     const int shown = 40;
     DibImage probe = LoadPlain(files[0]);
-    const int pw = DibWidth(probe), ph = DibHeight(probe) < 0 ? -DibHeight(probe) : DibHeight(probe);
-    double t0 = Now();
-    for (int i = 0; i < shown; ++i) DibImage d = LoadPlain(files[i % files.size()]);
-    const double load_rate = shown / (Now() - t0);
+    const int pw = DibWidth(probe),
+              ph = DibHeight(probe) < 0 ? -DibHeight(probe) : DibHeight(probe);
+    double t0 = 0;
 
     StartupOptions options;
     options.region_override = kRegionEnglish;
@@ -235,12 +256,21 @@ int main() {
     Plat().settings->Set("Speed", "10");
     Plat().settings->Set("Size", "0");
     Plat().settings->Set("Type", "0");
-    const double show_rate = ShowRate(frame, alb, shown);
+    double load_rate = 0, show_rate = 0, bare_rate = 0;
+    for (int round = 0; round < 3; ++round) {
+        t0 = Now();
+        for (int i = 0; i < shown; ++i) DibImage d = LoadPlain(files[i % files.size()]);
+        load_rate = std::max(load_rate, shown / (Now() - t0));
+        show_rate = std::max(show_rate, ShowRate(frame, alb, shown));
+        bare_rate = std::max(bare_rate, ShowRateWithoutWait(frame, alb, shown));
+    }
     std::printf(
         "slide show, Speed 10, %dx%d camera JPEGs on a %dx%d screen: %.1f pictures/s; loading "
-        "alone %.1f/s; ratio %.2f (target >= 0.8)\n",
-        pw, ph, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), show_rate,
-        load_rate, show_rate / load_rate);
+        "alone %.1f/s; ratio %.2f (target >= 0.8)\n"
+        "  without the timer's wait: %.1f pictures/s, ratio %.2f; the wait is %.1f ms a picture\n",
+        pw, ph, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), show_rate, load_rate,
+        show_rate / load_rate, bare_rate, bare_rate / load_rate,
+        1000.0 / show_rate - 1000.0 / bare_rate);
 
     // (b) 100 pictures, 16 to a sheet, into a PostScript file.
     if (!InstallPrinter(dir)) {

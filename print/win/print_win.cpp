@@ -163,14 +163,63 @@ void DrawLine(HDC dc, const PrintRect& r, const std::string& text) {
               DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
 }
 
-// Draws the part (sx, sy from the top, sw x sh) of a picture into place.
+// A 24-bit picture of w x h in a DIB section, selected into a memory context.
+struct ScaledPicture {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ old = nullptr;
+    void* bits = nullptr;
+    BITMAPINFOHEADER header{};
+    ScaledPicture(int w, int h) {
+        header.biSize = sizeof header;
+        header.biWidth = w;
+        header.biHeight = h;
+        header.biPlanes = 1;
+        header.biBitCount = 24;
+        header.biCompression = BI_RGB;
+        dc = CreateCompatibleDC(nullptr);
+        if (dc)
+            bitmap = CreateDIBSection(dc, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
+                                      &bits, nullptr, 0);
+        if (bitmap) old = SelectObject(dc, bitmap);
+    }
+    ~ScaledPicture() {
+        if (old) SelectObject(dc, old);
+        if (bitmap) DeleteObject(bitmap);
+        if (dc) DeleteDC(dc);
+    }
+    ScaledPicture(const ScaledPicture&) = delete;
+    ScaledPicture& operator=(const ScaledPicture&) = delete;
+    bool ok() const { return bits != nullptr && old != nullptr; }
+};
+
+// Draws the part (sx, sy from the top, sw x sh) of a picture into place. A picture larger than
+// its place is brought down to the place's size first, with the same rule the printer would
+// use (pixels dropped, not blended): the printer then gets only the pixels it prints, which
+// keeps the spool file and the driver's work in proportion to the sheet, not to the camera.
 void DrawDib(HDC dc, const DibImage& dib, const PrintRect& place, int sx, int sy, int sw, int sh) {
     if (place.width <= 0 || place.height <= 0) return;
     const int h = DibHeight(dib) < 0 ? -DibHeight(dib) : DibHeight(dib);
     const int src_y = DibHeight(dib) < 0 ? sy : h - sy - sh;
+    const uint8_t* pixels = dib.data() + DibPixelOffset(dib);
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
     SetStretchBltMode(dc, COLORONCOLOR);
-    StretchDIBits(dc, place.x, place.y, place.width, place.height, sx, src_y, sw, sh,
-                  dib.data() + DibPixelOffset(dib), reinterpret_cast<const BITMAPINFO*>(dib.data()),
+    if (place.width <= sw && place.height <= sh && (place.width < sw || place.height < sh)) {
+        ScaledPicture scaled(place.width, place.height);
+        if (scaled.ok()) {
+            SetStretchBltMode(scaled.dc, COLORONCOLOR);
+            StretchDIBits(scaled.dc, 0, 0, place.width, place.height, sx, src_y, sw, sh, pixels,
+                          info, DIB_RGB_COLORS, SRCCOPY);
+            GdiFlush();
+            StretchDIBits(dc, place.x, place.y, place.width, place.height, 0, 0, place.width,
+                          place.height, scaled.bits,
+                          reinterpret_cast<const BITMAPINFO*>(&scaled.header), DIB_RGB_COLORS,
+                          SRCCOPY);
+            g_figures.pixel_bytes += static_cast<long long>(place.width) * place.height * 3;
+            return;
+        }
+    }
+    StretchDIBits(dc, place.x, place.y, place.width, place.height, sx, src_y, sw, sh, pixels, info,
                   DIB_RGB_COLORS, SRCCOPY);
     g_figures.pixel_bytes += static_cast<long long>(sw) * sh * 3;
 }

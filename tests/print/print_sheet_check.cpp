@@ -19,8 +19,8 @@ namespace {
 
 std::string g_dir;
 
-constexpr int kEdgeTolerance = 3;    // printer pixels, each edge
-constexpr int kColourTolerance = 12; // per channel, for the rendering's colour conversion
+constexpr int kEdgeTolerance = 3;     // printer pixels, each edge
+constexpr int kColourTolerance = 12;  // per channel, for the rendering's colour conversion
 
 struct Expected {
     int page = 0;
@@ -45,12 +45,12 @@ bool ReadList(const std::string& path, std::vector<Job>* jobs) {
         char name[256];
         Job job;
         Expected e;
-        if (std::sscanf(line, "job %255s %d %d %d %d %d", name, &job.pages, &job.dpi_x,
-                        &job.dpi_y, &job.offset_x, &job.offset_y) == 6) {
+        if (std::sscanf(line, "job %255s %d %d %d %d %d", name, &job.pages, &job.dpi_x, &job.dpi_y,
+                        &job.offset_x, &job.offset_y) == 6) {
             job.file = name;
             jobs->push_back(job);
-        } else if (std::sscanf(line, "pic %d %d %d %d %d %d %d %d", &e.page, &e.r, &e.g, &e.b,
-                               &e.x, &e.y, &e.w, &e.h) == 8) {
+        } else if (std::sscanf(line, "pic %d %d %d %d %d %d %d %d", &e.page, &e.r, &e.g, &e.b, &e.x,
+                               &e.y, &e.w, &e.h) == 8) {
             ok = !jobs->empty();
             if (ok) jobs->back().pictures.push_back(e);
         } else {
@@ -92,8 +92,8 @@ bool ReadPpm(const std::string& path, Ppm* out) {
     out->height = magic ? HeaderNumber(f) : -1;
     const int maxval = magic ? HeaderNumber(f) : -1;
     const bool head = magic;
-    bool ok = head && maxval == 255 && out->width > 0 && out->height > 0 &&
-              out->width <= 20000 && out->height <= 20000;
+    bool ok = head && maxval == 255 && out->width > 0 && out->height > 0 && out->width <= 20000 &&
+              out->height <= 20000;
     if (ok) {
         out->rgb.resize(static_cast<size_t>(out->width) * out->height * 3);
         ok = std::fread(out->rgb.data(), 1, out->rgb.size(), f) == out->rgb.size();
@@ -155,8 +155,8 @@ int Render(const Job& job) {
     for (int i = 0; i < job.pages + 8; ++i) std::remove(RenderName(job, i).c_str());
     const std::string command = "gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=ppmraw -r" +
                                 std::to_string(job.dpi_x) + "x" + std::to_string(job.dpi_y) +
-                                " -sOutputFile='" + g_dir + "/render-" + job.file +
-                                "-%03d.ppm' '" + g_dir + "/" + job.file + "' >/dev/null 2>&1";
+                                " -sOutputFile='" + g_dir + "/render-" + job.file + "-%03d.ppm' '" +
+                                g_dir + "/" + job.file + "' >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0) return -1;
     int pages = 0;
     while (FILE* f = std::fopen(RenderName(job, pages).c_str(), "rb")) {

@@ -226,6 +226,31 @@ TEST_F(ShowPrintGui, ShowPlacesKeysToolbarAndEnd) {
     EXPECT_EQ(CurrentSlideShow().window, nullptr);
 }
 
+TEST_F(ShowPrintGui, SpeedTenGoesOnByItselfAndAPauseHoldsThePicture) {
+    Plat().settings->Set("Speed", "10");
+    Plat().settings->Set("Size", "0");
+    const std::string alb =
+        AlbumOf("fast.alb", {Bmp("f1.bmp", 16, 12), Bmp("f2.bmp", 16, 12), Bmp("f3.bmp", 16, 12)});
+    HWND show = CreateSlideShow(frame_, alb);
+    ASSERT_NE(show, nullptr);
+    // The shortest display time: the show comes round to the first picture again.
+    ASSERT_TRUE(PumpUntil([] { return Drawn(4); }, 5000));
+    // The picture just drawn has started the timer; pausing now keeps it on the screen.
+    ASSERT_TRUE(CurrentSlideShow().timer_running);
+    const int current = CurrentSlideShow().current;
+    SendMessageA(show, WM_COMMAND, IDC_SLD_PLAY, 0);
+    const int draws = CurrentSlideShow().draws;
+    PumpWindowsFor(100);
+    EXPECT_EQ(CurrentSlideShow().current, current);
+    EXPECT_EQ(CurrentSlideShow().draws, draws);
+    EXPECT_FALSE(CurrentSlideShow().timer_running);
+    // Play again: it goes on.
+    SendMessageA(show, WM_COMMAND, IDC_SLD_PLAY, 0);
+    ASSERT_TRUE(PumpUntil([draws] { return Drawn(draws + 2); }, 5000));
+    SendMessageA(show, WM_CHAR, 'x', 0);
+    EXPECT_FALSE(IsWindow(show));
+}
+
 TEST_F(ShowPrintGui, ShowEndsOnAnEmptyAlbumAndAMissingPicture) {
     HWND show = CreateSlideShow(frame_, AlbumOf("empty.alb", {}));
     ASSERT_NE(show, nullptr);
@@ -529,8 +554,8 @@ bool TestPrinterPage(const PRINTDLGA& pd, SheetDevice* device) {
     const int y_res = mode->dmYResolution, quality = mode->dmPrintQuality;
     GlobalUnlock(pd.hDevMode);
     if (!dc) return false;
-    device->page = MakePrintPage(GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES), y_res,
-                                 quality);
+    device->page =
+        MakePrintPage(GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES), y_res, quality);
     device->dpi_x = GetDeviceCaps(dc, LOGPIXELSX);
     device->dpi_y = GetDeviceCaps(dc, LOGPIXELSY);
     device->offset_x = GetDeviceCaps(dc, PHYSICALOFFSETX);
@@ -624,8 +649,9 @@ TEST_F(ShowPrintGui, PicturesOfEveryLayoutGoToTheirPlacesOnThePostScriptPages) {
         std::vector<std::string> files;
         std::vector<std::pair<int, int>> sizes;
         for (int i = 0; i < count; ++i) {
-            const int w = i % 3 == 0 ? 40 : i % 3 == 1 ? 30 : 80;
-            const int h = i % 3 == 0 ? 30 : i % 3 == 1 ? 40 : 10;
+            // The strips are larger than the cells of album print and 16 a sheet.
+            const int w = i % 3 == 0 ? 40 : i % 3 == 1 ? 30 : 800;
+            const int h = i % 3 == 0 ? 30 : i % 3 == 1 ? 40 : 100;
             files.push_back(Solid(std::string(c.name) + "-" + std::to_string(i) + ".bmp", w, h, i));
             sizes.push_back({w, h});
         }
@@ -638,8 +664,8 @@ TEST_F(ShowPrintGui, PicturesOfEveryLayoutGoToTheirPlacesOnThePostScriptPages) {
         EXPECT_EQ(PostScriptPages(out), pages) << c.name;
         list.Job(std::string(c.name) + ".ps", pages, device);
         for (int i = 0; i < count; ++i) {
-            const PrintPlacement place = PlaceAlbumEntry(device.page, options, i, sizes[i].first,
-                                                         sizes[i].second, false, 0);
+            const PrintPlacement place =
+                PlaceAlbumEntry(device.page, options, i, sizes[i].first, sizes[i].second, false, 0);
             list.Picture(i / per_page, i, place.image);
         }
         for (const std::string& f : files) DeleteFileA(f.c_str());
@@ -668,8 +694,8 @@ std::string QuarteredBmp(const std::string& path, int w, int h, int mid_x, int m
 
 // The part of a quartered picture's source rectangle (sx, sy, sw x sh) that each quarter covers,
 // put where the layout puts the source.
-void ListQuarters(SheetList* list, const PrintRect& place, int sx, int sy, int sw, int sh,
-                  int w, int h, int mid_x, int mid_y, int first) {
+void ListQuarters(SheetList* list, const PrintRect& place, int sx, int sy, int sw, int sh, int w,
+                  int h, int mid_x, int mid_y, int first) {
     const int xs[3] = {0, mid_x, w}, ys[3] = {0, mid_y, h};
     for (int q = 0; q < 4; ++q) {
         const int x0 = std::max(xs[q % 2], sx), x1 = std::min(xs[q % 2 + 1], sx + sw);
@@ -678,9 +704,10 @@ void ListQuarters(SheetList* list, const PrintRect& place, int sx, int sy, int s
         if (x1 > x0 && y1 > y0) {
             r.x = place.x + static_cast<int>(static_cast<int64_t>(place.width) * (x0 - sx) / sw);
             r.y = place.y + static_cast<int>(static_cast<int64_t>(place.height) * (y0 - sy) / sh);
-            r.width = place.x + static_cast<int>(static_cast<int64_t>(place.width) * (x1 - sx) / sw) - r.x;
-            r.height =
-                place.y + static_cast<int>(static_cast<int64_t>(place.height) * (y1 - sy) / sh) - r.y;
+            r.width = place.x +
+                      static_cast<int>(static_cast<int64_t>(place.width) * (x1 - sx) / sw) - r.x;
+            r.height = place.y +
+                       static_cast<int>(static_cast<int64_t>(place.height) * (y1 - sy) / sh) - r.y;
         }
         list->Picture(0, first + q, r);
     }
@@ -770,8 +797,29 @@ TEST_F(ShowPrintGui, FilePrintPutsTheOpenPictureOrItsSelectionOnPaper) {
     EXPECT_EQ(PostScriptPages(whole), 1);
     EXPECT_TRUE(IsWindowEnabled(frame_));
     list.Job("frame-image.ps", 1, device);
-    ListQuarters(&list, PlaceSingleImage(device.page, options, w, h, false).image, 0, 0, w, h, w,
-                 h, mid_x, mid_y, 100);
+    ListQuarters(&list, PlaceSingleImage(device.page, options, w, h, false).image, 0, 0, w, h, w, h,
+                 mid_x, mid_y, 100);
+
+    // A picture larger than its place goes to the printer at the place's size, the right way up.
+    {
+        const int bw = 1200, bh = 900;
+        const std::string big = QuarteredBmp(folder_ + "big.bmp", bw, bh, 500, 300, 104);
+        made_.push_back(big);
+        Plat().settings->Set("AlbType", "3");
+        const std::string out = sheets + "album-16-quarters.ps";
+        DeleteFileA(out.c_str());
+        PrinterBlocks blocks(out);
+        PrintAlbum(frame_, blocks.pd, {big}, LoadBmpForPrint);
+        EXPECT_EQ(PostScriptPages(out), 1);
+        PrintOptions sixteen = options;
+        sixteen.alb_type = kAlbSixteen;
+        const PrintRect place = PlaceAlbumEntry(device.page, sixteen, 0, bw, bh, false, 0).image;
+        EXPECT_LT(place.width, bw);
+        EXPECT_EQ(LastPrintJobFigures().pixel_bytes,
+                  static_cast<long long>(place.width) * place.height * 3);
+        list.Job("album-16-quarters.ps", 1, device);
+        ListQuarters(&list, place, 0, 0, bw, bh, bw, bh, 500, 300, 104);
+    }
 
     // A selection across all four quarters, more of the upper ones than of the lower.
     SetImageSelection(image, 40, 20, 160, 70);
