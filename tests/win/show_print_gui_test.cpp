@@ -24,7 +24,7 @@
 #include "base/settings.h"
 #include "codec/bmp_file.h"
 #include "edit/win/image_window.h"
-#include "gui_harness.h"
+#include "gui_frame.h"
 #include "print/print_layout.h"
 #include "print/win/print_win.h"
 #include "res/resource.h"
@@ -33,21 +33,13 @@
 
 namespace {
 
-class ShowPrintGui : public ::testing::Test {
+class ShowPrintGui : public FrameTest {
 protected:
+    // The slide show runs on the system's timers and clock.
+    ShowPrintGui() : FrameTest("showprint-vistrel.ini") {}
     void SetUp() override {
-        boxes::Start();
-        boxes::Clear();
-        dialogs::Clear();
-        ini_ = TempFilePath("showprint-vistrel.ini");
-        DeleteFileA(ini_.c_str());
-        StartupOptions options;
-        options.region_override = kRegionEnglish;
-        options.settings_file = ini_;
-        options.splash_ms = 10;
-        frame_ = AppStartup(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL, options);
-        ASSERT_NE(frame_, nullptr);
-        ASSERT_TRUE(PumpUntil([] { return App().splash_done; }, 10000));
+        FrameTest::SetUp();
+        if (HasFatalFailure()) return;
         folder_ = TempFilePath("showprint");
         CreateDirectoryA(folder_.c_str(), nullptr);
         folder_ += "\\";
@@ -56,15 +48,9 @@ protected:
     }
     void TearDown() override {
         if (CurrentSlideShow().window) DestroyWindow(CurrentSlideShow().window);
-        if (frame_ && IsWindow(frame_)) SendMessageA(frame_, WM_CLOSE, 0, 0);
-        PumpWindowsFor(20);
-        TakeQuitSeen();
+        FrameTest::TearDown();
         for (const std::string& f : made_) DeleteFileA(f.c_str());
         RemoveDirectoryA(folder_.c_str());
-        DeleteFileA(ini_.c_str());
-        EXPECT_EQ(boxes::UnexpectedCount(), 0);
-        EXPECT_EQ(boxes::PendingExpectations(), 0);
-        EXPECT_EQ(dialogs::Pending(), 0);
     }
     std::string Setting(const char* key) { return GetSetting(*Plat().settings, key, "-"); }
 
@@ -96,9 +82,7 @@ protected:
     std::string Solid(const std::string& name, int w, int h, int colour);
     static bool Drawn(int draws) { return CurrentSlideShow().draws >= draws; }
 
-    std::string ini_;
     std::string folder_;
-    HWND frame_ = nullptr;
     std::vector<std::string> made_;
 };
 
