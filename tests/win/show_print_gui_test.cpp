@@ -1,6 +1,9 @@
-// The slide show and the print options in the running program: the options dialog and its
-// two reading rules, a show's placement, keys, toolbar, timer and endings, the print dialog's
-// hook over an album, an image and no document, and a print job without a printer.
+// The slide show and printing in the running program: the options dialog and its two reading
+// rules, a show's placement, keys, toolbar, timer and endings, a show started from the menu;
+// the print dialog's hook over an album, an image and no document, a print job without a
+// printer, Cancel in "Printing...", and every layout printed on Wine's PostScript driver (the
+// sheets are rendered and checked by print_sheet_check), File Print of a picture and of its
+// selection through the frame included.
 #include <windows.h>
 #include <commctrl.h>
 #include <winspool.h>
