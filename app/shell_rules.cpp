@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "base/region.h"
+#include "base/settings.h"
 
 bool IsActiveImage(const ActiveChildState& s) {
     return s.exists && s.kind == kKindImage;
@@ -224,16 +225,7 @@ BarChoice BarsFromSettings(int tool, int status) {
 }
 
 int ParseSettingInt(const std::string& text, int def) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    size_t start = i;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-    size_t digits = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-    if (i == digits) return def;
-    long long v = std::strtoll(text.substr(start, i - start).c_str(), nullptr, 10);
-    if (v > 2147483647LL || v < -2147483647LL - 1) return def;
-    return static_cast<int>(v);
+    return ParseSettingNumber(text, def);
 }
 
 std::vector<std::string> SplitCommandLine(const std::string& line) {

@@ -27,3 +27,11 @@ struct MemorySettings : SettingsStore {
 
 // Reads key, or returns def when it is missing.
 std::string GetSetting(SettingsStore& store, const std::string& key, const std::string& def);
+
+// A number as the private-profile functions read one: optional blanks and a sign, then decimal
+// digits, anything after them ignored. Text without digits, or a number outside int, gives def.
+int ParseSettingNumber(const std::string& text, int def);
+// Reads key as such a number; def when it is missing. *present (when given) says whether the
+// key was there, for the readers that treat a missing key apart from an unreadable one.
+int ReadSettingNumber(SettingsStore& store, const std::string& key, int def,
+                      bool* present = nullptr);

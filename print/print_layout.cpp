@@ -15,28 +15,8 @@ int Scale(int a, int b, int c) {
     return static_cast<int>(static_cast<int64_t>(a) * b / c);
 }
 
-// A settings number as the private-profile functions read it: optional blanks and sign, then
-// decimal digits; anything else is the default.
-int ReadInt(SettingsStore& store, const char* key, int def) {
-    std::string text;
-    if (!store.Get(key, &text)) return def;
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    size_t digits = i;
-    int64_t value = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        value = value * 10 + (text[i] - '0');
-        if (value > 2147483647) return def;
-        ++i;
-    }
-    if (i == digits) return def;
-    return static_cast<int>(negative ? -value : value);
-}
-
 int ReadRange(SettingsStore& store, const char* key, int def, int low, int high) {
-    int v = ReadInt(store, key, def);
+    int v = ReadSettingNumber(store, key, def);
     return v < low || v > high ? def : v;
 }
 

@@ -6,7 +6,7 @@ VISTREL_PACKAGES=(
   cmake make g++ googletest libgtest-dev libbenchmark-dev libjpeg62-turbo-dev libcli11-dev
   libcairo2-dev pkg-config
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix nasm dpkg-dev
-  wine wine64 xvfb xauth libjpeg-turbo-progs imagemagick clang zip unzip
+  wine wine64 xvfb xauth libjpeg-turbo-progs imagemagick clang zip unzip ghostscript
 )
 
 as_root() {

@@ -8,27 +8,6 @@
 
 namespace {
 
-// A settings number as the private-profile functions read it (leading blanks, sign, digits);
-// *present is false when the key is missing, and text without digits reads as def.
-int ReadInt(SettingsStore& store, const char* key, int def, bool* present) {
-    std::string text;
-    *present = store.Get(key, &text);
-    if (!*present) return def;
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    size_t digits = i;
-    int64_t value = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        value = value * 10 + (text[i] - '0');
-        if (value > 2147483647) return def;
-        ++i;
-    }
-    if (i == digits) return def;
-    return static_cast<int>(negative ? -value : value);
-}
-
 int Scale(int a, int b, int c) {
     if (c <= 0) return 0;
     return static_cast<int>(static_cast<int64_t>(a) * b / c);
@@ -89,21 +68,21 @@ int RandomSlide(SlideOrder* order, uint32_t tick, SlideRandom* random) {
 SlideSettings ReadShowSettings(SettingsStore& store) {
     SlideSettings s;
     bool present = false;
-    int size = ReadInt(store, "Size", 0, &present);
+    int size = ReadSettingNumber(store, "Size", 0, &present);
     s.size = present && size != 0 ? kSlideOriginal : kSlideFit;
-    int speed = ReadInt(store, "Speed", 0, &present);
+    int speed = ReadSettingNumber(store, "Speed", 0, &present);
     s.speed = speed >= 0 && speed <= 10 ? speed : 0;
-    s.type = ReadInt(store, "Type", 0, &present) == 1 ? kSlideRandom : kSlideStandard;
+    s.type = ReadSettingNumber(store, "Type", 0, &present) == 1 ? kSlideRandom : kSlideStandard;
     return s;
 }
 
 SlideSettings ReadOptionsSettings(SettingsStore& store) {
     SlideSettings s;
     bool present = false;
-    s.size = ReadInt(store, "Size", 0, &present) == 1 ? kSlideOriginal : kSlideFit;
-    int speed = ReadInt(store, "Speed", 0, &present);
+    s.size = ReadSettingNumber(store, "Size", 0, &present) == 1 ? kSlideOriginal : kSlideFit;
+    int speed = ReadSettingNumber(store, "Speed", 0, &present);
     s.speed = !present ? 0 : speed >= 0 && speed <= 10 ? speed : 5;
-    s.type = ReadInt(store, "Type", 0, &present) == 1 ? kSlideRandom : kSlideStandard;
+    s.type = ReadSettingNumber(store, "Type", 0, &present) == 1 ? kSlideRandom : kSlideStandard;
     return s;
 }
 

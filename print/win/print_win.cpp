@@ -3,6 +3,7 @@
 // printer driver's bands; Cancel in the "Printing..." dialog aborts the document.
 #include "print/win/print_win.h"
 
+#include <commctrl.h>
 #include <dlgs.h>
 
 #include "base/messages.h"
@@ -46,6 +47,12 @@ struct PrintJob {
     bool started = false;
 };
 PrintJob* g_job = nullptr;
+PrintJobFigures g_figures;
+
+// Ends a page and counts it.
+void FinishPage(HDC dc) {
+    if (EndPage(dc) > 0) ++g_figures.pages;
+}
 
 INT_PTR CALLBACK AbortDialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
     if (msg == WM_INITDIALOG) return TRUE;
@@ -104,6 +111,7 @@ bool BeginJob(PrintJob* job, HWND frame, const PRINTDLGA& pd, const std::string&
     }
     *page = MakePrintPage(GetDeviceCaps(job->dc, HORZRES), GetDeviceCaps(job->dc, VERTRES),
                           y_resolution, print_quality);
+    g_figures = PrintJobFigures();
     g_job = job;
     job->dialog = CreateDialogParamA(Instance(), "PRTDLG", frame, AbortDialogProc, 0);
     if (!job->dialog) {
@@ -155,15 +163,65 @@ void DrawLine(HDC dc, const PrintRect& r, const std::string& text) {
               DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
 }
 
-// Draws the part (sx, sy from the top, sw x sh) of a picture into place.
+// A 24-bit picture of w x h in a DIB section, selected into a memory context.
+struct ScaledPicture {
+    HDC dc = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ old = nullptr;
+    void* bits = nullptr;
+    BITMAPINFOHEADER header{};
+    ScaledPicture(int w, int h) {
+        header.biSize = sizeof header;
+        header.biWidth = w;
+        header.biHeight = h;
+        header.biPlanes = 1;
+        header.biBitCount = 24;
+        header.biCompression = BI_RGB;
+        dc = CreateCompatibleDC(nullptr);
+        if (dc)
+            bitmap = CreateDIBSection(dc, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
+                                      &bits, nullptr, 0);
+        if (bitmap) old = SelectObject(dc, bitmap);
+    }
+    ~ScaledPicture() {
+        if (old) SelectObject(dc, old);
+        if (bitmap) DeleteObject(bitmap);
+        if (dc) DeleteDC(dc);
+    }
+    ScaledPicture(const ScaledPicture&) = delete;
+    ScaledPicture& operator=(const ScaledPicture&) = delete;
+    bool ok() const { return bits != nullptr && old != nullptr; }
+};
+
+// Draws the part (sx, sy from the top, sw x sh) of a picture into place. A picture larger than
+// its place is brought down to the place's size first, with the same rule the printer would
+// use (pixels dropped, not blended): the printer then gets only the pixels it prints, which
+// keeps the spool file and the driver's work in proportion to the sheet, not to the camera.
 void DrawDib(HDC dc, const DibImage& dib, const PrintRect& place, int sx, int sy, int sw, int sh) {
     if (place.width <= 0 || place.height <= 0) return;
     const int h = DibHeight(dib) < 0 ? -DibHeight(dib) : DibHeight(dib);
     const int src_y = DibHeight(dib) < 0 ? sy : h - sy - sh;
+    const uint8_t* pixels = dib.data() + DibPixelOffset(dib);
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
     SetStretchBltMode(dc, COLORONCOLOR);
-    StretchDIBits(dc, place.x, place.y, place.width, place.height, sx, src_y, sw, sh,
-                  dib.data() + DibPixelOffset(dib), reinterpret_cast<const BITMAPINFO*>(dib.data()),
+    if (place.width <= sw && place.height <= sh && (place.width < sw || place.height < sh)) {
+        ScaledPicture scaled(place.width, place.height);
+        if (scaled.ok()) {
+            SetStretchBltMode(scaled.dc, COLORONCOLOR);
+            StretchDIBits(scaled.dc, 0, 0, place.width, place.height, sx, src_y, sw, sh, pixels,
+                          info, DIB_RGB_COLORS, SRCCOPY);
+            GdiFlush();
+            StretchDIBits(dc, place.x, place.y, place.width, place.height, 0, 0, place.width,
+                          place.height, scaled.bits,
+                          reinterpret_cast<const BITMAPINFO*>(&scaled.header), DIB_RGB_COLORS,
+                          SRCCOPY);
+            g_figures.pixel_bytes += static_cast<long long>(place.width) * place.height * 3;
+            return;
+        }
+    }
+    StretchDIBits(dc, place.x, place.y, place.width, place.height, sx, src_y, sw, sh, pixels, info,
                   DIB_RGB_COLORS, SRCCOPY);
+    g_figures.pixel_bytes += static_cast<long long>(sw) * sh * 3;
 }
 
 struct ScopedFont {
@@ -195,6 +253,16 @@ UINT_PTR CALLBACK PrintOptionsHook(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
             for (int id : kHiddenIds) {
                 HWND c = GetDlgItem(dlg, id);
                 if (c) ShowWindow(c, SW_HIDE);
+            }
+            // The copies field's spin buttons are made by the dialog, without an id of the
+            // template: they go with their field.
+            for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                char name[32] = "";
+                GetClassNameA(c, name, sizeof name);
+                if (lstrcmpiA(name, UPDOWN_CLASSA) == 0 &&
+                    reinterpret_cast<HWND>(SendMessageA(c, UDM_GETBUDDY, 0, 0)) ==
+                        GetDlgItem(dlg, edt3))
+                    ShowWindow(c, SW_HIDE);
             }
             g_options = ReadPrintOptions(*Plat().settings);
             CheckDlgButton(dlg, IDC_PRINT_NAME, g_options.name ? BST_CHECKED : BST_UNCHECKED);
@@ -296,7 +364,7 @@ void PrintImage(HWND frame, const PRINTDLGA& pd, const DibImage* picture, const 
         DrawLine(job.dc, place.date, date);
         DrawLine(job.dc, place.name, PrintFileName(path));
         DrawDib(job.dc, *picture, place.image, sx, sy, w, h);
-        if (Going(job)) EndPage(job.dc);
+        if (Going(job)) FinishPage(job.dc);
     }
     EndJob(&job);
 }
@@ -317,7 +385,7 @@ void PrintAlbum(HWND frame, const PRINTDLGA& pd, const std::vector<std::string>&
         bool page_open = true;
         for (int i = 0; i < count && Going(job); ++i) {
             if (i > 0 && i % per_page == 0) {
-                EndPage(job.dc);
+                FinishPage(job.dc);
                 page_open = Going(job) && StartPage(job.dc) > 0;
                 if (!page_open) break;
                 if (font.h) SelectObject(job.dc, font.h);
@@ -334,11 +402,15 @@ void PrintAlbum(HWND frame, const PRINTDLGA& pd, const std::vector<std::string>&
             DrawLine(job.dc, place.name, PrintFileName(paths[i]));
             if (picture) DrawDib(job.dc, picture, place.image, 0, 0, w, h);
         }
-        if (page_open && Going(job)) EndPage(job.dc);
+        if (page_open && Going(job)) FinishPage(job.dc);
     }
     EndJob(&job);
 }
 
 HWND PrintAbortDialog() {
     return g_job ? g_job->dialog : nullptr;
+}
+
+PrintJobFigures LastPrintJobFigures() {
+    return g_figures;
 }

@@ -46,3 +46,11 @@ void PrintAlbum(HWND frame, const PRINTDLGA& pd, const std::vector<std::string>&
 
 // The job running now, for tests: its abort dialog (null when none runs).
 HWND PrintAbortDialog();
+
+// What the last job sent, for the benchmark: the pages ended and the bytes of the pictures'
+// pixels at the size they went to the printer (width x height x 3 each).
+struct PrintJobFigures {
+    int pages = 0;
+    long long pixel_bytes = 0;
+};
+PrintJobFigures LastPrintJobFigures();

@@ -21,7 +21,7 @@
 #include "base/files.h"
 #include "codec/bmp_file.h"
 #include "browser/win/camera_browser_win.h"
-#include "gui_harness.h"
+#include "gui_frame.h"
 #include "link/port.h"
 #include "res/resource.h"
 #include "sim/sim_driver.h"
@@ -43,21 +43,12 @@ bool ChooseSaveName(HWND, std::string* path) {
     return !g_save_name.empty();
 }
 
-class AlbumGui : public ::testing::Test {
+class AlbumGui : public FrameTest {
 protected:
+    AlbumGui() : FrameTest("album-vistrel.ini", &g_clock) {}
     void SetUp() override {
-        boxes::Start();
-        boxes::Clear();
-        ini_ = TempFilePath("album-vistrel.ini");
-        DeleteFileA(ini_.c_str());
-        Plat().time = &g_clock;
-        StartupOptions options;
-        options.region_override = kRegionEnglish;
-        options.settings_file = ini_;
-        options.splash_ms = 10;
-        frame_ = AppStartup(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL, options);
-        ASSERT_NE(frame_, nullptr);
-        ASSERT_TRUE(PumpUntil([] { return App().splash_done; }, 10000));
+        FrameTest::SetUp();
+        if (HasFatalFailure()) return;
         folder_ = TempFilePath("albumgui");
         CreateDirectoryA(folder_.c_str(), nullptr);
         folder_ += "\\";
@@ -69,15 +60,9 @@ protected:
     void TearDown() override {
         // Close every album without its question, then the program.
         for (HWND a : Albums()) SendMessageA(App().mdi_client, WM_MDIDESTROY, (WPARAM)a, 0);
-        if (frame_ && IsWindow(frame_)) SendMessageA(frame_, WM_CLOSE, 0, 0);
-        PumpWindowsFor(20);
-        TakeQuitSeen();
+        FrameTest::TearDown();
         for (const std::string& f : made_) DeleteFileA(f.c_str());
         RemoveDirectoryA(folder_.c_str());
-        DeleteFileA(ini_.c_str());
-        EXPECT_EQ(boxes::UnexpectedCount(), 0);
-        EXPECT_EQ(boxes::PendingExpectations(), 0);
-        Plat().time = &SystemTimeSource();
     }
 
     std::vector<HWND> Albums() {
@@ -123,9 +108,7 @@ protected:
         SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(60, 60));
     }
 
-    std::string ini_;
     std::string folder_;
-    HWND frame_ = nullptr;
     std::vector<std::string> made_;
 };
 

@@ -280,7 +280,11 @@ void SaveWindowShot(HWND window, const char* name) {
     PumpWindowsFor(300);
     RECT rc;
     GetWindowRect(window, &rc);
+    // A maximised window reaches past the screen's edges; only the screen can be read.
+    const RECT screen_rect{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    IntersectRect(&rc, &rc, &screen_rect);
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    if (w <= 0 || h <= 0) return;
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);

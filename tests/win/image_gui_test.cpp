@@ -20,7 +20,7 @@
 #include "codec/jpeg_codec.h"
 #include "edit/save_rules.h"
 #include "edit/win/image_window.h"
-#include "gui_harness.h"
+#include "gui_frame.h"
 #include "res/resource.h"
 #include "support/test_jpeg.h"
 
@@ -56,36 +56,22 @@ void WriteBmp(const std::string& path, int w, int h, int bits = 24) {
     ASSERT_EQ(SaveBmpFile(path, d), 1);
 }
 
-class ImageWindow : public ::testing::Test {
+class ImageWindow : public FrameTest {
 protected:
+    ImageWindow() : FrameTest("vistrel-image.ini", &g_clock) {}
     void SetUp() override {
-        boxes::Start();
-        boxes::Clear();
-        ini_ = TempFilePath("vistrel-image.ini");
-        DeleteFileA(ini_.c_str());
-        Plat().time = &g_clock;
-        StartupOptions options;
-        options.region_override = kRegionEnglish;
-        options.settings_file = ini_;
-        options.splash_ms = 10;
-        frame_ = AppStartup(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL, options);
-        ASSERT_NE(frame_, nullptr);
-        ASSERT_TRUE(PumpUntil([] { return App().splash_done; }, 10000));
+        FrameTest::SetUp();
+        if (HasFatalFailure()) return;
         bmp_ = TempFilePath("vistrel-edit-a.bmp");
         WriteBmp(bmp_, 160, 120);
     }
 
     void TearDown() override {
         // Every window is unmodified or answered No by now.
-        if (frame_ && IsWindow(frame_)) SendMessageA(frame_, WM_CLOSE, 0, 0);
-        PumpWindowsFor(20);
-        TakeQuitSeen();
-        for (const std::string& f : {bmp_, ini_}) DeleteFileA(f.c_str());
+        FrameTest::TearDown();
+        DeleteFileA(bmp_.c_str());
         for (const std::string& f : made_) DeleteFileA(f.c_str());
         SetSaveDialogForTests(nullptr);
-        EXPECT_EQ(boxes::UnexpectedCount(), 0);
-        EXPECT_EQ(boxes::PendingExpectations(), 0);
-        Plat().time = &SystemTimeSource();
     }
 
     HWND Open(const std::string& path) {
@@ -118,10 +104,8 @@ protected:
         return p;
     }
 
-    std::string ini_;
     std::string bmp_;
     std::vector<std::string> made_;
-    HWND frame_ = nullptr;
 };
 
 TEST_F(ImageWindow, OpensWithTitleZoomAndCentredPicture) {

@@ -1,6 +1,9 @@
-// The slide show and the print options in the running program: the options dialog and its
-// two reading rules, a show's placement, keys, toolbar, timer and endings, the print dialog's
-// hook over an album, an image and no document, and a print job without a printer.
+// The slide show and printing in the running program: the options dialog and its two reading
+// rules, a show's placement, keys, toolbar, timer and endings, a show started from the menu;
+// the print dialog's hook over an album, an image and no document, a print job without a
+// printer, Cancel in "Printing...", and every layout printed on Wine's PostScript driver (the
+// sheets are rendered and checked by print_sheet_check), File Print of a picture and of its
+// selection through the frame included.
 #include <windows.h>
 #include <commctrl.h>
 #include <winspool.h>
@@ -9,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -16,12 +20,15 @@
 #include "album/album_file.h"
 #include "app/shell_rules.h"
 #include "app/win/app.h"
+#include "app/win/routes.h"
 #include "app/win/show_and_print.h"
 #include "base/platform.h"
 #include "base/region.h"
 #include "base/settings.h"
 #include "codec/bmp_file.h"
-#include "gui_harness.h"
+#include "edit/win/image_window.h"
+#include "gui_frame.h"
+#include "print/print_layout.h"
 #include "print/win/print_win.h"
 #include "res/resource.h"
 #include "slideshow/slide_show.h"
@@ -29,21 +36,13 @@
 
 namespace {
 
-class ShowPrintGui : public ::testing::Test {
+class ShowPrintGui : public FrameTest {
 protected:
+    // The slide show runs on the system's timers and clock.
+    ShowPrintGui() : FrameTest("showprint-vistrel.ini") {}
     void SetUp() override {
-        boxes::Start();
-        boxes::Clear();
-        dialogs::Clear();
-        ini_ = TempFilePath("showprint-vistrel.ini");
-        DeleteFileA(ini_.c_str());
-        StartupOptions options;
-        options.region_override = kRegionEnglish;
-        options.settings_file = ini_;
-        options.splash_ms = 10;
-        frame_ = AppStartup(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL, options);
-        ASSERT_NE(frame_, nullptr);
-        ASSERT_TRUE(PumpUntil([] { return App().splash_done; }, 10000));
+        FrameTest::SetUp();
+        if (HasFatalFailure()) return;
         folder_ = TempFilePath("showprint");
         CreateDirectoryA(folder_.c_str(), nullptr);
         folder_ += "\\";
@@ -52,15 +51,9 @@ protected:
     }
     void TearDown() override {
         if (CurrentSlideShow().window) DestroyWindow(CurrentSlideShow().window);
-        if (frame_ && IsWindow(frame_)) SendMessageA(frame_, WM_CLOSE, 0, 0);
-        PumpWindowsFor(20);
-        TakeQuitSeen();
+        FrameTest::TearDown();
         for (const std::string& f : made_) DeleteFileA(f.c_str());
         RemoveDirectoryA(folder_.c_str());
-        DeleteFileA(ini_.c_str());
-        EXPECT_EQ(boxes::UnexpectedCount(), 0);
-        EXPECT_EQ(boxes::PendingExpectations(), 0);
-        EXPECT_EQ(dialogs::Pending(), 0);
     }
     std::string Setting(const char* key) { return GetSetting(*Plat().settings, key, "-"); }
 
@@ -88,11 +81,11 @@ protected:
         made_.push_back(path);
         return path;
     }
+    // A picture of one solid colour (ColourOf(colour) below).
+    std::string Solid(const std::string& name, int w, int h, int colour);
     static bool Drawn(int draws) { return CurrentSlideShow().draws >= draws; }
 
-    std::string ini_;
     std::string folder_;
-    HWND frame_ = nullptr;
     std::vector<std::string> made_;
 };
 
@@ -218,6 +211,31 @@ TEST_F(ShowPrintGui, ShowPlacesKeysToolbarAndEnd) {
     SendMessageA(show, WM_CHAR, 'q', 0);
     EXPECT_FALSE(IsWindow(show));
     EXPECT_EQ(CurrentSlideShow().window, nullptr);
+}
+
+TEST_F(ShowPrintGui, SpeedTenGoesOnByItselfAndAPauseHoldsThePicture) {
+    Plat().settings->Set("Speed", "10");
+    Plat().settings->Set("Size", "0");
+    const std::string alb =
+        AlbumOf("fast.alb", {Bmp("f1.bmp", 16, 12), Bmp("f2.bmp", 16, 12), Bmp("f3.bmp", 16, 12)});
+    HWND show = CreateSlideShow(frame_, alb);
+    ASSERT_NE(show, nullptr);
+    // The shortest display time: the show comes round to the first picture again.
+    ASSERT_TRUE(PumpUntil([] { return Drawn(4); }, 5000));
+    // The picture just drawn has started the timer; pausing now keeps it on the screen.
+    ASSERT_TRUE(CurrentSlideShow().timer_running);
+    const int current = CurrentSlideShow().current;
+    SendMessageA(show, WM_COMMAND, IDC_SLD_PLAY, 0);
+    const int draws = CurrentSlideShow().draws;
+    PumpWindowsFor(100);
+    EXPECT_EQ(CurrentSlideShow().current, current);
+    EXPECT_EQ(CurrentSlideShow().draws, draws);
+    EXPECT_FALSE(CurrentSlideShow().timer_running);
+    // Play again: it goes on.
+    SendMessageA(show, WM_COMMAND, IDC_SLD_PLAY, 0);
+    ASSERT_TRUE(PumpUntil([draws] { return Drawn(draws + 2); }, 5000));
+    SendMessageA(show, WM_CHAR, 'x', 0);
+    EXPECT_FALSE(IsWindow(show));
 }
 
 TEST_F(ShowPrintGui, ShowEndsOnAnEmptyAlbumAndAMissingPicture) {
@@ -464,6 +482,410 @@ TEST_F(ShowPrintGui, AlbumSheetsAndAPictureOnWinesPostScriptPrinter) {
     EXPECT_EQ(PostScriptPages(out), 1);
 }
 
+// ---- where the pictures land ------------------------------------------------------------------
+//
+// Each picture is one solid colour of its own, so that the rendered page shows where each one
+// went. The jobs go as PostScript files into the folder VISTREL_PRINT_SHEETS names, with a
+// list of the places the layout code gives for each picture on each page; a native check
+// renders the files with Ghostscript at the printer's resolution and finds every colour's
+// bounding box on its page (tests/print/print_sheet_check.cpp).
+
+struct SheetColour {
+    int r, g, b;
+};
+// 216 distinct colours, none of them near white or black (the paper and the captions).
+SheetColour ColourOf(int i) {
+    return {30 + (i % 6) * 40, 30 + (i / 6 % 6) * 40, 30 + (i / 36 % 6) * 40};
+}
+
+std::string ShowPrintGui::Solid(const std::string& name, int w, int h, int colour) {
+    const std::string p = folder_ + name;
+    DibImage d = NewDib(w, h, 24, 0);
+    DibLayout l;
+    EXPECT_TRUE(GetDibLayout(d, &l));
+    const SheetColour c = ColourOf(colour);
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = d.data() + l.pixel_offset + static_cast<size_t>(y) * l.stride;
+        for (int x = 0; x < w; ++x) {
+            row[x * 3] = static_cast<uint8_t>(c.b);
+            row[x * 3 + 1] = static_cast<uint8_t>(c.g);
+            row[x * 3 + 2] = static_cast<uint8_t>(c.r);
+        }
+    }
+    EXPECT_EQ(SaveBmpFile(p, d), 1);
+    made_.push_back(p);
+    return p;
+}
+
+std::string SheetFolder() {
+    const char* dir = std::getenv("VISTREL_PRINT_SHEETS");
+    if (!dir || !*dir) return std::string();
+    std::string path = dir;
+    if (path[0] == '/') {
+        std::replace(path.begin(), path.end(), '/', '\\');
+        path = "Z:" + path;
+    }
+    if (path.back() != '\\') path += '\\';
+    return path;
+}
+
+// The page a job gets on the test printer, as the print job works it out.
+struct SheetDevice {
+    PrintPage page;
+    int dpi_x = 0, dpi_y = 0, offset_x = 0, offset_y = 0;
+};
+bool TestPrinterPage(const PRINTDLGA& pd, SheetDevice* device) {
+    auto* mode = static_cast<DEVMODEA*>(GlobalLock(pd.hDevMode));
+    if (!mode) return false;
+    HDC dc = CreateDCA("winspool", kTestPrinter, nullptr, mode);
+    const int y_res = mode->dmYResolution, quality = mode->dmPrintQuality;
+    GlobalUnlock(pd.hDevMode);
+    if (!dc) return false;
+    device->page =
+        MakePrintPage(GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES), y_res, quality);
+    device->dpi_x = GetDeviceCaps(dc, LOGPIXELSX);
+    device->dpi_y = GetDeviceCaps(dc, LOGPIXELSY);
+    device->offset_x = GetDeviceCaps(dc, PHYSICALOFFSETX);
+    device->offset_y = GetDeviceCaps(dc, PHYSICALOFFSETY);
+    DeleteDC(dc);
+    return device->page.width > 0 && device->page.height > 0;
+}
+
+class SheetList {
+public:
+    explicit SheetList(const std::string& path) : f_(std::fopen(path.c_str(), "wb")) {}
+    ~SheetList() {
+        if (f_) std::fclose(f_);
+    }
+    bool ok() const { return f_ != nullptr; }
+    void Job(const std::string& name, int pages, const SheetDevice& d) {
+        std::fprintf(f_, "job %s %d %d %d %d %d\n", name.c_str(), pages, d.dpi_x, d.dpi_y,
+                     d.offset_x, d.offset_y);
+    }
+    void Picture(int page, int colour, const PrintRect& r) {
+        const SheetColour c = ColourOf(colour);
+        std::fprintf(f_, "pic %d %d %d %d %d %d %d %d\n", page, c.r, c.g, c.b, r.x, r.y, r.width,
+                     r.height);
+    }
+
+private:
+    FILE* f_;
+};
+
+TEST_F(ShowPrintGui, PicturesOfEveryLayoutGoToTheirPlacesOnThePostScriptPages) {
+    const std::string sheets = SheetFolder();
+    ASSERT_FALSE(sheets.empty()) << "VISTREL_PRINT_SHEETS is not set";
+    CreateDirectoryA(sheets.c_str(), nullptr);
+    ASSERT_TRUE(InstallTestPrinter());
+    SheetList list(sheets + "sheets.txt");
+    ASSERT_TRUE(list.ok());
+    const std::string scratch = sheets + "scratch.ps";
+    PrinterBlocks probe(scratch);
+    SheetDevice device;
+    ASSERT_TRUE(TestPrinterPage(probe.pd, &device));
+    EXPECT_GT(device.dpi_x, 100);
+
+    // One picture per single-image layout; the lower half with the file name under it.
+    struct Single {
+        const char* name;
+        int nor_type;
+        int w, h;
+        bool caption;
+    } singles[] = {{"single-fit", kNorFit, 640, 480, false},
+                   {"single-original", kNorOriginal, 640, 480, false},
+                   {"single-upper", kNorUpper, 640, 480, false},
+                   {"single-lower", kNorLower, 300, 400, true}};
+    int colour = 0;
+    for (const Single& c : singles) {
+        Plat().settings->Set("NorType", std::to_string(c.nor_type));
+        Plat().settings->Set("PrnName", c.caption ? "1" : "0");
+        Plat().settings->Set("PrnDate", "0");
+        const std::string file = Solid(std::string(c.name) + ".bmp", c.w, c.h, colour);
+        const std::string out = sheets + c.name + ".ps";
+        DeleteFileA(out.c_str());
+        PrinterBlocks blocks(out);
+        DibImage picture = LoadBmpFile(file);
+        PrintImage(frame_, blocks.pd, &picture, nullptr, c.name, file);
+        EXPECT_EQ(PostScriptPages(out), 1) << c.name;
+        const PrintPlacement place =
+            PlaceSingleImage(device.page, ReadPrintOptions(*Plat().settings), c.w, c.h, false);
+        list.Job(std::string(c.name) + ".ps", 1, device);
+        list.Picture(0, colour, place.image);
+        ++colour;
+    }
+
+    // Each album layout over one page and a bit of the next, landscape, portrait and a strip.
+    const PrintOptions base = ReadPrintOptions(*Plat().settings);
+    struct Sheet {
+        const char* name;
+        int alb_type;
+        bool captions;
+    } albums[] = {{"album-print", kAlbAlbumPrint, false},
+                  {"album-2", kAlbTwo, true},
+                  {"album-4", kAlbFour, true},
+                  {"album-16", kAlbSixteen, false}};
+    for (const Sheet& c : albums) {
+        PrintOptions options = base;
+        options.alb_type = c.alb_type;
+        options.name = options.date = c.captions;
+        const int per_page = AlbumEntriesPerPage(device.page, options);
+        const int count = per_page + 1;
+        Plat().settings->Set("AlbType", std::to_string(c.alb_type));
+        Plat().settings->Set("PrnName", c.captions ? "1" : "0");
+        Plat().settings->Set("PrnDate", c.captions ? "1" : "0");
+        std::vector<std::string> files;
+        std::vector<std::pair<int, int>> sizes;
+        for (int i = 0; i < count; ++i) {
+            // The strips are larger than the cells of album print and 16 a sheet.
+            const int w = i % 3 == 0 ? 40 : i % 3 == 1 ? 30 : 800;
+            const int h = i % 3 == 0 ? 30 : i % 3 == 1 ? 40 : 100;
+            files.push_back(Solid(std::string(c.name) + "-" + std::to_string(i) + ".bmp", w, h, i));
+            sizes.push_back({w, h});
+        }
+        const std::string out = sheets + c.name + ".ps";
+        DeleteFileA(out.c_str());
+        PrinterBlocks blocks(out);
+        PrintAlbum(frame_, blocks.pd, files, LoadBmpForPrint);
+        const int pages = AlbumPageCount(device.page, options, count);
+        EXPECT_EQ(pages, 2) << c.name;
+        EXPECT_EQ(PostScriptPages(out), pages) << c.name;
+        list.Job(std::string(c.name) + ".ps", pages, device);
+        for (int i = 0; i < count; ++i) {
+            const PrintPlacement place =
+                PlaceAlbumEntry(device.page, options, i, sizes[i].first, sizes[i].second, false, 0);
+            list.Picture(i / per_page, i, place.image);
+        }
+        for (const std::string& f : files) DeleteFileA(f.c_str());
+    }
+}
+
+// A picture of four solid quarters (colours first .. first + 3, left to right, top to bottom;
+// the right and lower quarters from mid_x and mid_y on).
+std::string QuarteredBmp(const std::string& path, int w, int h, int mid_x, int mid_y, int first) {
+    DibImage d = NewDib(w, h, 24, 0);
+    DibLayout l;
+    EXPECT_TRUE(GetDibLayout(d, &l));
+    for (int y = 0; y < h; ++y) {
+        // Rows are stored bottom-up.
+        uint8_t* row = d.data() + l.pixel_offset + static_cast<size_t>(h - 1 - y) * l.stride;
+        for (int x = 0; x < w; ++x) {
+            const SheetColour c = ColourOf(first + (x >= mid_x ? 1 : 0) + (y >= mid_y ? 2 : 0));
+            row[x * 3] = static_cast<uint8_t>(c.b);
+            row[x * 3 + 1] = static_cast<uint8_t>(c.g);
+            row[x * 3 + 2] = static_cast<uint8_t>(c.r);
+        }
+    }
+    EXPECT_EQ(SaveBmpFile(path, d), 1);
+    return path;
+}
+
+// The part of a quartered picture's source rectangle (sx, sy, sw x sh) that each quarter covers,
+// put where the layout puts the source.
+void ListQuarters(SheetList* list, const PrintRect& place, int sx, int sy, int sw, int sh, int w,
+                  int h, int mid_x, int mid_y, int first) {
+    const int xs[3] = {0, mid_x, w}, ys[3] = {0, mid_y, h};
+    for (int q = 0; q < 4; ++q) {
+        const int x0 = std::max(xs[q % 2], sx), x1 = std::min(xs[q % 2 + 1], sx + sw);
+        const int y0 = std::max(ys[q / 2], sy), y1 = std::min(ys[q / 2 + 1], sy + sh);
+        PrintRect r;  // empty: the quarter must not be on the page
+        if (x1 > x0 && y1 > y0) {
+            r.x = place.x + static_cast<int>(static_cast<int64_t>(place.width) * (x0 - sx) / sw);
+            r.y = place.y + static_cast<int>(static_cast<int64_t>(place.height) * (y0 - sy) / sh);
+            r.width = place.x +
+                      static_cast<int>(static_cast<int64_t>(place.width) * (x1 - sx) / sw) - r.x;
+            r.height = place.y +
+                       static_cast<int>(static_cast<int64_t>(place.height) * (y1 - sy) / sh) - r.y;
+        }
+        list->Picture(0, first + q, r);
+    }
+}
+
+// A second printer of the same driver whose port is a file: what the print dialog chooses
+// for it prints there without asking. Made once; its port is set to output each time.
+const char kFilePrinter[] = "Vistrel Test File Printer";
+
+bool InstallFilePrinter(const std::string& output) {
+    HANDLE h = nullptr;
+    PRINTER_DEFAULTSA access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (OpenPrinterA(const_cast<char*>(kFilePrinter), &h, &access)) {
+        DWORD need = 0;
+        GetPrinterA(h, 2, nullptr, 0, &need);
+        std::vector<BYTE> buffer(need ? need : 1);
+        bool ok = GetPrinterA(h, 2, buffer.data(), need, &need) != FALSE;
+        if (ok) {
+            auto* info = reinterpret_cast<PRINTER_INFO_2A*>(buffer.data());
+            info->pPortName = const_cast<char*>(output.c_str());
+            ok = SetPrinterA(h, 2, buffer.data(), 0) != FALSE;
+        }
+        ClosePrinter(h);
+        return ok;
+    }
+    PRINTER_INFO_2A info{};
+    info.pPrinterName = const_cast<char*>(kFilePrinter);
+    info.pPortName = const_cast<char*>(output.c_str());
+    info.pDriverName = const_cast<char*>("Vistrel Test PS");
+    info.pPrintProcessor = const_cast<char*>("WinPrint");
+    info.pDatatype = const_cast<char*>("RAW");
+    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+    h = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+    if (!h) return false;
+    ClosePrinter(h);
+    return true;
+}
+
+// Answers the system's print dialog with OK.
+void AnswerPrintDialog(bool* printed) {
+    dialogs::When(
+        "Print",
+        [printed](HWND dlg) {
+            if (!*printed) SaveWindowShot(dlg, "vistrel-print");
+            *printed = true;
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDC_PRINT_PAPER)));
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_PRINT_ALBUM)));
+            dialogs::PostCommand(dlg, IDOK);
+        },
+        IDC_PRINT_ALBUM_GROUP);
+}
+
+TEST_F(ShowPrintGui, FilePrintPutsTheOpenPictureOrItsSelectionOnPaper) {
+    const std::string sheets = SheetFolder();
+    ASSERT_FALSE(sheets.empty()) << "VISTREL_PRINT_SHEETS is not set";
+    CreateDirectoryA(sheets.c_str(), nullptr);
+    ASSERT_TRUE(InstallTestPrinter());
+    const std::string spool = sheets + "frame.ps";
+    ASSERT_TRUE(InstallFilePrinter(spool));
+    ASSERT_TRUE(SetDefaultPrinterA(kFilePrinter));
+    SheetList list(sheets + "sheets-frame.txt");
+    ASSERT_TRUE(list.ok());
+    PrinterBlocks probe(sheets + "scratch.ps");
+    SheetDevice device;
+    ASSERT_TRUE(TestPrinterPage(probe.pd, &device));
+    Plat().settings->Set("NorType", "0");
+    Plat().settings->Set("PrnName", "0");
+    Plat().settings->Set("PrnDate", "0");
+    const int w = 200, h = 100, mid_x = 100, mid_y = 50;
+    const std::string picture = QuarteredBmp(folder_ + "quarters.bmp", w, h, mid_x, mid_y, 100);
+    made_.push_back(picture);
+    OpenFileByPath(frame_, picture);
+    PumpWindowsFor(20);
+    HWND image = ActiveChild(nullptr);
+    ASSERT_TRUE(IsImageWindow(image));
+    const PrintOptions options = ReadPrintOptions(*Plat().settings);
+
+    // The whole picture.
+    const std::string whole = sheets + "frame-image.ps";
+    DeleteFileA(whole.c_str());
+    bool printed = false;
+    AnswerPrintDialog(&printed);
+    DeleteFileA(spool.c_str());
+    SendMessageA(frame_, WM_COMMAND, kCmdPrint, 0);
+    EXPECT_TRUE(printed);
+    EXPECT_TRUE(MoveFileA(spool.c_str(), whole.c_str()));
+    EXPECT_EQ(PostScriptPages(whole), 1);
+    EXPECT_TRUE(IsWindowEnabled(frame_));
+    list.Job("frame-image.ps", 1, device);
+    ListQuarters(&list, PlaceSingleImage(device.page, options, w, h, false).image, 0, 0, w, h, w, h,
+                 mid_x, mid_y, 100);
+
+    // A picture larger than its place goes to the printer at the place's size, the right way up.
+    {
+        const int bw = 1200, bh = 900;
+        const std::string big = QuarteredBmp(folder_ + "big.bmp", bw, bh, 500, 300, 104);
+        made_.push_back(big);
+        Plat().settings->Set("AlbType", "3");
+        const std::string out = sheets + "album-16-quarters.ps";
+        DeleteFileA(out.c_str());
+        PrinterBlocks blocks(out);
+        PrintAlbum(frame_, blocks.pd, {big}, LoadBmpForPrint);
+        EXPECT_EQ(PostScriptPages(out), 1);
+        PrintOptions sixteen = options;
+        sixteen.alb_type = kAlbSixteen;
+        const PrintRect place = PlaceAlbumEntry(device.page, sixteen, 0, bw, bh, false, 0).image;
+        EXPECT_LT(place.width, bw);
+        EXPECT_EQ(LastPrintJobFigures().pixel_bytes,
+                  static_cast<long long>(place.width) * place.height * 3);
+        list.Job("album-16-quarters.ps", 1, device);
+        ListQuarters(&list, place, 0, 0, bw, bh, bw, bh, 500, 300, 104);
+    }
+
+    // A selection across all four quarters, more of the upper ones than of the lower.
+    SetImageSelection(image, 40, 20, 160, 70);
+    RECT selection{};
+    ASSERT_TRUE(ImageWindowSelectionRect(image, &selection));
+    ASSERT_EQ(selection.left, 40);
+    ASSERT_EQ(selection.bottom, 70);
+    const std::string part = sheets + "frame-selection.ps";
+    DeleteFileA(part.c_str());
+    printed = false;
+    AnswerPrintDialog(&printed);
+    SendMessageA(frame_, WM_COMMAND, kCmdPrint, 0);
+    EXPECT_TRUE(printed);
+    EXPECT_TRUE(MoveFileA(spool.c_str(), part.c_str()));
+    EXPECT_EQ(PostScriptPages(part), 1);
+    list.Job("frame-selection.ps", 1, device);
+    ListQuarters(&list, PlaceSingleImage(device.page, options, 120, 50, false).image, 40, 20, 120,
+                 50, w, h, mid_x, mid_y, 100);
+}
+
+// A picture of soft colours across and down, nicer to look at on a screenshot.
+std::string GradientBmp(const std::string& path, int w, int h) {
+    DibImage d = NewDib(w, h, 24, 0);
+    DibLayout l;
+    EXPECT_TRUE(GetDibLayout(d, &l));
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = d.data() + l.pixel_offset + static_cast<size_t>(h - 1 - y) * l.stride;
+        for (int x = 0; x < w; ++x) {
+            row[x * 3] = static_cast<uint8_t>(160 + 60 * x / w);
+            row[x * 3 + 1] = static_cast<uint8_t>(80 + 150 * y / h);
+            row[x * 3 + 2] = static_cast<uint8_t>(230 - 180 * x / w);
+        }
+    }
+    EXPECT_EQ(SaveBmpFile(path, d), 1);
+    return path;
+}
+
+TEST_F(ShowPrintGui, SlideShowFromTheMenuShowsTheChosenAlbum) {
+    Plat().settings->Set("Speed", "0");  // ten seconds a picture: the test moves on by hand
+    Plat().settings->Set("Size", "0");
+    const std::string first = GradientBmp(folder_ + "m1.bmp", 640, 480);
+    made_.push_back(first);
+    const std::string alb = AlbumOf("menu.alb", {first, Bmp("m2.bmp", 48, 64)});
+    bool asked = false;
+    dialogs::When("Open", [&](HWND dlg) {
+        asked = true;
+        SendMessageA(dlg, CDM_SETCONTROLTEXT, edt1, reinterpret_cast<LPARAM>(alb.c_str()));
+        SendMessageA(dlg, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(alb.c_str()));
+        dialogs::PostCommand(dlg, IDOK);
+    });
+    SendMessageA(frame_, WM_COMMAND, kCmdSlideStart, 0);
+    EXPECT_TRUE(asked);
+    ASSERT_TRUE(PumpUntil([] { return Drawn(1); }, 5000));
+    SlideShowView v = CurrentSlideShow();
+    ASSERT_NE(v.window, nullptr);
+    EXPECT_EQ(v.count, 2);
+    EXPECT_EQ(v.current, 0);
+    EXPECT_TRUE(v.timer_running);
+    RECT client;
+    GetClientRect(v.window, &client);
+    const SlideRect r = SlidePlacement(client.right, client.bottom, 640, 480, kSlideFit);
+    EXPECT_EQ(v.drawn.left, r.x);
+    EXPECT_EQ(v.drawn.right - v.drawn.left, r.width);
+    // The chosen file's folder is the one last used.
+    std::string dir = Setting("dir");
+    if (!dir.empty() && dir.back() != '\\') dir += '\\';
+    EXPECT_EQ(lstrcmpiA(dir.c_str(), folder_.c_str()), 0) << dir;
+    // The right button brings the toolbar over the picture (scripts/screenshot --show).
+    SendMessageA(v.window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(100, 100));
+    ASSERT_NE(CurrentSlideShow().toolbar, nullptr);
+    SaveWindowShot(v.window, "vistrel-slide-show");
+    SendMessageA(v.window, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(100, 100));
+    EXPECT_EQ(CurrentSlideShow().toolbar, nullptr);
+    // The user clicks: the show ends and the frame is there as before.
+    SendMessageA(v.window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    EXPECT_EQ(CurrentSlideShow().window, nullptr);
+    EXPECT_TRUE(IsWindowEnabled(frame_));
+}
+
 int g_loads = 0;
 // Presses Cancel in the "Printing..." dialog while the third picture is loaded.
 DibImage LoadAndCancelAtThird(const std::string& path) {
@@ -495,7 +917,13 @@ TEST_F(ShowPrintGui, CancelInThePrintingDialogAbortsTheDocument) {
     EXPECT_EQ(g_loads, 3);  // nothing more was loaded after Cancel
     EXPECT_TRUE(IsWindowEnabled(frame_));
     EXPECT_EQ(PrintAbortDialog(), nullptr);
-    EXPECT_LT(PostScriptPages(out), 4);
+    // An aborted job leaves no output, not even the page finished before Cancel.
+    EXPECT_EQ(GetFileAttributesA(out.c_str()), INVALID_FILE_ATTRIBUTES)
+        << PostScriptPages(out) << " pages";
+    // The next job runs whole.
+    PrintAlbum(frame_, blocks.pd, pictures, LoadBmpForPrint);
+    EXPECT_EQ(PostScriptPages(out), 4);
+    EXPECT_TRUE(IsWindowEnabled(frame_));
     EXPECT_EQ(boxes::Seen().size(), 0u);  // a cancelled job says nothing
 }
 
@@ -511,6 +939,12 @@ TEST_F(ShowPrintGui, PrintCommandShowsTheProgramsOptionsInTheSystemDialog) {
             seen = true;
             EXPECT_NE(GetDlgItem(dlg, cmb4), nullptr);  // the system's printer list stays
             EXPECT_FALSE(IsWindowVisible(GetDlgItem(dlg, grp2)));
+            // Nothing of the hidden copies group shows through, its spin buttons included.
+            for (HWND c = GetWindow(dlg, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+                char name[32] = "";
+                GetClassNameA(c, name, sizeof name);
+                EXPECT_FALSE(lstrcmpiA(name, UPDOWN_CLASSA) == 0 && IsWindowVisible(c));
+            }
             EXPECT_TRUE(IsWindowVisible(GetDlgItem(dlg, IDC_PRINT_ALBUM_GROUP)));
             EXPECT_EQ(IsDlgButtonChecked(dlg, IDC_PRINT_TWO), BST_CHECKED);
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_PRINT_UPPER)));

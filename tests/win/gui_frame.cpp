@@ -1,0 +1,33 @@
+// The frame fixture of the GUI tests; see gui_frame.h.
+#include "gui_frame.h"
+
+#include "app/win/app.h"
+#include "base/platform.h"
+#include "base/region.h"
+
+void FrameTest::SetUp() {
+    boxes::Start();
+    boxes::Clear();
+    dialogs::Clear();
+    ini_ = TempFilePath(settings_name_);
+    DeleteFileA(ini_.c_str());
+    if (clock_) Plat().time = clock_;
+    StartupOptions options;
+    options.region_override = kRegionEnglish;
+    options.settings_file = ini_;
+    options.splash_ms = 10;
+    frame_ = AppStartup(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL, options);
+    ASSERT_NE(frame_, nullptr);
+    ASSERT_TRUE(PumpUntil([] { return App().splash_done; }, 10000));
+}
+
+void FrameTest::TearDown() {
+    if (frame_ && IsWindow(frame_)) SendMessageA(frame_, WM_CLOSE, 0, 0);
+    PumpWindowsFor(20);
+    TakeQuitSeen();
+    DeleteFileA(ini_.c_str());
+    EXPECT_EQ(boxes::UnexpectedCount(), 0);
+    EXPECT_EQ(boxes::PendingExpectations(), 0);
+    EXPECT_EQ(dialogs::Pending(), 0);
+    if (clock_) Plat().time = &SystemTimeSource();
+}
