@@ -1,6 +1,12 @@
 // The slide show's windows; see slide_show_win.h. The show keeps its state in one record
 // owned by the show window (GWLP_USERDATA) and freed when the window goes. The timer starts
-// only after a picture was drawn, so the display time counts from the end of drawing.
+// only after a picture was drawn, so the display time counts from the end of drawing; while
+// it runs, the next picture of the order is loaded ahead, so that a short display time is
+// spent loading rather than waiting for the system timer.
+//
+// Loading pumps messages (the decoder lets the user's input through). Whatever arrives while a
+// picture is loaded is kept and acted on once the loading is over: ending the show, a toolbar
+// command, the timer, a paint. Nothing frees the record under the loading.
 #include "slideshow/win/slide_show_win.h"
 
 #include <commctrl.h>
@@ -12,6 +18,7 @@
 #include "base/messages.h"
 #include "base/path.h"
 #include "base/platform.h"
+#include "base/prompts.h"
 #include "base/settings.h"
 #include "base/time_source.h"
 #include "base/win/win_handles.h"
@@ -32,10 +39,21 @@ struct SlideShow {
     bool playing = true;
     bool pointer_mode = false;
     bool pointer_shown = true;
-    bool drawing = false;
+    bool drawing = false;  // a picture is being loaded (messages are pumped meanwhile)
     bool pending = false;
     bool timer_running = false;
     bool ending = false;
+    // What arrived while drawing, acted on afterwards.
+    bool end_requested = false;
+    bool window_gone = false;  // destroyed from outside while loading: freed after it
+    bool timer_due = false;
+    int deferred_command = 0;
+    // The next picture of the order, loaded ahead while the current one is shown.
+    bool next_ready = false;
+    bool take_next = false;  // the pending picture is the one loaded ahead
+    SlideOrder next_order;
+    SlideRandom next_random;
+    DibImage next_picture;
     DibImage picture;  // the picture on the screen
     ScopedPalette palette;
     RECT drawn{};
@@ -77,8 +95,13 @@ void CloseToolbar(SlideShow* s) {
     DestroyWindow(t);
 }
 
-// Ends the show: timer off, toolbar gone, pointer back, window destroyed.
+// Ends the show: timer off, toolbar gone, pointer back, window destroyed. While a picture
+// is being loaded the show ends once the loading is over.
 void EndShow(SlideShow* s) {
+    if (s->drawing) {
+        s->end_requested = true;
+        return;
+    }
     if (s->ending) return;
     s->ending = true;
     StopTimer(s);
@@ -97,17 +120,90 @@ void EndWithMessage(SlideShow* s, int index) {
 
 void ShowPending(SlideShow* s) {
     s->pending = true;
+    s->take_next = false;
     InvalidateRect(s->window, nullptr, TRUE);
 }
 
+void DropNext(SlideShow* s) {
+    s->next_ready = false;
+    s->next_picture = DibImage();
+}
+
+// The next entry of the order; the picture loaded ahead for it when there is one.
 void NextImage(SlideShow* s) {
     StopTimer(s);
-    NextSlide(&s->order, Tick(), &s->random);
+    const bool ahead = s->next_ready;
+    if (ahead) {
+        s->order = s->next_order;
+        s->random = s->next_random;
+    } else {
+        NextSlide(&s->order, Tick(), &s->random);
+    }
     ShowPending(s);
+    s->take_next = ahead;
 }
 
 bool IsPictureName(const std::string& path) {
     return HasExtension(path, ".jpg") || HasExtension(path, ".jpeg") || HasExtension(path, ".bmp");
+}
+
+// A loaded picture as the display shows it: a 256-colour display gets it reduced to its
+// palette.
+DibImage ForDisplay(SlideShow* s, DibImage picture) {
+    if (!picture) return picture;
+    DibImage reduced = ReduceForDisplay(s->window, picture);
+    return reduced ? std::move(reduced) : std::move(picture);
+}
+
+// Loads the picture of the entry after the current one, without a word: a file that cannot be
+// had is left for the step itself, which says why. The order's step is taken on copies and
+// kept with the picture, so the step that shows it lands on the same entry.
+void LoadNext(SlideShow* s) {
+    DropNext(s);
+    const SlideShowHooks& hooks = SlideShowShell();
+    if (!hooks.load_picture) return;
+    SlideOrder order = s->order;
+    SlideRandom random = s->random;
+    NextSlide(&order, Tick(), &random);
+    if (order.current < 0 || order.current >= static_cast<int>(s->paths.size())) return;
+    const std::string path = s->paths[order.current];
+    if (!FileExists(path) || !IsPictureName(path)) return;
+    DibImage picture;
+    {
+        SilentPrompts silent;
+        Platform quiet = Plat();
+        quiet.prompts = &silent;
+        ScopedPlatform scope(quiet);
+        picture = hooks.load_picture(path);
+    }
+    if (!picture || s->window_gone) return;
+    s->next_picture = ForDisplay(s, std::move(picture));
+    s->next_order = std::move(order);
+    s->next_random = random;
+    s->next_ready = true;
+}
+
+void Command(SlideShow* s, int id);
+
+// What arrived while a picture was loaded: the end of the show first, then a paint that had
+// to wait, then a command or the timer.
+void AfterDrawing(SlideShow* s) {
+    if (s->end_requested) {
+        s->end_requested = false;
+        EndShow(s);
+        return;
+    }
+    if (s->pending) InvalidateRect(s->window, nullptr, TRUE);
+    const int command = s->deferred_command;
+    s->deferred_command = 0;
+    const bool timer = s->timer_due;
+    s->timer_due = false;
+    // Last: a command may end the show.
+    if (command != 0) {
+        Command(s, command);
+    } else if (timer && s->timer_running) {
+        NextImage(s);
+    }
 }
 
 void DrawPicture(SlideShow* s, HDC dc) {
@@ -126,43 +222,63 @@ void DrawPicture(SlideShow* s, HDC dc) {
 }
 
 // The paint of a pending picture: load it (a missing file, another kind of file or a failed
-// load ends the show), draw it and, while playing, start the timer.
+// load ends the show) or take the one loaded ahead, draw it and, while playing, start the
+// timer and load the next one.
 void Paint(SlideShow* s) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(s->window, &ps);
+    if (s->drawing) {
+        // Reached from the loading's own message pump: the picture comes when it is loaded.
+        EndPaint(s->window, &ps);
+        return;
+    }
     bool failed = false;
+    bool drawn = false;
     int message = -1;
     if (s->pending && s->order.current >= 0) {
         s->pending = false;
         s->drawing = true;
-        const std::string& path = s->paths[s->order.current];
+        const std::string path = s->paths[s->order.current];
         if (!FileExists(path)) {
             failed = true;
             message = kMsgNoFile;
         } else if (!IsPictureName(path)) {
             failed = true;
             message = kMsgNoCorrespondence;
+        } else if (s->take_next && s->next_ready) {
+            s->picture = std::move(s->next_picture);
         } else {
-            s->picture =
-                SlideShowShell().load_picture ? SlideShowShell().load_picture(path) : DibImage();
-            failed = !s->picture;
-            if (!failed) {
-                // A 256-colour display gets the picture reduced to its palette.
-                DibImage reduced = ReduceForDisplay(s->window, s->picture);
-                if (reduced) s->picture = std::move(reduced);
-                s->palette = MakeDibPalette(s->picture);
-            }
+            const SlideShowHooks& hooks = SlideShowShell();
+            DibImage loaded = hooks.load_picture ? hooks.load_picture(path) : DibImage();
+            failed = !loaded;
+            if (!failed && !s->window_gone) s->picture = ForDisplay(s, std::move(loaded));
         }
-        if (!failed) {
+        s->take_next = false;
+        DropNext(s);
+        if (!failed && !s->end_requested && !s->window_gone) {
+            s->palette = MakeDibPalette(s->picture);
             DrawPicture(s, dc);
+            drawn = true;
             if (s->playing) StartTimer(s);
         }
-        s->drawing = false;
     } else {
         DrawPicture(s, dc);
     }
     EndPaint(s->window, &ps);
-    if (failed) EndWithMessage(s, message);
+    // The next picture is loaded ahead unless the user has asked for something meanwhile.
+    if (drawn && s->playing && s->order.count > 1 && !s->end_requested && !s->window_gone &&
+        s->deferred_command == 0)
+        LoadNext(s);
+    s->drawing = false;
+    if (s->window_gone) {
+        delete s;
+        return;
+    }
+    if (failed && !s->end_requested) {
+        EndWithMessage(s, message);
+        return;
+    }
+    AfterDrawing(s);
 }
 
 void Begin(SlideShow* s) {
@@ -291,12 +407,7 @@ INT_PTR CALLBACK ToolbarProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
                 return TRUE;
             }
             if (HIWORD(wp) != BN_CLICKED) return FALSE;
-            // Wait for the picture being drawn before acting on it.
-            MSG m;
-            while (s->drawing && PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&m);
-                DispatchMessageA(&m);
-            }
+            // The show acts on it once a picture being loaded is there.
             InvalidateRect(dlg, nullptr, TRUE);
             PostMessageA(s->window, WM_COMMAND, static_cast<WPARAM>(id), 0);
             return TRUE;
@@ -438,7 +549,13 @@ LRESULT CALLBACK SlideShowWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
         case WM_ERASEBKGND:
             return 1;
         case WM_TIMER:
-            if (s && wp == kSlideTimer) NextImage(s);
+            if (s && wp == kSlideTimer) {
+                if (s->drawing) {
+                    s->timer_due = true;
+                } else {
+                    NextImage(s);
+                }
+            }
             return 0;
         case WM_MOUSEMOVE:
             if (s) UpdatePointer(s);
@@ -451,7 +568,11 @@ LRESULT CALLBACK SlideShowWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
             if (s) EndShow(s);
             return 0;
         case WM_COMMAND:
-            if (s) Command(s, LOWORD(wp));
+            if (s && s->drawing) {
+                s->deferred_command = LOWORD(wp);
+            } else if (s) {
+                Command(s, LOWORD(wp));
+            }
             return 0;
         case WM_NCDESTROY:
             if (s) {
@@ -460,7 +581,11 @@ LRESULT CALLBACK SlideShowWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
                 if (s->toolbar) DestroyWindow(s->toolbar);
                 SetPointer(s, true);
                 if (g_show == s) g_show = nullptr;
-                delete s;
+                if (s->drawing) {
+                    s->window_gone = true;  // the loading under way frees it
+                } else {
+                    delete s;
+                }
             }
             break;
         default:

@@ -238,6 +238,75 @@ TEST_F(ShowPrintGui, SpeedTenGoesOnByItselfAndAPauseHoldsThePicture) {
     EXPECT_FALSE(IsWindow(show));
 }
 
+// The loader lets messages through (the decoder pumps them): what the user does meanwhile
+// waits for the picture, and nothing is freed under the loading.
+struct LoadingStep {
+    HWND show = nullptr;
+    int loads = 0;
+    int act_on_load = 0;  // the load during which the action happens (1 = the first)
+    int action = 0;       // 1: a letter, 2: the toolbar's exit, 3: the window destroyed
+} g_loading;
+
+DibImage LoadWhilePumping(const std::string& path) {
+    LoadingStep& l = g_loading;
+    if (++l.loads == l.act_on_load) {
+        if (l.action == 1) PostMessageA(l.show, WM_CHAR, 'q', 0);
+        if (l.action == 2) PostMessageA(l.show, WM_COMMAND, IDC_SLD_EXIT, 0);
+        if (l.action == 3) DestroyWindow(l.show);
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
+    }
+    return LoadBmpFile(path);
+}
+
+TEST_F(ShowPrintGui, InputDuringLoadingWaitsForThePictureAndEachPictureLoadsOnce) {
+    Plat().settings->Set("Speed", "10");
+    Plat().settings->Set("Size", "0");
+    const std::string alb =
+        AlbumOf("load.alb", {Bmp("l1.bmp", 16, 12), Bmp("l2.bmp", 16, 12), Bmp("l3.bmp", 16, 12)});
+    DibImage (*saved)(const std::string&) = SlideShowShell().load_picture;
+    SlideShowShell().load_picture = LoadWhilePumping;
+    struct Restore {
+        DibImage (*loader)(const std::string&);
+        ~Restore() { SlideShowShell().load_picture = loader; }
+    } restore{saved};
+
+    // Running on by itself, each picture is loaded once, the next one while this one shows.
+    g_loading = LoadingStep();
+    HWND show = CreateSlideShow(frame_, alb);
+    ASSERT_NE(show, nullptr);
+    g_loading.show = show;
+    ASSERT_TRUE(PumpUntil([] { return Drawn(5); }, 5000));
+    SendMessageA(show, WM_COMMAND, IDC_SLD_PLAY, 0);
+    const SlideShowView v = CurrentSlideShow();
+    EXPECT_LE(g_loading.loads, v.draws + 1);
+    EXPECT_GE(g_loading.loads, v.draws);
+    DestroyWindow(show);
+
+    // A letter, the toolbar's exit and the window destroyed, each while the first picture or
+    // the one after it loads: the show ends, once, and the frame goes on.
+    for (int action = 1; action <= 3; ++action) {
+        for (int on_load = 1; on_load <= 2; ++on_load) {
+            SCOPED_TRACE("action " + std::to_string(action) + " on load " +
+                         std::to_string(on_load));
+            g_loading = LoadingStep();
+            g_loading.action = action;
+            g_loading.act_on_load = on_load;
+            show = CreateSlideShow(frame_, alb);
+            ASSERT_NE(show, nullptr);
+            g_loading.show = show;
+            ASSERT_TRUE(PumpUntil([show] { return !IsWindow(show); }, 5000));
+            EXPECT_EQ(CurrentSlideShow().window, nullptr);
+            EXPECT_EQ(g_loading.loads, on_load);
+            EXPECT_TRUE(boxes::Seen().empty());
+            EXPECT_TRUE(IsWindowEnabled(frame_));
+        }
+    }
+}
+
 TEST_F(ShowPrintGui, ShowEndsOnAnEmptyAlbumAndAMissingPicture) {
     HWND show = CreateSlideShow(frame_, AlbumOf("empty.alb", {}));
     ASSERT_NE(show, nullptr);
