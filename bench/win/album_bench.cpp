@@ -16,6 +16,7 @@
 #include "base/tempfile.h"
 #include "codec/bmp_file.h"
 #include "codec/jpeg_codec.h"
+#include "gui_harness.h"
 #include "sim/sim_driver.h"
 
 namespace {
@@ -47,43 +48,12 @@ void DrawAll(HWND album) {
     RedrawWindow(album, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-// Under Wine without a window manager, hiding a managed window waits seconds for the manager's
-// answer: this program's windows are made unmanaged (a Wine setting read at process start, so
-// the program runs itself again once it has written it).
-bool MarkUnmanagedAndRunAgain(int* code) {
-    HKEY h = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER,
-                        "Software\\Wine\\AppDefaults\\album_bench.exe\\X11 Driver", 0, nullptr, 0,
-                        KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
-        return false;
-    char value[8] = "";
-    DWORD size = sizeof value;
-    const bool already = RegQueryValueExA(h, "Managed", nullptr, nullptr,
-                                          reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
-                         value[0] == 'N';
-    if (!already) RegSetValueExA(h, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-    RegCloseKey(h);
-    if (already) return false;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::string line = GetCommandLineA();
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD exit_code = 1;
-    GetExitCodeProcess(pi.hProcess, &exit_code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    *code = static_cast<int>(exit_code);
-    return true;
-}
-
 }  // namespace
 
 int main() {
-    int again = 0;
-    if (MarkUnmanagedAndRunAgain(&again)) return again;
+    // Under Wine without a window manager, hiding a managed window waits seconds for the
+    // manager's answer: this program's windows are unmanaged, which takes a new start.
+    if (MarkWindowsUnmanaged()) return RunAgain();
     char tmp[MAX_PATH] = "";
     GetTempPathA(sizeof tmp, tmp);
     const std::string dir = std::string(tmp) + "vistrel-album-bench\\";

@@ -25,8 +25,10 @@
 #include "print/print_layout.h"
 #include "print/win/print_win.h"
 #include "res/resource.h"
+#include "gui_harness.h"
 #include "sim/sim_driver.h"
 #include "slideshow/win/slide_show_win.h"
+#include "wine_printer.h"
 
 namespace {
 
@@ -56,119 +58,6 @@ void PumpAll() {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-}
-
-// Under Wine without a window manager, hiding a managed window waits seconds for the manager's
-// answer: this program's windows are made unmanaged (a Wine setting read at process start, so
-// the program runs itself again once it has written it).
-bool MarkUnmanagedAndRunAgain(int* code) {
-    HKEY h = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER,
-                        "Software\\Wine\\AppDefaults\\show_print_bench.exe\\X11 Driver", 0, nullptr,
-                        0, KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
-        return false;
-    char value[8] = "";
-    DWORD size = sizeof value;
-    const bool already = RegQueryValueExA(h, "Managed", nullptr, nullptr,
-                                          reinterpret_cast<BYTE*>(value), &size) == ERROR_SUCCESS &&
-                         value[0] == 'N';
-    if (!already) RegSetValueExA(h, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-    RegCloseKey(h);
-    if (already) return false;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::string line = GetCommandLineA();
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD exit_code = 1;
-    GetExitCodeProcess(pi.hProcess, &exit_code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    *code = static_cast<int>(exit_code);
-    return true;
-}
-
-const char kPrinter[] = "Vistrel Bench Printer";
-
-// A PostScript printer of Wine's own driver (its fallback PPD, A4 at 300 dpi) on the FILE: port.
-bool InstallPrinter(const std::string& dir) {
-    HANDLE h = nullptr;
-    if (OpenPrinterA(const_cast<char*>(kPrinter), &h, nullptr)) {
-        ClosePrinter(h);
-        return true;
-    }
-    char drivers[MAX_PATH] = "";
-    DWORD need = 0;
-    if (!GetPrinterDriverDirectoryA(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(drivers),
-                                    sizeof drivers, &need))
-        return false;
-    const std::string ppd = std::string(drivers) + "\\vistrel-bench.ppd";
-    FILE* f = std::fopen(ppd.c_str(), "wb");
-    if (!f) return false;
-    std::fputs(
-        "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*LanguageVersion: English\n"
-        "*LanguageEncoding: ISOLatin1\n*ModelName: \"Vistrel Bench\"\n*NickName: \"Vistrel "
-        "Bench\"\n*ShortNickName: \"Vistrel Bench\"\n*PSVersion: \"(3010) 0\"\n"
-        "*LanguageLevel: \"3\"\n*ColorDevice: True\n*DefaultColorSpace: RGB\n"
-        "*DefaultResolution: 300dpi\n*OpenUI *PageSize: PickOne\n*DefaultPageSize: A4\n"
-        "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n*CloseUI: *PageSize\n"
-        "*DefaultImageableArea: A4\n*ImageableArea A4/A4: \"0 0 595 842\"\n"
-        "*DefaultPaperDimension: A4\n*PaperDimension A4/A4: \"595 842\"\n",
-        f);
-    std::fclose(f);
-    (void)dir;
-    DRIVER_INFO_3A driver{};
-    driver.cVersion = 3;
-    driver.pName = const_cast<char*>("Vistrel Bench PS");
-    driver.pDriverPath = const_cast<char*>("wineps.drv");
-    driver.pDataFile = const_cast<char*>(ppd.c_str());
-    driver.pConfigFile = const_cast<char*>("wineps.drv");
-    if (!AddPrinterDriverExA(nullptr, 3, reinterpret_cast<LPBYTE>(&driver), APD_COPY_ALL_FILES))
-        return false;
-    PRINTER_INFO_2A info{};
-    info.pPrinterName = const_cast<char*>(kPrinter);
-    info.pPortName = const_cast<char*>("FILE:");
-    info.pDriverName = driver.pName;
-    info.pPrintProcessor = const_cast<char*>("WinPrint");
-    info.pDatatype = const_cast<char*>("RAW");
-    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-    h = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
-    if (!h) return false;
-    ClosePrinter(h);
-    return true;
-}
-
-// The blocks a print dialog leaves: device names with output to a file, the device mode.
-void MakeBlocks(PRINTDLGA* pd, const std::string& output) {
-    pd->lStructSize = sizeof *pd;
-    const std::string driver = "winspool";
-    const size_t size = sizeof(DEVNAMES) + driver.size() + 1 + sizeof kPrinter + output.size() + 1;
-    pd->hDevNames = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    auto* names = static_cast<DEVNAMES*>(GlobalLock(pd->hDevNames));
-    char* base = reinterpret_cast<char*>(names);
-    size_t at = sizeof(DEVNAMES);
-    names->wDriverOffset = static_cast<WORD>(at);
-    std::strcpy(base + at, driver.c_str());
-    at += driver.size() + 1;
-    names->wDeviceOffset = static_cast<WORD>(at);
-    std::strcpy(base + at, kPrinter);
-    at += sizeof kPrinter;
-    names->wOutputOffset = static_cast<WORD>(at);
-    std::strcpy(base + at, output.c_str());
-    GlobalUnlock(pd->hDevNames);
-    HANDLE h = nullptr;
-    if (!OpenPrinterA(const_cast<char*>(kPrinter), &h, nullptr)) return;
-    const LONG bytes =
-        DocumentPropertiesA(nullptr, h, const_cast<char*>(kPrinter), nullptr, nullptr, 0);
-    if (bytes > 0) {
-        pd->hDevMode = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
-        auto* mode = static_cast<DEVMODEA*>(GlobalLock(pd->hDevMode));
-        DocumentPropertiesA(nullptr, h, const_cast<char*>(kPrinter), mode, nullptr, DM_OUT_BUFFER);
-        GlobalUnlock(pd->hDevMode);
-    }
-    ClosePrinter(h);
 }
 
 DibImage LoadPlain(const std::string& path) {
@@ -220,8 +109,9 @@ double ShowRateWithoutWait(HWND frame, const std::string& album, int pictures) {
 }  // namespace
 
 int main() {
-    int again = 0;
-    if (MarkUnmanagedAndRunAgain(&again)) return again;
+    // Under Wine without a window manager, hiding a managed window waits seconds for the
+    // manager's answer: this program's windows are unmanaged, which takes a new start.
+    if (MarkWindowsUnmanaged()) return RunAgain();
     char tmp[MAX_PATH] = "";
     GetTempPathA(sizeof tmp, tmp);
     const std::string dir = std::string(tmp) + "vistrel-show-print-bench\\";
@@ -286,14 +176,14 @@ int main() {
         1000.0 / show_rate - 1000.0 / bare_rate);
 
     // (b) 100 pictures, 16 to a sheet, into a PostScript file.
-    if (!InstallPrinter(dir)) {
+    if (!InstallTestPrinter()) {
         std::printf("printing: the PostScript printer could not be installed\n");
         return 1;
     }
     const std::string ps = dir + "album16.ps";
     DeleteFileA(ps.c_str());
-    PRINTDLGA pd{};
-    MakeBlocks(&pd, ps);
+    PrinterBlocks blocks(ps);
+    const PRINTDLGA& pd = blocks.pd;
     Plat().settings->Set("AlbType", "3");
     Plat().settings->Set("AlbAll", "1");
     Plat().settings->Set("PrnName", "0");
@@ -309,8 +199,6 @@ int main() {
         "pixel bytes sent %.1f MB, spool / (1.2 x pixel bytes) %.2f (target <= 1)\n",
         figures.pages, figures.pages ? print / figures.pages : 0.0, spool / 1e6,
         figures.pixel_bytes / 1e6, budget > 0 ? spool / budget : 0.0);
-    GlobalFree(pd.hDevNames);
-    if (pd.hDevMode) GlobalFree(pd.hDevMode);
 
     for (const std::string& f : files) DeleteFileA(f.c_str());
     DeleteFileA(alb.c_str());
