@@ -112,6 +112,23 @@ protected:
     std::unique_ptr<SimDriver> driver_;
 };
 
+// Connects, types the range and transfers; what fails on the way is the test's.
+void ConnectAndTransfer(const std::string& from, const std::string& to) {
+    dialogs::When(
+        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
+        },
+        [from, to] {
+            HWND dlg = PluginDialogWindow();
+            SetEdit(dlg, IDC_UI_FROM, from.c_str());
+            SetEdit(dlg, IDC_UI_TO, to.c_str());
+            dialogs::PostCommand(dlg, IDC_UI_TRANSFER);
+        });
+}
+
 TEST_F(PluginFlows, ThreeChosenImagesArriveInThreeCyclesThenExit) {
     Camera(20);
     WindowedHost host(InProcessEntry);
@@ -180,19 +197,7 @@ TEST_F(PluginFlows, ThreeChosenImagesArriveInThreeCyclesThenExit) {
 TEST_F(PluginFlows, CancelOnTheProgressDialogEndsTheSeriesAtTheNextStart) {
     Camera(8);
     WindowedHost host(InProcessEntry);
-    dialogs::When(
-        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
-    dialogs::WhenReady(
-        [] {
-            HWND dlg = PluginDialogWindow();
-            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
-        },
-        [] {
-            HWND dlg = PluginDialogWindow();
-            SetEdit(dlg, IDC_UI_FROM, "2");
-            SetEdit(dlg, IDC_UI_TO, "4");
-            dialogs::PostCommand(dlg, IDC_UI_TRANSFER);
-        });
+    ConnectAndTransfer("2", "4");
     ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
     ASSERT_EQ(host.Call(host::kSelectorStart), 0);
     ASSERT_EQ(host.Call(host::kSelectorContinue), 0);
@@ -304,20 +309,7 @@ protected:
             .write(reinterpret_cast<const char*>(jpeg_.data()),
                    static_cast<std::streamsize>(jpeg_.size()));
         Camera(1, dir_);
-        dialogs::When(
-            kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); },
-            IDC_UI_CONNECT);
-        dialogs::WhenReady(
-            [] {
-                HWND dlg = PluginDialogWindow();
-                return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
-            },
-            [] {
-                HWND dlg = PluginDialogWindow();
-                SetEdit(dlg, IDC_UI_FROM, "1");
-                SetEdit(dlg, IDC_UI_TO, "1");
-                dialogs::PostCommand(dlg, IDC_UI_TRANSFER);
-            });
+        ConnectAndTransfer("1", "1");
     }
     void TearDown() override {
         DeleteFileA((dir_ + "\\DSC0001.jpg").c_str());
@@ -380,28 +372,11 @@ TEST_F(PluginOddSizes, AbortDuringTheBluePlaneStopsAndFreesEverything) {
     EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
 }
 
-// Connects and transfers image 2 of a four-image camera; what fails on the way is the test's.
-void TransferImage2() {
-    dialogs::When(
-        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
-    dialogs::WhenReady(
-        [] {
-            HWND dlg = PluginDialogWindow();
-            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
-        },
-        [] {
-            HWND dlg = PluginDialogWindow();
-            SetEdit(dlg, IDC_UI_FROM, "2");
-            SetEdit(dlg, IDC_UI_TO, "2");
-            dialogs::PostCommand(dlg, IDC_UI_TRANSFER);
-        });
-}
-
 TEST_F(PluginFlows, ACameraThatStopsAnsweringEndsTheCycleWithUserCancelled) {
     Camera(4);
     ASSERT_TRUE(AddSimFault(*cam_, "noreply:30"));
     WindowedHost host(InProcessEntry);
-    TransferImage2();
+    ConnectAndTransfer("2", "2");
     boxes::Expect(IDOK);
     ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
     EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
@@ -423,7 +398,7 @@ TEST_F(PluginFlows, ATemporaryFolderThatCannotBeWrittenEndsTheCycle) {
     SetEnvironmentVariableA("TMP", "C:\\no-such-folder-for-vistrel");
     SetEnvironmentVariableA("TEMP", "C:\\no-such-folder-for-vistrel");
     WindowedHost host(InProcessEntry);
-    TransferImage2();
+    ConnectAndTransfer("2", "2");
     boxes::Expect(IDOK);
     ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
     const int16_t started = host.Call(host::kSelectorStart);
