@@ -216,6 +216,79 @@ TEST_F(Setup, ASecondStartBringsTheFirstForward) {
     UnregisterClassA(kSetupClass, instance);
 }
 
+// Two real setup programs: the second finds the first one's window, brings it forward and
+// ends without a window of its own.
+std::string BinDir() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path);
+    dir.resize(dir.find_last_of("\\/") + 1);
+    return dir;
+}
+
+struct Program {
+    PROCESS_INFORMATION pi{};
+    bool Start(const std::string& exe) {
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        std::string line = "\"" + exe + "\"";
+        return CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                              &pi) != 0;
+    }
+    ~Program() {
+        if (!pi.hProcess) return;
+        if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(pi.hProcess, 0);
+            WaitForSingleObject(pi.hProcess, 5000);
+        }
+        CloseHandle(pi.hThread);
+        CloseHandle(pi.hProcess);
+    }
+};
+
+BOOL CALLBACK CountSetupWindows(HWND hwnd, LPARAM count) {
+    char name[64] = "";
+    GetClassNameA(hwnd, name, sizeof name);
+    if (std::string(name) == kSetupClass) ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+TEST_F(Setup, ASecondSetupProgramBringsTheFirstOneForward) {
+    // The programs' windows are unmanaged too, as this test program's are.
+    HKEY key = nullptr;
+    ASSERT_EQ(
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe\\X11 Driver", 0,
+                        nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
+    RegCloseKey(key);
+    const std::string exe = BinDir() + "setup.exe";
+    Program first;
+    ASSERT_TRUE(first.Start(exe));
+    HWND window = nullptr;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+            window = FindWindowA(kSetupClass, nullptr);
+            return window && IsWindowVisible(window);
+        },
+        15000));
+    ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(PumpUntil([&] { return IsIconic(window) != FALSE; }, 5000));
+
+    Program second;
+    ASSERT_TRUE(second.Start(exe));
+    ASSERT_EQ(WaitForSingleObject(second.pi.hProcess, 15000), WAIT_OBJECT_0);
+    DWORD code = 1;
+    GetExitCodeProcess(second.pi.hProcess, &code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(PumpUntil([&] { return !IsIconic(window); }, 5000)) << "the first is restored";
+    int windows = 0;
+    EnumWindows(CountSetupWindows, reinterpret_cast<LPARAM>(&windows));
+    EXPECT_EQ(windows, 1);
+    EXPECT_EQ(WaitForSingleObject(first.pi.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the first goes on";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
