@@ -26,12 +26,14 @@
 #include "base/region.h"
 #include "base/settings.h"
 #include "codec/bmp_file.h"
+#include "codec/jpeg_codec.h"
 #include "edit/win/image_window.h"
 #include "gui_frame.h"
 #include "wine_printer.h"
 #include "print/print_layout.h"
 #include "print/win/print_win.h"
 #include "res/resource.h"
+#include "sim/sim_driver.h"
 #include "slideshow/slide_show.h"
 #include "slideshow/win/slide_show_win.h"
 
@@ -72,7 +74,8 @@ protected:
         for (const std::string& f : files) {
             AlbumPicture p;
             p.path = f;
-            DibImage source = LoadBmpFile(f);
+            const bool bmp = f.size() > 4 && f.compare(f.size() - 4, 4, ".bmp") == 0;
+            DibImage source = bmp ? LoadBmpFile(f) : DibImage();
             if (!source) source = NewDib(8, 6, 24, 0);
             p.thumbnail = MakeThumbnail(source);
             album.pictures.push_back(std::move(p));
@@ -306,6 +309,54 @@ TEST_F(ShowPrintGui, InputDuringLoadingWaitsForThePictureAndEachPictureLoadsOnce
             EXPECT_TRUE(IsWindowEnabled(frame_));
         }
     }
+}
+
+// The camera's own pictures through the program's loader (the decoder pumps messages while
+// the next picture is loaded ahead): placed as the rule says, and a letter ends the show.
+TEST_F(ShowPrintGui, ShowOfTheCamerasPicturesRunsOnAndEndsOnALetter) {
+    Plat().settings->Set("Speed", "10");
+    Plat().settings->Set("Size", "0");
+    Plat().settings->Set("Type", "0");
+    SimConfig cfg;
+    cfg.model = 2;
+    cfg.images = 3;
+    auto camera = MakeSimCamera(cfg);
+    ASSERT_NE(camera, nullptr);
+    std::vector<std::string> files;
+    for (int n = 1; n <= 3; ++n) {
+        const std::string path = folder_ + "DSC000" + std::to_string(n) + ".jpg";
+        const std::vector<uint8_t>& jpeg = SimImage(*camera, n);
+        FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        ASSERT_EQ(std::fwrite(jpeg.data(), 1, jpeg.size(), f), jpeg.size());
+        std::fclose(f);
+        made_.push_back(path);
+        files.push_back(path);
+    }
+    JpegHeaderInfo info;
+    ASSERT_TRUE(ReadJpegHeaderInfo(files[0], &info));
+    const std::string alb = AlbumOf("camera.alb", files);
+    HWND show = CreateSlideShow(frame_, alb);
+    ASSERT_NE(show, nullptr);
+    // Round the album once and onto its first picture again.
+    ASSERT_TRUE(PumpUntil([] { return Drawn(4); }, 20000));
+    SendMessageA(show, WM_COMMAND, IDC_SLD_PLAY, 0);
+    UpdateWindow(show);
+    const SlideShowView v = CurrentSlideShow();
+    EXPECT_GE(v.current, 0);
+    EXPECT_LT(v.current, 3);
+    RECT client;
+    GetClientRect(show, &client);
+    const SlideRect r =
+        SlidePlacement(client.right, client.bottom, info.width, info.height, kSlideFit);
+    EXPECT_EQ(v.drawn.left, r.x);
+    EXPECT_EQ(v.drawn.top, r.y);
+    EXPECT_EQ(v.drawn.right - v.drawn.left, r.width);
+    EXPECT_EQ(v.drawn.bottom - v.drawn.top, r.height);
+    EXPECT_TRUE(boxes::Seen().empty());
+    SendMessageA(show, WM_CHAR, 'e', 0);
+    EXPECT_FALSE(IsWindow(show));
+    EXPECT_TRUE(IsWindowEnabled(frame_));
 }
 
 TEST_F(ShowPrintGui, ShowEndsOnAnEmptyAlbumAndAMissingPicture) {
