@@ -21,6 +21,7 @@
 #include "plugin/plugin_res.h"
 #include "plugin/win/plugin_settings.h"
 #include "plugin/win/plugin_win.h"
+#include "plugin/host/descriptors.h"
 #include "plugin/host/win/host_win.h"
 #include "sim/sim_driver.h"
 #include "support/test_jpeg.h"
@@ -192,6 +193,35 @@ TEST_F(PluginFlows, ThreeChosenImagesArriveInThreeCyclesThenExit) {
     EXPECT_EQ(PluginDialogWindow(), nullptr);
     EXPECT_EQ(SimSpeedCode(*cam_), 2) << "the session was ended: the camera is back at 9600";
     EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
+// A host that records: each fetched picture is named in the recorded list with its size and
+// mode, and finalize while the dialog waits for the next choice closes it.
+TEST_F(PluginFlows, RecordingNamesEachPictureAndFinalizeClosesTheDialog) {
+    Camera(4);
+    WindowedHost host(InProcessEntry);
+    host.OfferDescriptors(nullptr);
+    ConnectAndTransfer("2", "3");
+    for (int cycle = 0; cycle < 2; ++cycle) {
+        ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+        ASSERT_EQ(host.Call(host::kSelectorStart), 0) << "cycle " << cycle;
+        ASSERT_EQ(host.Call(host::kSelectorContinue), 0);
+        ASSERT_EQ(host.Call(host::kSelectorFinish), 0);
+        EXPECT_EQ(host.rec.acquireAgain, 1);
+    }
+    ASSERT_NE(PluginDialogWindow(), nullptr) << "the dialog waits for the next choice";
+    EXPECT_EQ(host.RecordedDescriptor(), nullptr) << "the list is handed over at finalize";
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+    EXPECT_EQ(PluginDialogWindow(), nullptr);
+    const Descriptor* recorded = host.RecordedDescriptor();
+    ASSERT_NE(recorded, nullptr);
+    // The list names rows under 'Hrzn' and columns under 'Vrtc', as editors' scripts expect.
+    const std::string object = "  object 'mulS'\n    'Hrzn' unit '#Pxl' " +
+                               std::to_string(host.rows) + "\n    'Vrtc' unit '#Pxl' " +
+                               std::to_string(host.columns) +
+                               "\n    'Md  ' enum 'grmT' 'rgbC'\n  end\n";
+    EXPECT_EQ(DescriptorText(*recorded), "'mulK' list 2\n" + object + object + "end\n");
+    EXPECT_EQ(host.buffers_allocated, host.buffers_freed);
 }
 
 TEST_F(PluginFlows, CancelOnTheProgressDialogEndsTheSeriesAtTheNextStart) {
