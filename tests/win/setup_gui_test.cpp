@@ -135,6 +135,48 @@ TEST_F(Setup, TheClasspathGuessBecomesTheCurrentFolder) {
     EXPECT_EQ(seen, plugins);
 }
 
+// The system's folder browser as the user meets it: its caption, its place on the screen, the
+// guessed folder selected, and OK copies the plug-in there.
+TEST_F(Setup, TheFolderBrowserOpensOnTheGuessAndOkCopiesThere) {
+    const std::string app = TempFilePath("setup-browse");
+    const std::string plugins = app + "\\Plug-Ins";
+    CreateDirectoryA(app.c_str(), nullptr);
+    CreateDirectoryA(plugins.c_str(), nullptr);
+    const std::string copied = plugins + "\\QX4210.8ba";
+    SetFileAttributesA(copied.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(copied.c_str());
+    const std::string autoexec = TempFilePath("autoexec-browse.bat");
+    std::ofstream(autoexec, std::ios::binary) << "SET CLASSPATH=" << app << "\\CLASSES\r\n";
+    SetAutoexecPath(autoexec);
+    SetFolderChooser(nullptr);  // the shell's own browser
+    boxes::Expect(IDOK);        // the first question
+    boxes::Expect(IDOK);        // complete
+    std::string caption;
+    RECT where{};
+    dialogs::When(
+        kSetupTitle,
+        [&](HWND dlg) {
+            caption = WindowText(dlg);
+            GetWindowRect(dlg, &where);
+            dialogs::PostCommand(dlg, IDOK);
+        },
+        0x3741);  // the browser's folder tree
+    Run();
+    EXPECT_EQ(dialogs::Pending(), 0) << "the folder browser never came";
+    EXPECT_EQ(caption, kSetupTitle);
+    const int w = where.right - where.left, h = where.bottom - where.top;
+    EXPECT_NEAR(where.left, (GetSystemMetrics(SM_CXSCREEN) - w) / 2, 1);
+    EXPECT_NEAR(where.top, (GetSystemMetrics(SM_CYSCREEN) - h) / 3, 1);
+    EXPECT_EQ(ReadAll(copied), "the plug-in");
+    ASSERT_EQ(boxes::Seen().size(), 2u);
+    EXPECT_EQ(boxes::Seen()[1], kSetupComplete);
+    SetCurrentDirectoryA(source_.c_str());
+    DeleteFileA(copied.c_str());
+    DeleteFileA(autoexec.c_str());
+    RemoveDirectoryA(plugins.c_str());
+    RemoveDirectoryA(app.c_str());
+}
+
 // The guess from the real c:\autoexec.bat of the Wine prefix; whatever was there before comes
 // back afterwards.
 class SetupAutoexec : public Setup {
