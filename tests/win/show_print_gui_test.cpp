@@ -242,6 +242,60 @@ TEST_F(ShowPrintGui, SpeedTenGoesOnByItselfAndAPauseHoldsThePicture) {
     EXPECT_FALSE(IsWindow(show));
 }
 
+// Every toolbar button clicked as the user does: size, next, previous, pause and play, the
+// pointer, exit.
+TEST_F(ShowPrintGui, ToolbarButtonsDriveTheShow) {
+    Plat().settings->Set("Speed", "0");  // ten seconds a picture: only the buttons move it
+    Plat().settings->Set("Size", "0");
+    Plat().settings->Set("Type", "0");
+    const std::string alb = AlbumOf(
+        "buttons.alb", {Bmp("t1.bmp", 64, 48), Bmp("t2.bmp", 32, 24), Bmp("t3.bmp", 16, 12)});
+    HWND show = CreateSlideShow(frame_, alb);
+    ASSERT_NE(show, nullptr);
+    ASSERT_TRUE(PumpUntil([] { return Drawn(1); }, 5000));
+    RECT client;
+    GetClientRect(show, &client);
+    SendMessageA(show, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(50, 50));
+    HWND bar = CurrentSlideShow().toolbar;
+    ASSERT_NE(bar, nullptr);
+    auto click = [bar](int id) {
+        SendMessageA(GetDlgItem(bar, id), BM_CLICK, 0, 0);
+        PumpWindowsFor(50);
+    };
+    auto placed = [&client](int w, int h, int size) {
+        const SlideRect r = SlidePlacement(client.right, client.bottom, w, h, size);
+        const RECT d = CurrentSlideShow().drawn;
+        return d.left == r.x && d.top == r.y && d.right - d.left == r.width &&
+               d.bottom - d.top == r.height;
+    };
+    EXPECT_TRUE(placed(64, 48, kSlideFit));
+    click(IDC_SLD_SIZE);
+    EXPECT_EQ(CurrentSlideShow().size, kSlideOriginal);
+    EXPECT_TRUE(placed(64, 48, kSlideOriginal));
+    click(IDC_SLD_NEXT);
+    EXPECT_EQ(CurrentSlideShow().current, 1);
+    EXPECT_TRUE(placed(32, 24, kSlideOriginal));
+    click(IDC_SLD_PREV);
+    click(IDC_SLD_PREV);
+    EXPECT_EQ(CurrentSlideShow().current, 2);
+    EXPECT_TRUE(placed(16, 12, kSlideOriginal));
+    EXPECT_TRUE(CurrentSlideShow().timer_running);
+    click(IDC_SLD_PLAY);
+    EXPECT_FALSE(CurrentSlideShow().playing);
+    EXPECT_FALSE(CurrentSlideShow().timer_running);
+    click(IDC_SLD_PLAY);
+    EXPECT_TRUE(CurrentSlideShow().playing);
+    EXPECT_TRUE(CurrentSlideShow().timer_running);
+    const bool pointer_mode = CurrentSlideShow().pointer_mode;
+    click(IDC_SLD_POINTER);
+    EXPECT_NE(CurrentSlideShow().pointer_mode, pointer_mode);
+    click(IDC_SLD_EXIT);
+    EXPECT_FALSE(IsWindow(show));
+    EXPECT_FALSE(IsWindow(bar));
+    EXPECT_TRUE(IsWindowEnabled(frame_));
+    EXPECT_TRUE(boxes::Seen().empty());
+}
+
 // The loader lets messages through (the decoder pumps them): what the user does meanwhile
 // waits for the picture, and nothing is freed under the loading.
 struct LoadingStep {
