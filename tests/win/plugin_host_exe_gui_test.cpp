@@ -11,8 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "codec/bmp_file.h"
-#include "codec/jpeg_codec.h"
+#include "decoded_planes.h"
 #include "gui_harness.h"
 #include "plugin/host/ppm.h"
 #include "plugin/plugin_res.h"
@@ -173,25 +172,9 @@ TEST(AcquireHostProgram, OneImageFromTheCameraIsWrittenAsPpm) {
     cfg.images = 3;
     auto cam = MakeSimCamera(cfg);
     const std::vector<uint8_t>& jpeg = SimImage(*cam, 2);
-    const std::string jpg = TempFilePath("acquire-host.jpg");
-    const std::string bmp = TempFilePath("acquire-host.bmp");
-    std::ofstream(jpg, std::ios::binary)
-        .write(reinterpret_cast<const char*>(jpeg.data()),
-               static_cast<std::streamsize>(jpeg.size()));
-    ASSERT_TRUE(DecodeJpegFile(jpg, bmp, 0, JpegProgress()));
-    DibImage dib = LoadBmpFile(bmp);
-    DibLayout l;
-    ASSERT_TRUE(GetDibLayout(dib, &l));
-    const int rows = l.header.height, columns = l.header.width;
+    int rows = 0, columns = 0;
     std::vector<uint8_t> planes[3];
-    for (auto& plane : planes) plane.resize(static_cast<size_t>(rows) * columns);
-    for (int y = 0; y < rows; ++y) {
-        const uint8_t* src = dib.data() + l.pixel_offset + l.stride * (rows - 1 - y);
-        for (int x = 0; x < columns; ++x) {
-            for (int c = 0; c < 3; ++c)
-                planes[c][static_cast<size_t>(y) * columns + x] = src[3 * x + 2 - c];
-        }
-    }
+    ASSERT_TRUE(DecodedPlanes(jpeg, &rows, &columns, planes));
     const std::vector<uint8_t> want = PpmBytes(rows, columns, planes, 3);
     const std::string got = ReadAll(ppm);
     ASSERT_FALSE(want.empty());
@@ -205,8 +188,6 @@ TEST(AcquireHostProgram, OneImageFromTheCameraIsWrittenAsPpm) {
     EXPECT_NE(calls.find("start: -128 (user cancelled)"), std::string::npos) << calls;
     EXPECT_NE(calls.find("finalize: 0"), std::string::npos) << calls;
     EXPECT_NE(calls.find("pictures written: 1"), std::string::npos) << calls;
-    DeleteFileA(jpg.c_str());
-    DeleteFileA(bmp.c_str());
 }
 
 TEST(AcquireHostProgram, AModuleWithoutAnAcquireListIsRefused) {
