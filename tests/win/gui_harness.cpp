@@ -157,6 +157,13 @@ bool MarkWindowsUnmanaged() {
     return !already;
 }
 
+std::string ProgramFolder() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s = path;
+    return s.substr(0, s.find_last_of("\\/") + 1);
+}
+
 int RunAgain() {
     STARTUPINFOA si{};
     si.cb = sizeof si;

@@ -18,6 +18,9 @@
 bool MarkWindowsUnmanaged();
 // Runs this program again with the same command line; returns its exit code.
 int RunAgain();
+// The folder this program was started from, with a trailing backslash (the built programs
+// and the module lie beside the tests).
+std::string ProgramFolder();
 
 // Ends the process with exit code 3 when the program runs longer than limit_ms in all.
 void StartWatchdog(DWORD limit_ms);

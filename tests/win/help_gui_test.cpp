@@ -26,13 +26,6 @@ SHORT WINAPI FakeKeyState(int key) {
     return key == VK_F1 ? g_f1_state : 0;
 }
 
-std::string ProgramFolder() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s = path;
-    return s.substr(0, s.find_last_of("\\/") + 1);
-}
-
 // The viewer's main window and its topic window (the largest child).
 HWND Viewer() {
     return FindWindowA("MS_WINHELP", nullptr);

@@ -19,11 +19,7 @@ namespace {
 constexpr char kDialogTitle[] = "Quenlar QX-4210 Plug-in Driver";
 
 PluginEntryPoint Entry() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path);
-    dir.resize(dir.find_last_of("\\/") + 1);
-    HMODULE module = LoadLibraryA((dir + "QX4210.8ba").c_str());
+    HMODULE module = LoadLibraryA((ProgramFolder() + "QX4210.8ba").c_str());
     void* p = module ? reinterpret_cast<void*>(GetProcAddress(module, "ENTRYPOINT")) : nullptr;
     return reinterpret_cast<PluginEntryPoint>(p);
 }

@@ -21,14 +21,6 @@ namespace {
 
 constexpr char kDialogTitle[] = "Quenlar QX-4210 Plug-in Driver";
 
-std::string BinDir() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path);
-    dir.resize(dir.find_last_of("\\/") + 1);
-    return dir;
-}
-
 std::string ReadAll(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
     std::stringstream s;
@@ -64,7 +56,7 @@ struct HostProcess {
         si.hStdError = err;
         si.hStdOutput = err;
         si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-        std::string line = "\"" + BinDir() + "vistrel-acquire-host.exe\" " + args;
+        std::string line = "\"" + ProgramFolder() + "vistrel-acquire-host.exe\" " + args;
         const bool ok = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED,
                                        nullptr, nullptr, &si, &pi) != 0;
         // The program goes with this one, also when the watchdog ends a hung test.
@@ -148,7 +140,8 @@ TEST(AcquireHostProgram, OneImageFromTheCameraIsWrittenAsPpm) {
     DeleteFileA(log.c_str());
 
     HostProcess p;
-    ASSERT_TRUE(p.Start("-o \"" + out + "\" -l \"" + log + "\" \"" + BinDir() + "QX4210.8ba\""));
+    ASSERT_TRUE(
+        p.Start("-o \"" + out + "\" -l \"" + log + "\" \"" + ProgramFolder() + "QX4210.8ba\""));
     ASSERT_TRUE(p.Until([] { return Enabled(IDC_UI_CONNECT); })) << ReadAll(p.err_path);
     dialogs::PostCommand(Dialog(), IDC_UI_CONNECT);
     // Connect runs in the other process: its last steps are seen as they happen.
@@ -193,7 +186,7 @@ TEST(AcquireHostProgram, OneImageFromTheCameraIsWrittenAsPpm) {
 TEST(AcquireHostProgram, AModuleWithoutAnAcquireListIsRefused) {
     HostProcess p;
     // setup.exe is a Windows program without a plug-in property list.
-    ASSERT_TRUE(p.Start("\"" + BinDir() + "setup.exe\""));
+    ASSERT_TRUE(p.Start("\"" + ProgramFolder() + "setup.exe\""));
     EXPECT_EQ(p.Finish(), 2u);
     EXPECT_NE(ReadAll(p.err_path).find("is no plug-in module: it has no property list (PIPL)"),
               std::string::npos)

@@ -16,13 +16,7 @@ namespace {
 constexpr char kDialogTitle[] = "Quenlar QX-4210 Plug-in Driver";
 
 HMODULE Library() {
-    static HMODULE module = [] {
-        char path[MAX_PATH] = "";
-        GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string dir(path);
-        dir.resize(dir.find_last_of("\\/") + 1);
-        return LoadLibraryA((dir + "QX4210.8ba").c_str());
-    }();
+    static HMODULE module = LoadLibraryA((ProgramFolder() + "QX4210.8ba").c_str());
     return module;
 }
 

@@ -258,16 +258,7 @@ TEST_F(Setup, ASecondStartBringsTheFirstForward) {
     UnregisterClassA(kSetupClass, instance);
 }
 
-// Two real setup programs: the second finds the first one's window, brings it forward and
-// ends without a window of its own.
-std::string BinDir() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path);
-    dir.resize(dir.find_last_of("\\/") + 1);
-    return dir;
-}
-
+// A program started from here, ended with the test if it is still running.
 struct Program {
     PROCESS_INFORMATION pi{};
     bool Start(const std::string& exe) {
@@ -295,6 +286,8 @@ BOOL CALLBACK CountSetupWindows(HWND hwnd, LPARAM count) {
     return TRUE;
 }
 
+// Two real setup programs: the second finds the first one's window, brings it forward and
+// ends without a window of its own.
 TEST_F(Setup, ASecondSetupProgramBringsTheFirstOneForward) {
     // The programs' windows are unmanaged too, as this test program's are.
     HKEY key = nullptr;
@@ -304,7 +297,7 @@ TEST_F(Setup, ASecondSetupProgramBringsTheFirstOneForward) {
         ERROR_SUCCESS);
     RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
     RegCloseKey(key);
-    const std::string exe = BinDir() + "setup.exe";
+    const std::string exe = ProgramFolder() + "setup.exe";
     Program first;
     ASSERT_TRUE(first.Start(exe));
     HWND window = nullptr;

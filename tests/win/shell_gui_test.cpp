@@ -144,10 +144,7 @@ TEST_F(Shell, FrameClassesAndClient) {
     EXPECT_EQ(wc.hbrBackground, GetStockObject(BLACK_BRUSH));
 
     // Files next to the program, the print record.
-    char program[MAX_PATH];
-    GetModuleFileNameA(nullptr, program, MAX_PATH);
-    std::string folder(program, std::string(program).find_last_of('\\') + 1);
-    EXPECT_EQ(App().help_file, folder + "vistrel.hlp");
+    EXPECT_EQ(App().help_file, ProgramFolder() + "vistrel.hlp");
     EXPECT_EQ(App().settings_file, ini_);
     EXPECT_EQ(App().print_dialog.nCopies, 1);
     EXPECT_STREQ(App().print_dialog.lpPrintTemplateName, "PRINT88C");
