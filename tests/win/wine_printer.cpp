@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 const char kTestPrinter[] = "Vistrel Test Printer";
 
@@ -88,4 +89,35 @@ PrinterBlocks::PrinterBlocks(const std::string& output) {
 PrinterBlocks::~PrinterBlocks() {
     if (pd.hDevNames) GlobalFree(pd.hDevNames);
     if (pd.hDevMode) GlobalFree(pd.hDevMode);
+}
+
+const char kFilePrinter[] = "Vistrel Test File Printer";
+
+bool InstallFilePrinter(const std::string& output) {
+    HANDLE h = nullptr;
+    PRINTER_DEFAULTSA access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (OpenPrinterA(const_cast<char*>(kFilePrinter), &h, &access)) {
+        DWORD need = 0;
+        GetPrinterA(h, 2, nullptr, 0, &need);
+        std::vector<BYTE> buffer(need ? need : 1);
+        bool ok = GetPrinterA(h, 2, buffer.data(), need, &need) != FALSE;
+        if (ok) {
+            auto* info = reinterpret_cast<PRINTER_INFO_2A*>(buffer.data());
+            info->pPortName = const_cast<char*>(output.c_str());
+            ok = SetPrinterA(h, 2, buffer.data(), 0) != FALSE;
+        }
+        ClosePrinter(h);
+        return ok;
+    }
+    PRINTER_INFO_2A info{};
+    info.pPrinterName = const_cast<char*>(kFilePrinter);
+    info.pPortName = const_cast<char*>(output.c_str());
+    info.pDriverName = const_cast<char*>("Vistrel Test PS");
+    info.pPrintProcessor = const_cast<char*>("WinPrint");
+    info.pDatatype = const_cast<char*>("RAW");
+    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+    h = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+    if (!h) return false;
+    ClosePrinter(h);
+    return true;
 }
