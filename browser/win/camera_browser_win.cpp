@@ -98,9 +98,10 @@ void UpdateScrollBar(BrowserWindow& w, HWND dlg) {
     }
 }
 
+constexpr GridButtons kGridIds{IDC_GRID_FIRST, IDC_GRID_LAST, true};
+
 void RedrawGrid(HWND dlg) {
-    for (int id = IDC_GRID_FIRST; id <= IDC_GRID_LAST; ++id)
-        InvalidateRect(GetDlgItem(dlg, id), nullptr, TRUE);
+    RedrawGridButtons(dlg, kGridIds);
 }
 
 // The commands that depend on the first-number edit and the selection.
@@ -222,17 +223,10 @@ void OnGridClick(BrowserWindow& w, HWND dlg, int button) {
         w.st->last_text.clear();
         w.st->range_typed = false;
     }
-    const bool shift = (KeyState()(VK_SHIFT) & 0x8000) != 0;
-    const bool ctrl = (KeyState()(VK_CONTROL) & 0x8000) != 0;
     const bool twice = IsDoubleClick(&w.clicks, static_cast<uint32_t>(GetMessageTime()), button,
                                      GetDoubleClickTime(), w.st->thumbnails_shown,
                                      FindCell(*w.st, n) >= 0, w.st->selected_count);
-    if (shift)
-        ClickShift(*w.st, n);
-    else if (ctrl)
-        ClickCtrl(*w.st, n);
-    else
-        ClickPlain(*w.st, n);
+    ClickGridImage(*w.st, n);
     RedrawGrid(dlg);
     EnableByEdits(w, dlg);
     if (twice) PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_TRANSFER, BN_CLICKED), 0);
@@ -266,32 +260,7 @@ void OnScroll(BrowserWindow& w, HWND dlg, WPARAM wp) {
         return;
     }
     ScrollAction action;
-    switch (code) {
-        case SB_LINEUP:
-            action = ScrollAction::kLineUp;
-            break;
-        case SB_LINEDOWN:
-            action = ScrollAction::kLineDown;
-            break;
-        case SB_PAGEUP:
-            action = ScrollAction::kPageUp;
-            break;
-        case SB_PAGEDOWN:
-            action = ScrollAction::kPageDown;
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-            action = ScrollAction::kThumb;
-            break;
-        case SB_TOP:
-            action = ScrollAction::kTop;
-            break;
-        case SB_BOTTOM:
-            action = ScrollAction::kBottom;
-            break;
-        default:
-            return;
-    }
+    if (!GridScrollAction(code, &action)) return;
     const int32_t pos = ScrollTo(GetScrollPos(bar, SB_CTL), action, HIWORD(wp), w.st->total);
     SetScrollPos(bar, SB_CTL, pos, TRUE);
     for (int id : {IDC_PREVIEW, IDCANCEL, IDC_TRANSFER, IDC_DELETE}) Enable(dlg, id, false);
@@ -313,8 +282,6 @@ void OnLoadPending(BrowserWindow& w, HWND dlg) {
 }
 
 // --- drawing ----------------------------------------------------------------------------------
-
-constexpr GridButtons kGridIds{IDC_GRID_FIRST, IDC_GRID_LAST, true};
 
 void DrawButton(BrowserWindow& w, const DRAWITEMSTRUCT& di) {
     GridLook look;

@@ -6,6 +6,7 @@
 #include "base/win/win_handles.h"
 #include "codec/reduce.h"
 #include "codec/win/dib_win.h"
+#include "browser/win/status_dialogs.h"
 
 namespace {
 
@@ -117,5 +118,44 @@ BOOL RealizeGridPalette(const CameraBrowserState& st, HWND dlg, const GridButton
 void GridPaletteChanged(HWND dlg, WPARAM changer, const GridButtons& ids) {
     if (reinterpret_cast<HWND>(changer) != dlg && GetActiveWindow() != dlg) {
         RedrawGridButtons(dlg, ids);
+    }
+}
+
+bool GridScrollAction(int code, ScrollAction* action) {
+    switch (code) {
+        case SB_LINEUP:
+            *action = ScrollAction::kLineUp;
+            return true;
+        case SB_LINEDOWN:
+            *action = ScrollAction::kLineDown;
+            return true;
+        case SB_PAGEUP:
+            *action = ScrollAction::kPageUp;
+            return true;
+        case SB_PAGEDOWN:
+            *action = ScrollAction::kPageDown;
+            return true;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION:
+            *action = ScrollAction::kThumb;
+            return true;
+        case SB_TOP:
+            *action = ScrollAction::kTop;
+            return true;
+        case SB_BOTTOM:
+            *action = ScrollAction::kBottom;
+            return true;
+        default:
+            return false;
+    }
+}
+
+void ClickGridImage(CameraBrowserState& st, int32_t n) {
+    if ((KeyState()(VK_SHIFT) & 0x8000) != 0) {
+        ClickShift(st, n);
+    } else if ((KeyState()(VK_CONTROL) & 0x8000) != 0) {
+        ClickCtrl(st, n);
+    } else {
+        ClickPlain(st, n);
     }
 }

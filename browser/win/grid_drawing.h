@@ -1,7 +1,8 @@
 // The drawing of the thumbnail grid, shared by the camera browser and the acquire module's
 // dialog: one owner-drawn button (button face, thumbnail or the no-thumbnail picture, the
 // caption band red when selected, the date line, the focus frame) and the palette handling on
-// displays with fewer than 16 bits per pixel, where thumbnails are shown in the 216-colour cube.
+// displays with fewer than 16 bits per pixel, where thumbnails are shown in the 216-colour cube;
+// and the two Windows inputs of the grid both read the same way (scroll codes, clicks with keys).
 #pragma once
 #include <windows.h>
 
@@ -36,3 +37,10 @@ BOOL RealizeGridPalette(const CameraBrowserState& st, HWND dlg, const GridButton
 // WM_PALETTECHANGED: another window changed the colours; the buttons draw again with what is
 // left.
 void GridPaletteChanged(HWND dlg, WPARAM changer, const GridButtons& ids);
+
+// The grid's scroll action for a scroll-bar code (SB_LINEUP ...); false for a code that moves
+// nothing (SB_ENDSCROLL among them).
+bool GridScrollAction(int code, ScrollAction* action);
+// A click on the grid cell of image n: with Shift a range, with Ctrl a toggle, else the one
+// image (the keys as they are now).
+void ClickGridImage(CameraBrowserState& st, int32_t n);

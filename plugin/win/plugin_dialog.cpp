@@ -124,10 +124,10 @@ void SetEditQuietly(Dialog& d, HWND dlg, int id, const std::string& text) {
     d.updating_edits = false;
 }
 
+constexpr GridButtons kGridIds{IDC_UI_GRID_FIRST, IDC_UI_GRID_LAST, false};
+
 void RedrawGrid(HWND dlg) {
-    for (int id = IDC_UI_GRID_FIRST; id <= IDC_UI_GRID_LAST; ++id) {
-        InvalidateRect(GetDlgItem(dlg, id), nullptr, FALSE);
-    }
+    RedrawGridButtons(dlg, kGridIds);
 }
 
 void UpdateScrollBar(Dialog& d, HWND dlg) {
@@ -374,17 +374,10 @@ void OnGridClick(Dialog& d, HWND dlg, int button) {
         g.last_text.clear();
         g.range_typed = false;
     }
-    const bool shift = (KeyState()(VK_SHIFT) & 0x8000) != 0;
-    const bool ctrl = (KeyState()(VK_CONTROL) & 0x8000) != 0;
     const bool twice = IsDoubleClick(&d.clicks, static_cast<uint32_t>(GetMessageTime()), button,
                                      GetDoubleClickTime(), g.thumbnails_shown, FindCell(g, n) >= 0,
                                      g.selected_count);
-    if (shift)
-        ClickShift(g, n);
-    else if (ctrl)
-        ClickCtrl(g, n);
-    else
-        ClickPlain(g, n);
+    ClickGridImage(g, n);
     d.next_image = 0;
     RedrawGrid(dlg);
     EnableIdle(d, dlg);
@@ -412,39 +405,15 @@ void OnEditChange(Dialog& d, HWND dlg, int id) {
 void OnScroll(Dialog& d, HWND dlg, WPARAM wp) {
     if (d.busy || d.grid->total <= kGridButtons) return;
     HWND bar = GetDlgItem(dlg, IDC_UI_SCROLL);
-    ScrollAction action;
-    switch (LOWORD(wp)) {
-        case SB_ENDSCROLL:
-            if (!d.load_pending) {
-                d.load_pending = true;
-                PostMessageA(dlg, kMsgLoadPage, 0, 0);
-            }
-            return;
-        case SB_LINEUP:
-            action = ScrollAction::kLineUp;
-            break;
-        case SB_LINEDOWN:
-            action = ScrollAction::kLineDown;
-            break;
-        case SB_PAGEUP:
-            action = ScrollAction::kPageUp;
-            break;
-        case SB_PAGEDOWN:
-            action = ScrollAction::kPageDown;
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION:
-            action = ScrollAction::kThumb;
-            break;
-        case SB_TOP:
-            action = ScrollAction::kTop;
-            break;
-        case SB_BOTTOM:
-            action = ScrollAction::kBottom;
-            break;
-        default:
-            return;
+    if (LOWORD(wp) == SB_ENDSCROLL) {
+        if (!d.load_pending) {
+            d.load_pending = true;
+            PostMessageA(dlg, kMsgLoadPage, 0, 0);
+        }
+        return;
     }
+    ScrollAction action;
+    if (!GridScrollAction(LOWORD(wp), &action)) return;
     const int32_t pos = ScrollTo(GetScrollPos(bar, SB_CTL), action, HIWORD(wp), d.grid->total);
     SetScrollPos(bar, SB_CTL, pos, TRUE);
 }
@@ -462,8 +431,6 @@ void OnLoadPage(Dialog& d, HWND dlg) {
 }
 
 // --- drawing ----------------------------------------------------------------------------------
-
-constexpr GridButtons kGridIds{IDC_UI_GRID_FIRST, IDC_UI_GRID_LAST, false};
 
 void DrawButton(Dialog& d, const DRAWITEMSTRUCT& di) {
     GridLook look;
