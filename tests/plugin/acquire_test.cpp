@@ -492,9 +492,8 @@ host::OSErr GetPinnedUnit(host::PIReadDescriptor, const double*, const double*,
     return -1;
 }
 
-TEST_F(Acquire, FinishRecordsEachPictureAndFinalizeHandsTheListOver) {
-    Descriptors desc;
-    g_desc = &desc;
+// The write procedures of the recording fakes above.
+host::WriteDescriptorProcs RecordingWriteProcs() {
     host::WriteDescriptorProcs wp{};
     wp.numWriteDescriptorProcs = 16;
     wp.openWriteDescriptorProc = OpenWrite;
@@ -504,6 +503,13 @@ TEST_F(Acquire, FinishRecordsEachPictureAndFinalizeHandsTheListOver) {
     wp.putBooleanProc = PutBool;
     wp.putCountProc = PutCount;
     wp.putObjectProc = PutObject;
+    return wp;
+}
+
+TEST_F(Acquire, FinishRecordsEachPictureAndFinalizeHandsTheListOver) {
+    Descriptors desc;
+    g_desc = &desc;
+    host::WriteDescriptorProcs wp = RecordingWriteProcs();
     host::ReadDescriptorProcs rp{};
     rp.numReadDescriptorProcs = 18;
     rp.openReadDescriptorProc = OpenRead;
@@ -631,15 +637,7 @@ TEST_F(Acquire, PlaybackReadsEachRecordedObjectAndClosesAfterTheLast) {
     rp.getEnumeratedProc = PlayEnum;
     rp.getBooleanProc = PlayBool;
     rp.getPinnedUnitFloatProc = PlayUnit;
-    host::WriteDescriptorProcs wp{};
-    wp.numWriteDescriptorProcs = 16;
-    wp.openWriteDescriptorProc = OpenWrite;
-    wp.closeWriteDescriptorProc = CloseWrite;
-    wp.putUnitFloatProc = PutUnit;
-    wp.putEnumeratedProc = PutEnum;
-    wp.putBooleanProc = PutBool;
-    wp.putCountProc = PutCount;
-    wp.putObjectProc = PutObject;
+    host::WriteDescriptorProcs wp = RecordingWriteProcs();
     host::PIDescriptorParameters dp{0, 1, 0, &play.descriptor_slot, &wp, &rp};
     host::HandleProcs hp{};
     hp.disposeProc = PlayDispose;
