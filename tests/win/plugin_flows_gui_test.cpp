@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -82,8 +83,9 @@ protected:
     std::unique_ptr<SimDriver> driver_;
 };
 
-// Connects, types the range and transfers; what fails on the way is the test's.
-void ConnectAndTransfer(const std::string& from, const std::string& to) {
+// Presses Connect once the dialog is there, and runs act once the camera is connected (Preview
+// enabled); what fails on the way is the test's.
+void WhenConnected(std::function<void()> act) {
     dialogs::When(
         kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
     dialogs::WhenReady(
@@ -91,12 +93,17 @@ void ConnectAndTransfer(const std::string& from, const std::string& to) {
             HWND dlg = PluginDialogWindow();
             return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
         },
-        [from, to] {
-            HWND dlg = PluginDialogWindow();
-            SetEdit(dlg, IDC_UI_FROM, from.c_str());
-            SetEdit(dlg, IDC_UI_TO, to.c_str());
-            dialogs::PostCommand(dlg, IDC_UI_TRANSFER);
-        });
+        std::move(act));
+}
+
+// Connects, types the range and transfers; what fails on the way is the test's.
+void ConnectAndTransfer(const std::string& from, const std::string& to) {
+    WhenConnected([from, to] {
+        HWND dlg = PluginDialogWindow();
+        SetEdit(dlg, IDC_UI_FROM, from.c_str());
+        SetEdit(dlg, IDC_UI_TO, to.c_str());
+        dialogs::PostCommand(dlg, IDC_UI_TRANSFER);
+    });
 }
 
 TEST_F(PluginFlows, ThreeChosenImagesArriveInThreeCyclesThenExit) {
@@ -105,19 +112,12 @@ TEST_F(PluginFlows, ThreeChosenImagesArriveInThreeCyclesThenExit) {
     std::string total;
     bool connect_off = false;
     // Connect; then images 3 to 5 typed into the range and Transfer.
-    dialogs::When(
-        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
-    dialogs::WhenReady(
-        [] {
-            HWND dlg = PluginDialogWindow();
-            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
-        },
-        [&] {
-            HWND dlg = PluginDialogWindow();
-            total = WindowText(GetDlgItem(dlg, IDC_UI_TOTAL));
-            connect_off = !IsWindowEnabled(GetDlgItem(dlg, IDC_UI_CONNECT));
-            dialogs::PostCommand(dlg, IDC_UI_PREVIEW);
-        });
+    WhenConnected([&] {
+        HWND dlg = PluginDialogWindow();
+        total = WindowText(GetDlgItem(dlg, IDC_UI_TOTAL));
+        connect_off = !IsWindowEnabled(GetDlgItem(dlg, IDC_UI_CONNECT));
+        dialogs::PostCommand(dlg, IDC_UI_PREVIEW);
+    });
     dialogs::WhenReady(
         [] {
             HWND dlg = PluginDialogWindow();
@@ -220,17 +220,10 @@ TEST_F(PluginFlows, WithoutTheKeyConnectUsesCom1At38400AndMakesTheKeyOnly) {
     Camera(4);
     WindowedHost host(InProcessEntry);
     int speed = -1;
-    dialogs::When(
-        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
-    dialogs::WhenReady(
-        [] {
-            HWND dlg = PluginDialogWindow();
-            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
-        },
-        [&] {
-            speed = SimSpeedCode(*cam_);
-            dialogs::PostCommand(PluginDialogWindow(), IDC_UI_EXIT);
-        });
+    WhenConnected([&] {
+        speed = SimSpeedCode(*cam_);
+        dialogs::PostCommand(PluginDialogWindow(), IDC_UI_EXIT);
+    });
     ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
     EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
     EXPECT_EQ(speed, 1) << "38400 baud";
@@ -247,22 +240,15 @@ TEST_F(PluginFlows, ConnectPlacesTheGridAndDeleteRenumbers) {
     WindowedHost host(InProcessEntry);
     int32_t first_after_connect = 0;
     std::string clamped, total_after_delete;
-    dialogs::When(
-        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
-    dialogs::WhenReady(
-        [] {
-            HWND dlg = PluginDialogWindow();
-            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
-        },
-        [&] {
-            HWND dlg = PluginDialogWindow();
-            first_after_connect = PluginGrid()->first_shown;
-            SetEdit(dlg, IDC_UI_FROM, "40");
-            clamped = WindowText(GetDlgItem(dlg, IDC_UI_FROM));
-            SetEdit(dlg, IDC_UI_FROM, "2");
-            SetEdit(dlg, IDC_UI_TO, "2");
-            dialogs::PostCommand(dlg, IDC_UI_DELETE);
-        });
+    WhenConnected([&] {
+        HWND dlg = PluginDialogWindow();
+        first_after_connect = PluginGrid()->first_shown;
+        SetEdit(dlg, IDC_UI_FROM, "40");
+        clamped = WindowText(GetDlgItem(dlg, IDC_UI_FROM));
+        SetEdit(dlg, IDC_UI_FROM, "2");
+        SetEdit(dlg, IDC_UI_TO, "2");
+        dialogs::PostCommand(dlg, IDC_UI_DELETE);
+    });
     // The question for image 2, answered OK (Delete All is off for one image).
     bool all_off = false;
     dialogs::When(
@@ -431,22 +417,15 @@ TEST_F(PluginFlows, PaletteMessagesRedrawTheGridAsTheBrowserDoes) {
     Camera(5);
     WindowedHost host(InProcessEntry);
     bool before_thumbnails = true, after_query = false, after_other = false, own_change = true;
-    dialogs::When(
-        kDialogTitle, [](HWND dlg) { dialogs::PostCommand(dlg, IDC_UI_CONNECT); }, IDC_UI_CONNECT);
-    dialogs::WhenReady(
-        [] {
-            HWND dlg = PluginDialogWindow();
-            return dlg && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW));
-        },
-        [&] {
-            HWND dlg = PluginDialogWindow();
-            // No thumbnail yet: nothing to realise, nothing drawn again.
-            ValidateGrid(dlg);
-            SetActiveWindow(host.window);
-            SendMessageA(dlg, WM_QUERYNEWPALETTE, 0, 0);
-            before_thumbnails = GridInvalid(dlg);
-            dialogs::PostCommand(dlg, IDC_UI_PREVIEW);
-        });
+    WhenConnected([&] {
+        HWND dlg = PluginDialogWindow();
+        // No thumbnail yet: nothing to realise, nothing drawn again.
+        ValidateGrid(dlg);
+        SetActiveWindow(host.window);
+        SendMessageA(dlg, WM_QUERYNEWPALETTE, 0, 0);
+        before_thumbnails = GridInvalid(dlg);
+        dialogs::PostCommand(dlg, IDC_UI_PREVIEW);
+    });
     dialogs::WhenReady(
         [] {
             HWND dlg = PluginDialogWindow();
