@@ -88,10 +88,7 @@ protected:
 
     std::string Bmp(const std::string& name, int w = 8, int h = 6) {
         const std::string p = folder_ + name;
-        DibImage d = NewDib(w, h, 24, 0);
-        for (size_t i = kInfoHeaderSize; i < d.size(); ++i)
-            d.data()[i] = static_cast<uint8_t>(i * 7);
-        EXPECT_EQ(SaveBmpFile(p, d), 1);
+        EXPECT_TRUE(WriteTestBmp(p, w, h));
         made_.push_back(p);
         return p;
     }

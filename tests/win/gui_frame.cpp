@@ -4,6 +4,7 @@
 #include "app/win/app.h"
 #include "base/platform.h"
 #include "base/region.h"
+#include "codec/bmp_file.h"
 
 void FrameTest::SetUp() {
     boxes::Start();
@@ -30,4 +31,11 @@ void FrameTest::TearDown() {
     EXPECT_EQ(boxes::PendingExpectations(), 0);
     EXPECT_EQ(dialogs::Pending(), 0);
     if (clock_) Plat().time = &SystemTimeSource();
+}
+
+bool WriteTestBmp(const std::string& path, int w, int h) {
+    DibImage d = NewDib(w, h, 24, 0);
+    if (!d) return false;
+    for (size_t i = kInfoHeaderSize; i < d.size(); ++i) d.data()[i] = static_cast<uint8_t>(i * 7);
+    return SaveBmpFile(path, d) == 1;
 }

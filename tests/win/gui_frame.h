@@ -12,6 +12,9 @@
 
 #include "base/time_source.h"
 
+// Writes a 24-bit test picture of w x h with a fixed pattern as a BMP file; true when written.
+bool WriteTestBmp(const std::string& path, int w, int h);
+
 class FrameTest : public ::testing::Test {
 protected:
     // settings_name: the settings file's name in the temporary folder; clock: a fake clock

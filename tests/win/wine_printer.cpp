@@ -8,6 +8,27 @@
 
 const char kTestPrinter[] = "Vistrel Test Printer";
 
+namespace {
+
+constexpr char kTestDriver[] = "Vistrel Test PS";
+
+// A local printer of the test driver on the port.
+bool AddTestPrinter(const char* name, const char* port) {
+    PRINTER_INFO_2A info{};
+    info.pPrinterName = const_cast<char*>(name);
+    info.pPortName = const_cast<char*>(port);
+    info.pDriverName = const_cast<char*>(kTestDriver);
+    info.pPrintProcessor = const_cast<char*>("WinPrint");
+    info.pDatatype = const_cast<char*>("RAW");
+    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
+    HANDLE h = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
+    if (!h) return false;
+    ClosePrinter(h);
+    return true;
+}
+
+}  // namespace
+
 bool InstallTestPrinter() {
     char dir[MAX_PATH] = "";
     DWORD need = 0;
@@ -30,7 +51,7 @@ bool InstallTestPrinter() {
     std::fclose(f);
     DRIVER_INFO_3A driver{};
     driver.cVersion = 3;
-    driver.pName = const_cast<char*>("Vistrel Test PS");
+    driver.pName = const_cast<char*>(kTestDriver);
     driver.pDriverPath = const_cast<char*>("wineps.drv");
     driver.pDataFile = const_cast<char*>(ppd.c_str());
     driver.pConfigFile = const_cast<char*>("wineps.drv");
@@ -41,17 +62,7 @@ bool InstallTestPrinter() {
         ClosePrinter(h);
         return true;
     }
-    PRINTER_INFO_2A info{};
-    info.pPrinterName = const_cast<char*>(kTestPrinter);
-    info.pPortName = const_cast<char*>("FILE:");
-    info.pDriverName = driver.pName;
-    info.pPrintProcessor = const_cast<char*>("WinPrint");
-    info.pDatatype = const_cast<char*>("RAW");
-    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-    h = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
-    if (!h) return false;
-    ClosePrinter(h);
-    return true;
+    return AddTestPrinter(kTestPrinter, "FILE:");
 }
 
 PrinterBlocks::PrinterBlocks(const std::string& output) {
@@ -109,15 +120,5 @@ bool InstallFilePrinter(const std::string& output) {
         ClosePrinter(h);
         return ok;
     }
-    PRINTER_INFO_2A info{};
-    info.pPrinterName = const_cast<char*>(kFilePrinter);
-    info.pPortName = const_cast<char*>(output.c_str());
-    info.pDriverName = const_cast<char*>("Vistrel Test PS");
-    info.pPrintProcessor = const_cast<char*>("WinPrint");
-    info.pDatatype = const_cast<char*>("RAW");
-    info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-    h = AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
-    if (!h) return false;
-    ClosePrinter(h);
-    return true;
+    return AddTestPrinter(kFilePrinter, output.c_str());
 }
