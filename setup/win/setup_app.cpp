@@ -111,7 +111,13 @@ int CALLBACK BrowseCallback(HWND hwnd, UINT msg, LPARAM, LPARAM) {
     SetWindowPos(hwnd, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - h) / 3, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     const std::string current = CurrentDirectory();
-    SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(current.c_str()));
+    // Selected twice: Wine's browser matches the folders on the way byte for byte, last-access
+    // time included, and the first selection's own reading of those folders can move their access
+    // times; it then stops short (on the desktop) and OK would copy there. The second selection
+    // meets settled times. On Windows the second one changes nothing.
+    for (int pass = 0; pass < 2; ++pass) {
+        SendMessageA(hwnd, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(current.c_str()));
+    }
     return 0;
 }
 
