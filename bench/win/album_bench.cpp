@@ -5,19 +5,17 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "album/win/album_window.h"
 #include "app/win/app.h"
 #include "base/platform.h"
-#include "base/region.h"
 #include "base/tempfile.h"
 #include "codec/bmp_file.h"
 #include "codec/jpeg_codec.h"
+#include "bench_frame.h"
 #include "gui_harness.h"
-#include "sim/sim_driver.h"
 
 namespace {
 
@@ -26,13 +24,6 @@ std::vector<std::string> g_files;
 bool ChooseFiles(HWND, std::vector<std::string>* files) {
     *files = g_files;
     return true;
-}
-
-double Now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
 void Pump() {
@@ -58,18 +49,8 @@ int main() {
     GetTempPathA(sizeof tmp, tmp);
     const std::string dir = std::string(tmp) + "vistrel-album-bench\\";
     CreateDirectoryA(dir.c_str(), nullptr);
-    SimConfig cfg;
-    cfg.model = 2;
-    cfg.images = 100;
-    auto cam = MakeSimCamera(cfg);
-    for (int n = 1; n <= 100; ++n) {
-        const std::string path = dir + "DSC" + std::to_string(1000 + n) + ".jpg";
-        const std::vector<uint8_t>& bytes = SimImage(*cam, n);
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-        g_files.push_back(path);
-    }
+    g_files = WriteCameraPictures(dir, 100);
+    if (g_files.empty()) return 1;
 
     // Decoding alone: each file to a BMP file and loaded, as adding does before the thumbnail.
     std::string bmp;
@@ -82,16 +63,9 @@ int main() {
     const double decode = Now() - t0;
     DeleteTempFile(&bmp);
 
-    StartupOptions options;
-    options.region_override = kRegionEnglish;
-    options.settings_file = dir + "vistrel.ini";
-    options.splash_ms = 10;
-    HWND frame = AppStartup(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL, options);
+    const std::string settings = dir + "vistrel.ini";
+    HWND frame = StartBenchFrame(settings);
     if (!frame) return 1;
-    for (int i = 0; i < 100 && !App().splash_done; ++i) {
-        Pump();
-        Sleep(20);
-    }
     SendMessageA(frame, WM_COMMAND, 105, 0);  // a new album, which puts the shell's hooks in place
     AlbumShell().choose_files = ChooseFiles;
     // VISTREL_BENCH_PLAIN=1: the plain decoder, without the progress dialog.
@@ -130,7 +104,7 @@ int main() {
         SendMessageA(App().mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(c), 0);
     for (const std::string& f : g_files) DeleteFileA(f.c_str());
     DeleteFileA(saved.c_str());
-    DeleteFileA(options.settings_file.c_str());
+    DeleteFileA(settings.c_str());
     RemoveDirectoryA(dir.c_str());
     DestroyWindow(frame);
     return 0;

@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -21,23 +20,15 @@
 #include "app/win/app.h"
 #include "app/win/show_and_print.h"
 #include "base/platform.h"
-#include "base/region.h"
 #include "print/print_layout.h"
 #include "print/win/print_win.h"
 #include "res/resource.h"
+#include "bench_frame.h"
 #include "gui_harness.h"
-#include "sim/sim_driver.h"
 #include "slideshow/win/slide_show_win.h"
 #include "wine_printer.h"
 
 namespace {
-
-double Now() {
-    LARGE_INTEGER f, t;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 // One message, as the program's own loop takes them (a show at Speed 10 never leaves the queue
 // empty for long); without one, a short wait in the system.
@@ -116,19 +107,10 @@ int main() {
     GetTempPathA(sizeof tmp, tmp);
     const std::string dir = std::string(tmp) + "vistrel-show-print-bench\\";
     CreateDirectoryA(dir.c_str(), nullptr);
-    SimConfig cfg;
-    cfg.model = 2;
-    cfg.images = 100;
-    auto cam = MakeSimCamera(cfg);
-    std::vector<std::string> files;
+    const std::vector<std::string> files = WriteCameraPictures(dir, 100);
+    if (files.empty()) return 1;
     Album album;
-    for (int n = 1; n <= 100; ++n) {
-        const std::string path = dir + "DSC" + std::to_string(1000 + n) + ".jpg";
-        const std::vector<uint8_t>& bytes = SimImage(*cam, n);
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-        files.push_back(path);
+    for (const std::string& path : files) {
         AlbumPicture p;
         p.path = path;
         p.thumbnail = MakeThumbnail(NewDib(8, 6, 24, 0));
@@ -145,16 +127,9 @@ int main() {
               ph = DibHeight(probe) < 0 ? -DibHeight(probe) : DibHeight(probe);
     double t0 = 0;
 
-    StartupOptions options;
-    options.region_override = kRegionEnglish;
-    options.settings_file = dir + "vistrel.ini";
-    options.splash_ms = 10;
-    HWND frame = AppStartup(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL, options);
+    const std::string settings = dir + "vistrel.ini";
+    HWND frame = StartBenchFrame(settings);
     if (!frame) return 1;
-    for (int i = 0; i < 100 && !App().splash_done; ++i) {
-        Pump();
-        Sleep(20);
-    }
     EnsureSlideShowShell();
     Plat().settings->Set("Speed", "10");
     Plat().settings->Set("Size", "0");
@@ -203,7 +178,7 @@ int main() {
     for (const std::string& f : files) DeleteFileA(f.c_str());
     DeleteFileA(alb.c_str());
     DeleteFileA(ps.c_str());
-    DeleteFileA(options.settings_file.c_str());
+    DeleteFileA(settings.c_str());
     RemoveDirectoryA(dir.c_str());
     DestroyWindow(frame);
     return 0;
