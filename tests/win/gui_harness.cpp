@@ -135,13 +135,8 @@ bool PumpOnce() {
 
 }  // namespace
 
-bool MarkWindowsUnmanaged() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const char* name = path;
-    for (const char* p = path; *p; ++p)
-        if (*p == '\\' || *p == '/') name = p + 1;
-    std::string key = std::string("Software\\Wine\\AppDefaults\\") + name + "\\X11 Driver";
+bool MarkProgramUnmanaged(const std::string& program) {
+    const std::string key = "Software\\Wine\\AppDefaults\\" + program + "\\X11 Driver";
     HKEY h = nullptr;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0,
                         KEY_SET_VALUE | KEY_QUERY_VALUE, nullptr, &h, nullptr) != ERROR_SUCCESS)
@@ -155,6 +150,15 @@ bool MarkWindowsUnmanaged() {
     if (!already) RegSetValueExA(h, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
     RegCloseKey(h);
     return !already;
+}
+
+bool MarkWindowsUnmanaged() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const char* name = path;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/') name = p + 1;
+    return MarkProgramUnmanaged(name);
 }
 
 std::string ProgramFolder() {

@@ -16,6 +16,9 @@
 // only). The driver reads it when the process starts: true when it was written just now, and
 // the program should then run itself again (RunAgain) to get it.
 bool MarkWindowsUnmanaged();
+// The same setting for another program of ours, by its file name ("setup.exe"), before it is
+// started; true when it was written just now.
+bool MarkProgramUnmanaged(const std::string& program);
 // Runs this program again with the same command line; returns its exit code.
 int RunAgain();
 // The folder this program was started from, with a trailing backslash (the built programs

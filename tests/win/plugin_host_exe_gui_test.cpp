@@ -28,16 +28,6 @@ std::string ReadAll(const std::string& path) {
     return s.str();
 }
 
-void MarkUnmanaged(const char* program) {
-    const std::string key = std::string("Software\\Wine\\AppDefaults\\") + program + "\\X11 Driver";
-    HKEY h = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h,
-                        nullptr) == ERROR_SUCCESS) {
-        RegSetValueExA(h, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-        RegCloseKey(h);
-    }
-}
-
 DWORD g_host_pid = 0;  // the running host program
 
 // The host program running with its standard error in a file.
@@ -129,7 +119,7 @@ TEST(AcquireHostProgram, OneImageFromTheCameraIsWrittenAsPpm) {
     RegSetValueExA(key, "BaudRate", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&baud),
                    sizeof baud);
     RegCloseKey(key);
-    MarkUnmanaged("vistrel-acquire-host.exe");
+    MarkProgramUnmanaged("vistrel-acquire-host.exe");
 
     const std::string out = TempFilePath("acquire-host-out");
     CreateDirectoryA(out.c_str(), nullptr);

@@ -290,13 +290,7 @@ BOOL CALLBACK CountSetupWindows(HWND hwnd, LPARAM count) {
 // ends without a window of its own.
 TEST_F(Setup, ASecondSetupProgramBringsTheFirstOneForward) {
     // The programs' windows are unmanaged too, as this test program's are.
-    HKEY key = nullptr;
-    ASSERT_EQ(
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\setup.exe\\X11 Driver", 0,
-                        nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    RegSetValueExA(key, "Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>("N"), 2);
-    RegCloseKey(key);
+    MarkProgramUnmanaged("setup.exe");
     const std::string exe = ProgramFolder() + "setup.exe";
     Program first;
     ASSERT_TRUE(first.Start(exe));
