@@ -127,6 +127,16 @@ AlbumSize ClientSize(HWND hwnd) {
     return AlbumSize{r.right - r.left, r.bottom - r.top};
 }
 
+// The client area with the space of any scroll bar shown now given back: the size the sizing
+// rules work with, as ResizeTo sets sizes without the bars.
+AlbumSize ClientWithoutBars(HWND hwnd) {
+    AlbumSize s = ClientSize(hwnd);
+    const LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+    if (style & WS_VSCROLL) s.width += GetSystemMetrics(SM_CXVSCROLL);
+    if (style & WS_HSCROLL) s.height += GetSystemMetrics(SM_CYHSCROLL);
+    return s;
+}
+
 // Outer size of an album window whose client area is client, with the style it has.
 SIZE OuterSize(HWND hwnd, AlbumSize client) {
     RECT r{0, 0, client.width, client.height};
@@ -200,7 +210,7 @@ void ResizeTo(AlbumWindow* w, AlbumSize client) {
 void ResizeAfterAdd(AlbumWindow* w) {
     const int n = static_cast<int>(w->album.pictures.size());
     if (!IsIconic(w->hwnd) && !IsZoomed(w->hwnd))
-        ResizeTo(w, AlbumClientAfterAdd(ClientSize(w->hwnd), n - 1, n));
+        ResizeTo(w, AlbumClientAfterAdd(ClientWithoutBars(w->hwnd), n - 1, n));
     ScrollIntoView(w);
 }
 
@@ -208,7 +218,7 @@ void ResizeAfterRemove(AlbumWindow* w) {
     if (IsZoomed(w->hwnd) && g_hooks.mdi_client)
         SendMessageA(g_hooks.mdi_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(w->hwnd), 0);
     if (!IsIconic(w->hwnd))
-        ResizeTo(w, AlbumClientAfterRemove(ClientSize(w->hwnd),
+        ResizeTo(w, AlbumClientAfterRemove(ClientWithoutBars(w->hwnd),
                                            static_cast<int>(w->album.pictures.size())));
     ScrollIntoView(w);
 }

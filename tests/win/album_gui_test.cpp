@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "album/album_layout.h"
@@ -159,6 +160,50 @@ TEST_F(AlbumGui, NewAlbumsFillUpToAHundredAndRefuseDuplicates) {
     SendMessageA(frame_, WM_COMMAND, 143, 0);
     EXPECT_EQ(boxes::Seen(), std::vector<std::string>{ErrorText(kMsgAlreadyInAlbum)});
     EXPECT_EQ(Count(b), 1);
+}
+
+// An album taller than the program's space shows its scroll bars; from then on it keeps its size
+// as pictures come (one at a time and several at once) and go (while more remain than it shows),
+// rather than giving up the bars' width each time.
+TEST_F(AlbumGui, AnAlbumShowingItsScrollBarsKeepsItsSizeAsPicturesComeAndGo) {
+    HWND a = NewAlbumByMenu();
+    ASSERT_NE(a, nullptr);
+    SendMessageA(App().mdi_client, WM_MDIACTIVATE, (WPARAM)a, 0);
+    auto has_bars = [&] { return (GetWindowLongPtrA(a, GWL_STYLE) & WS_VSCROLL) != 0; };
+    auto size_of = [&] {
+        RECT r{};
+        GetWindowRect(a, &r);
+        return std::make_pair(r.right - r.left, r.bottom - r.top);
+    };
+    int n = 0;
+    while (!has_bars() && n < 60) {
+        g_files_to_add = {Bmp("s" + std::to_string(n++) + ".bmp")};
+        SendMessageA(frame_, WM_COMMAND, 143, 0);
+    }
+    ASSERT_TRUE(has_bars()) << "the album never outgrew the screen";
+    const auto kept = size_of();
+    for (int i = 0; i < 5; ++i) {
+        g_files_to_add = {Bmp("s" + std::to_string(n++) + ".bmp")};
+        SendMessageA(frame_, WM_COMMAND, 143, 0);
+        EXPECT_EQ(size_of(), kept) << "after picture " << n;
+    }
+    g_files_to_add.clear();
+    for (int i = 0; i < 10; ++i) g_files_to_add.push_back(Bmp("s" + std::to_string(n++) + ".bmp"));
+    SendMessageA(frame_, WM_COMMAND, 143, 0);
+    ASSERT_EQ(Count(a), n);
+    EXPECT_EQ(size_of(), kept);
+    EXPECT_TRUE(has_bars());
+    for (int i = 0; i < 3; ++i) {
+        SendMessageA(frame_, WM_COMMAND, 142, 0);  // Cut
+        EXPECT_EQ(size_of(), kept) << "after cutting " << i + 1;
+    }
+    EXPECT_EQ(Count(a), n - 3);
+    // The last picture scrolled into view: its button lies within the client area.
+    RECT client{}, last{};
+    GetClientRect(a, &client);
+    GetWindowRect(AlbumButtonAt(a, n - 4), &last);
+    MapWindowPoints(nullptr, a, reinterpret_cast<POINT*>(&last), 2);
+    EXPECT_LE(last.bottom, client.bottom);
 }
 
 TEST_F(AlbumGui, AddDialogTakesSeveralFilesFirstAndLastSwapped) {
