@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "base/region.h"
-#include "base/settings.h"
 
 bool IsActiveImage(const ActiveChildState& s) {
     return s.exists && s.kind == kKindImage;
@@ -222,10 +221,6 @@ BarChoice BarsFromSettings(int tool, int status) {
     if (tool == 0 && status == 1) return {true, false};
     if (tool == 1 && status == 0) return {false, true};
     return {false, false};
-}
-
-int ParseSettingInt(const std::string& text, int def) {
-    return ParseSettingNumber(text, def);
 }
 
 std::vector<std::string> SplitCommandLine(const std::string& line) {

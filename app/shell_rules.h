@@ -121,9 +121,6 @@ struct BarChoice {
     bool status_bar;
 };
 BarChoice BarsFromSettings(int tool, int status);
-// A settings number as the private-profile functions read it: leading decimal digits with an
-// optional sign; anything else reads as the default.
-int ParseSettingInt(const std::string& text, int def);
 
 // The command line split at blanks and tabs, without quoting; empty words are skipped.
 std::vector<std::string> SplitCommandLine(const std::string& line);

@@ -366,8 +366,8 @@ LRESULT OnCreate(HWND frame) {
     SetCodingFrame(frame);
     SetCameraCommandsHook(GiveBackCameraCommands);
 
-    int tool = ParseSettingInt(GetSetting(app.settings, "Tool", "0"), 0);
-    int status = ParseSettingInt(GetSetting(app.settings, "Status", "0"), 0);
+    int tool = ReadSettingNumber(app.settings, "Tool", 0);
+    int status = ReadSettingNumber(app.settings, "Status", 0);
     BarChoice bars = BarsFromSettings(tool, status);
     app.toolbar_hidden = tool;
     app.status_hidden = status;

@@ -120,15 +120,6 @@ TEST(ShellRules, BarsFromSettings) {
     EXPECT_TRUE(!b.toolbar && !b.status_bar);
 }
 
-TEST(ShellRules, SettingNumbers) {
-    EXPECT_EQ(ParseSettingInt("1", 0), 1);
-    EXPECT_EQ(ParseSettingInt(" 2x", 0), 2);
-    EXPECT_EQ(ParseSettingInt("-3", 0), -3);
-    EXPECT_EQ(ParseSettingInt("abc", 7), 7);
-    EXPECT_EQ(ParseSettingInt("", 7), 7);
-    EXPECT_EQ(ParseSettingInt("99999999999", 7), 7);
-}
-
 TEST(ShellRules, CommandLineSplitsAtBlanksWithoutQuoting) {
     auto w = SplitCommandLine("a.jpg   b.bmp");
     ASSERT_EQ(w.size(), 2u);

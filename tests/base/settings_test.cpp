@@ -31,6 +31,8 @@ TEST(Settings, NumbersAreReadAsThePrivateProfileFunctionsReadThem) {
     // No digits at all: the default.
     EXPECT_EQ(ParseSettingNumber("", 9), 9);
     EXPECT_EQ(ParseSettingNumber("x1", 9), 9);
+    EXPECT_EQ(ParseSettingNumber("abc", 7), 7);
+    EXPECT_EQ(ParseSettingNumber(" 2x", 0), 2);
     EXPECT_EQ(ParseSettingNumber("-", 9), 9);
     EXPECT_EQ(ParseSettingNumber(" + 1", 9), 9);
     // The ends of int are numbers; one past them is not.
@@ -38,6 +40,7 @@ TEST(Settings, NumbersAreReadAsThePrivateProfileFunctionsReadThem) {
     EXPECT_EQ(ParseSettingNumber("-2147483648", 9), -2147483647 - 1);
     EXPECT_EQ(ParseSettingNumber("2147483648", 9), 9);
     EXPECT_EQ(ParseSettingNumber("-2147483649", 9), 9);
+    EXPECT_EQ(ParseSettingNumber("99999999999", 7), 7);
     EXPECT_EQ(ParseSettingNumber("99999999999999999999999", 9), 9);
 }
 
