@@ -14,8 +14,8 @@
 #include "base/tempfile.h"
 #include "codec/bmp_file.h"
 #include "codec/jpeg_codec.h"
-#include "bench_frame.h"
-#include "gui_harness.h"
+#include "bench_support.h"
+#include "gui_frame.h"
 
 namespace {
 
@@ -24,14 +24,6 @@ std::vector<std::string> g_files;
 bool ChooseFiles(HWND, std::vector<std::string>* files) {
     *files = g_files;
     return true;
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
 }
 
 // Every button of the album drawn now.
@@ -64,8 +56,9 @@ int main() {
     DeleteTempFile(&bmp);
 
     const std::string settings = dir + "vistrel.ini";
-    HWND frame = StartBenchFrame(settings);
+    HWND frame = StartFrame(settings);
     if (!frame) return 1;
+    PumpUntil([] { return App().splash_done; }, 10000);
     SendMessageA(frame, WM_COMMAND, 105, 0);  // a new album, which puts the shell's hooks in place
     AlbumShell().choose_files = ChooseFiles;
     // VISTREL_BENCH_PLAIN=1: the plain decoder, without the progress dialog.
@@ -92,7 +85,7 @@ int main() {
     };
     SaveAlbumAs(album);
     SendMessageA(App().mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(album), 0);
-    Pump();
+    PumpWindowsFor(0);
     t0 = Now();
     HWND opened = OpenAlbum(saved);
     if (opened) DrawAll(opened);

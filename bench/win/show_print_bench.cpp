@@ -23,8 +23,8 @@
 #include "print/print_layout.h"
 #include "print/win/print_win.h"
 #include "res/resource.h"
-#include "bench_frame.h"
-#include "gui_harness.h"
+#include "bench_support.h"
+#include "gui_frame.h"
 #include "slideshow/win/slide_show_win.h"
 #include "wine_printer.h"
 
@@ -40,15 +40,6 @@ void Pump() {
         return;
     }
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_ALLINPUT);
-}
-
-// Everything waiting, once no show runs.
-void PumpAll() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
 }
 
 DibImage LoadPlain(const std::string& path) {
@@ -73,7 +64,7 @@ double ShowRate(HWND frame, const std::string& album, int pictures) {
     while (CurrentSlideShow().draws < first + pictures && Now() < limit) Pump();
     const double rate = (CurrentSlideShow().draws - first) / (Now() - t0);
     DestroyWindow(show);
-    PumpAll();
+    PumpWindowsFor(0);  // everything waiting, once no show runs
     return rate;
 }
 
@@ -93,7 +84,7 @@ double ShowRateWithoutWait(HWND frame, const std::string& album, int pictures) {
     }
     const double rate = (CurrentSlideShow().draws - first) / (Now() - t0);
     DestroyWindow(show);
-    PumpAll();
+    PumpWindowsFor(0);  // everything waiting, once no show runs
     return rate;
 }
 
@@ -128,8 +119,9 @@ int main() {
     double t0 = 0;
 
     const std::string settings = dir + "vistrel.ini";
-    HWND frame = StartBenchFrame(settings);
+    HWND frame = StartFrame(settings);
     if (!frame) return 1;
+    PumpUntil([] { return App().splash_done; }, 10000);
     EnsureSlideShowShell();
     Plat().settings->Set("Speed", "10");
     Plat().settings->Set("Size", "0");

@@ -6,6 +6,14 @@
 #include "base/region.h"
 #include "codec/bmp_file.h"
 
+HWND StartFrame(const std::string& settings_file, int region) {
+    StartupOptions options;
+    options.region_override = region;
+    options.settings_file = settings_file;
+    options.splash_ms = 10;
+    return AppStartup(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL, options);
+}
+
 void FrameTest::SetUp() {
     boxes::Start();
     boxes::Clear();
@@ -13,11 +21,7 @@ void FrameTest::SetUp() {
     ini_ = TempFilePath(settings_name_);
     DeleteFileA(ini_.c_str());
     if (clock_) Plat().time = clock_;
-    StartupOptions options;
-    options.region_override = kRegionEnglish;
-    options.settings_file = ini_;
-    options.splash_ms = 10;
-    frame_ = AppStartup(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL, options);
+    frame_ = StartFrame(ini_);
     ASSERT_NE(frame_, nullptr);
     ASSERT_TRUE(PumpUntil([] { return App().splash_done; }, 10000));
 }

@@ -10,7 +10,13 @@
 
 #include "gui_harness.h"
 
+#include "base/region.h"
 #include "base/time_source.h"
+
+// Vistrel's frame started in this process on its own settings file, in the region's language,
+// with a 10 ms splash; null when it cannot start. The caller sets its hooks, then waits for
+// App().splash_done.
+HWND StartFrame(const std::string& settings_file, int region = kRegionEnglish);
 
 // Writes a 24-bit test picture of w x h with a fixed pattern as a BMP file; true when written.
 bool WriteTestBmp(const std::string& path, int w, int h);

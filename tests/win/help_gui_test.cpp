@@ -15,7 +15,7 @@
 #include "app/win/app.h"
 #include "base/platform.h"
 #include "base/region.h"
-#include "gui_harness.h"
+#include "gui_frame.h"
 #include "res/resource.h"
 #include "vistrel_version.h"
 
@@ -156,11 +156,7 @@ protected:
         ini_ = TempFilePath("vistrel.ini");
         DeleteFileA(ini_.c_str());
         SetCameraBusy(false);
-        StartupOptions options;
-        options.region_override = kRegionEnglish;
-        options.settings_file = ini_;
-        options.splash_ms = 10;
-        frame_ = AppStartup(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL, options);
+        frame_ = StartFrame(ini_);
         ASSERT_NE(frame_, nullptr);
         App().key_state = FakeKeyState;
         ASSERT_TRUE(PumpUntil([] { return App().splash_done; }, 10000));

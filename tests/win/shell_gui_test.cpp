@@ -9,7 +9,7 @@
 #include "base/region.h"
 #include "app/win/app.h"
 #include "base/platform.h"
-#include "gui_harness.h"
+#include "gui_frame.h"
 
 namespace {
 
@@ -52,11 +52,7 @@ protected:
     }
 
     void Start(int region = kRegionEnglish) {
-        StartupOptions options;
-        options.region_override = region;
-        options.settings_file = ini_;
-        options.splash_ms = 10;
-        frame_ = AppStartup(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL, options);
+        frame_ = StartFrame(ini_, region);
         ASSERT_NE(frame_, nullptr);
         App().help_engine = RecordHelp;
         App().key_state = FakeKeyState;

@@ -1,5 +1,5 @@
-// What the Windows benchmarks share: a clock, camera pictures written to a folder, and the
-// program's frame started on its own settings file.
+// What the Windows benchmarks share: a clock and camera pictures written to a folder. (The
+// program's frame is started with the GUI tests' StartFrame.)
 #pragma once
 
 #include <windows.h>
@@ -13,7 +13,3 @@ double Now();
 // Writes `count` of the simulator's camera JPEGs (model 2, 640 x 480) into `dir` as
 // DSC1001.jpg, DSC1002.jpg ... and gives their paths; empty when one cannot be written.
 std::vector<std::string> WriteCameraPictures(const std::string& dir, int count);
-
-// The program's frame in English, its settings in `settings_file`, once the splash is over;
-// null when it cannot start.
-HWND StartBenchFrame(const std::string& settings_file);

@@ -1,9 +1,7 @@
-#include "bench_frame.h"
+#include "bench_support.h"
 
 #include <fstream>
 
-#include "app/win/app.h"
-#include "base/region.h"
 #include "sim/sim_driver.h"
 
 double Now() {
@@ -29,23 +27,4 @@ std::vector<std::string> WriteCameraPictures(const std::string& dir, int count) 
         files.push_back(path);
     }
     return files;
-}
-
-HWND StartBenchFrame(const std::string& settings_file) {
-    StartupOptions options;
-    options.region_override = kRegionEnglish;
-    options.settings_file = settings_file;
-    options.splash_ms = 10;
-    HWND frame = AppStartup(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL, options);
-    if (!frame) return nullptr;
-    const double limit = Now() + 10;
-    while (!App().splash_done && Now() < limit) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return frame;
 }
