@@ -96,6 +96,18 @@ void WhenConnected(std::function<void()> act) {
         std::move(act));
 }
 
+// act once Preview has shown the thumbnails and the dialog is idle again.
+void WhenThumbnailsShown(std::function<void()> act) {
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            const CameraBrowserState* grid = PluginGrid();
+            return dlg && grid && grid->thumbnails_shown &&
+                   IsWindowEnabled(GetDlgItem(dlg, IDC_UI_EXIT));
+        },
+        std::move(act));
+}
+
 // Connects, types the range and transfers; what fails on the way is the test's.
 void ConnectAndTransfer(const std::string& from, const std::string& to) {
     WhenConnected([from, to] {
@@ -118,19 +130,12 @@ TEST_F(PluginFlows, ThreeChosenImagesArriveInThreeCyclesThenExit) {
         connect_off = !IsWindowEnabled(GetDlgItem(dlg, IDC_UI_CONNECT));
         dialogs::PostCommand(dlg, IDC_UI_PREVIEW);
     });
-    dialogs::WhenReady(
-        [] {
-            HWND dlg = PluginDialogWindow();
-            const CameraBrowserState* grid = PluginGrid();
-            return dlg && grid && grid->thumbnails_shown &&
-                   IsWindowEnabled(GetDlgItem(dlg, IDC_UI_EXIT));
-        },
-        [] {
-            HWND dlg = PluginDialogWindow();
-            SetEdit(dlg, IDC_UI_FROM, "3");
-            SetEdit(dlg, IDC_UI_TO, "5");
-            dialogs::PostCommand(dlg, IDC_UI_TRANSFER);
-        });
+    WhenThumbnailsShown([] {
+        HWND dlg = PluginDialogWindow();
+        SetEdit(dlg, IDC_UI_FROM, "3");
+        SetEdit(dlg, IDC_UI_TO, "5");
+        dialogs::PostCommand(dlg, IDC_UI_TRANSFER);
+    });
 
     std::vector<int> again;
     for (int cycle = 0; cycle < 3; ++cycle) {
@@ -426,29 +431,22 @@ TEST_F(PluginFlows, PaletteMessagesRedrawTheGridAsTheBrowserDoes) {
         before_thumbnails = GridInvalid(dlg);
         dialogs::PostCommand(dlg, IDC_UI_PREVIEW);
     });
-    dialogs::WhenReady(
-        [] {
-            HWND dlg = PluginDialogWindow();
-            const CameraBrowserState* grid = PluginGrid();
-            return dlg && grid && grid->thumbnails_shown &&
-                   IsWindowEnabled(GetDlgItem(dlg, IDC_UI_EXIT));
-        },
-        [&] {
-            HWND dlg = PluginDialogWindow();
-            HWND other = host.window;
-            SetActiveWindow(other);
-            SetFocus(other);
-            ValidateGrid(dlg);
-            SendMessageA(dlg, WM_QUERYNEWPALETTE, 0, 0);
-            after_query = GridInvalid(dlg);
-            ValidateGrid(dlg);
-            SendMessageA(dlg, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(other), 0);
-            after_other = GridInvalid(dlg);
-            ValidateGrid(dlg);
-            SendMessageA(dlg, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(dlg), 0);
-            own_change = GridInvalid(dlg);
-            dialogs::PostCommand(dlg, IDC_UI_EXIT);
-        });
+    WhenThumbnailsShown([&] {
+        HWND dlg = PluginDialogWindow();
+        HWND other = host.window;
+        SetActiveWindow(other);
+        SetFocus(other);
+        ValidateGrid(dlg);
+        SendMessageA(dlg, WM_QUERYNEWPALETTE, 0, 0);
+        after_query = GridInvalid(dlg);
+        ValidateGrid(dlg);
+        SendMessageA(dlg, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(other), 0);
+        after_other = GridInvalid(dlg);
+        ValidateGrid(dlg);
+        SendMessageA(dlg, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(dlg), 0);
+        own_change = GridInvalid(dlg);
+        dialogs::PostCommand(dlg, IDC_UI_EXIT);
+    });
     ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
     EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
     EXPECT_FALSE(before_thumbnails);

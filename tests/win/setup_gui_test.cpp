@@ -53,6 +53,24 @@ protected:
         EXPECT_EQ(boxes::UnexpectedCount(), 0);
     }
     int Run() { return RunSetup(GetModuleHandleA(nullptr), SW_SHOWNORMAL); }
+    // Runs setup with a chooser that cancels, answering the first question and "not complete";
+    // the folder the chooser opened at (the current folder then). The current folder is the
+    // source folder again afterwards.
+    std::string FolderAtChooser() {
+        boxes::Expect(IDOK);  // the first question
+        boxes::Expect(IDOK);  // the chooser was cancelled: not complete
+        static std::string seen;
+        seen.clear();
+        SetFolderChooser([](HWND, std::string*) {
+            char dir[MAX_PATH] = "";
+            GetCurrentDirectoryA(MAX_PATH, dir);
+            seen = dir;
+            return false;
+        });
+        Run();
+        SetCurrentDirectoryA(source_.c_str());
+        return seen;
+    }
 
     std::string source_, target_;
 };
@@ -122,17 +140,7 @@ TEST_F(Setup, TheClasspathGuessBecomesTheCurrentFolder) {
         << "SET CLASSPATH=" << TempFilePath("setup-app") << "\\CLASSES\r\n";
     SetAutoexecPath(autoexec);
     g_folder.clear();
-    boxes::Expect(IDOK);  // the first question
-    boxes::Expect(IDOK);  // the chooser was cancelled: not complete
-    static std::string seen;
-    SetFolderChooser([](HWND, std::string*) {
-        char dir[MAX_PATH] = "";
-        GetCurrentDirectoryA(MAX_PATH, dir);
-        seen = dir;
-        return false;
-    });
-    Run();
-    EXPECT_EQ(seen, plugins);
+    EXPECT_EQ(FolderAtChooser(), plugins);
 }
 
 // The system's folder browser as the user meets it: its caption, its place on the screen, the
@@ -204,19 +212,7 @@ protected:
     // The folder the chooser opens at, with this autoexec.bat.
     std::string FolderWith(const std::string& autoexec) {
         std::ofstream(kPath, std::ios::binary) << autoexec;
-        boxes::Expect(IDOK);  // the first question
-        boxes::Expect(IDOK);  // the chooser was cancelled: not complete
-        static std::string seen;
-        seen.clear();
-        SetFolderChooser([](HWND, std::string*) {
-            char dir[MAX_PATH] = "";
-            GetCurrentDirectoryA(MAX_PATH, dir);
-            seen = dir;
-            return false;
-        });
-        Run();
-        SetCurrentDirectoryA(source_.c_str());
-        return seen;
+        return FolderAtChooser();
     }
     static constexpr const char* kPath = "c:\\autoexec.bat";
     bool had_ = false;
