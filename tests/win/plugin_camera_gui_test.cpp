@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "decoded_planes.h"
+#include "plugin_port_by_hand.h"
 #include "gui_harness.h"
 #include "plugin/plugin_res.h"
 #include "plugin/host/win/host_win.h"
@@ -30,15 +31,7 @@ HWND Dialog() {
 
 TEST(PluginCamera, TheChosenImageArrivesThroughTheSerialLine) {
     boxes::Start();
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Vistrel\\Plugin", 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, "ComPort", 0, REG_SZ, reinterpret_cast<const BYTE*>("COM1"), 4);
-    const DWORD baud = 1152;
-    RegSetValueExA(key, "BaudRate", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&baud),
-                   sizeof baud);
-    RegCloseKey(key);
+    ASSERT_TRUE(StorePluginPortByHand("COM1", 1152));
 
     PluginEntryPoint entry = Entry();
     ASSERT_NE(entry, nullptr);
