@@ -8,6 +8,7 @@
 #include "codec/bmp_file.h"
 #include "codec/jpeg_codec.h"
 #include "gui_harness.h"
+#include "sim/sim_driver.h"
 
 bool DecodedPlanes(const std::vector<uint8_t>& jpeg, int* rows, int* columns,
                    std::vector<uint8_t> planes[3]) {
@@ -36,4 +37,13 @@ bool DecodedPlanes(const std::vector<uint8_t>& jpeg, int* rows, int* columns,
         }
     }
     return true;
+}
+
+bool SimImagePlanes(int images, int number, int* rows, int* columns,
+                    std::vector<uint8_t> planes[3]) {
+    SimConfig cfg;
+    cfg.model = 2;
+    cfg.images = images;
+    auto cam = MakeSimCamera(cfg);
+    return DecodedPlanes(SimImage(*cam, number), rows, columns, planes);
 }

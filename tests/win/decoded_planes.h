@@ -7,3 +7,8 @@
 
 bool DecodedPlanes(const std::vector<uint8_t>& jpeg, int* rows, int* columns,
                    std::vector<uint8_t> planes[3]);
+
+// The same for image `number` of the simulator's model-2 camera holding `images` images (the
+// camera `vistrel-camsim --model 2 --images N` serves).
+bool SimImagePlanes(int images, int number, int* rows, int* columns,
+                    std::vector<uint8_t> planes[3]);
