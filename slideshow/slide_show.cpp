@@ -70,19 +70,19 @@ SlideSettings ReadShowSettings(SettingsStore& store) {
     bool present = false;
     int size = ReadSettingNumber(store, "Size", 0, &present);
     s.size = present && size != 0 ? kSlideOriginal : kSlideFit;
-    int speed = ReadSettingNumber(store, "Speed", 0, &present);
+    int speed = ReadSettingNumber(store, "Speed", 0);
     s.speed = speed >= 0 && speed <= 10 ? speed : 0;
-    s.type = ReadSettingNumber(store, "Type", 0, &present) == 1 ? kSlideRandom : kSlideStandard;
+    s.type = ReadSettingNumber(store, "Type", 0) == 1 ? kSlideRandom : kSlideStandard;
     return s;
 }
 
 SlideSettings ReadOptionsSettings(SettingsStore& store) {
     SlideSettings s;
     bool present = false;
-    s.size = ReadSettingNumber(store, "Size", 0, &present) == 1 ? kSlideOriginal : kSlideFit;
+    s.size = ReadSettingNumber(store, "Size", 0) == 1 ? kSlideOriginal : kSlideFit;
     int speed = ReadSettingNumber(store, "Speed", 0, &present);
     s.speed = !present ? 0 : speed >= 0 && speed <= 10 ? speed : 5;
-    s.type = ReadSettingNumber(store, "Type", 0, &present) == 1 ? kSlideRandom : kSlideStandard;
+    s.type = ReadSettingNumber(store, "Type", 0) == 1 ? kSlideRandom : kSlideStandard;
     return s;
 }
 
