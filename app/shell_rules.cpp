@@ -13,28 +13,42 @@ bool IsActiveAlbum(const ActiveChildState& s) {
 
 bool MenuItemEnabled(int command, const ActiveChildState& s, bool any_minimised) {
     switch (command) {
-        case kCmdClose:
-        case kCmdSaveAs:
-        case kCmdTile:
-        case kCmdCascade:
-        case kCmdCloseAll:
+        case IDM_CLOSE:
+        case IDM_SAVE_AS:
+        case IDM_TILE:
+        case IDM_CASCADE:
+        case IDM_CLOSE_ALL:
             return s.exists;
-        case kCmdSave:
+        case IDM_SAVE:
             if (IsActiveImage(s)) return s.image_modified;
             return IsActiveAlbum(s);
-        case kCmdPrint:
+        case IDM_PRINT:
             return IsActiveImage(s) || IsActiveAlbum(s);
-        case kCmdAddToAlbum:
+        case IDM_ADD_TO_ALBUM:
             return IsActiveAlbum(s);
-        case kCmdCut:
-        case kCmdCopy:
+        case IDM_CUT:
+        case IDM_COPY:
             return IsActiveAlbum(s) && s.album_selected;
-        case kCmdPaste:
+        case IDM_PASTE:
             return IsActiveAlbum(s) && s.album_paste;
-        case kCmdUndo:
+        case IDM_UNDO:
             return IsActiveImage(s);
-        case kCmdArrangeIcons:
+        case IDM_CUTOUT:
+            return IsActiveImage(s) && s.image_selection;
+        case IDM_ARRANGE_ICONS:
             return any_minimised;
+        default:
+            return true;
+    }
+}
+
+bool PopupEnabled(int popup, const ActiveChildState& s) {
+    switch (popup) {
+        case kPopupEdit:
+            return IsActiveAlbum(s) || (IsActiveImage(s) && s.image_can_undo);
+        case kPopupImage:
+        case kPopupView:
+            return IsActiveImage(s);
         default:
             return true;
     }
@@ -42,26 +56,26 @@ bool MenuItemEnabled(int command, const ActiveChildState& s, bool any_minimised)
 
 const std::vector<int>& PopupManagedCommands() {
     static const std::vector<int> kList = {
-        kCmdClose, kCmdSaveAs, kCmdSave, kCmdPrint,   kCmdAddToAlbum, kCmdCut,          kCmdCopy,
-        kCmdPaste, kCmdUndo,   kCmdTile, kCmdCascade, kCmdCloseAll,   kCmdArrangeIcons,
+        IDM_CLOSE, IDM_SAVE_AS, IDM_SAVE, IDM_PRINT,   IDM_ADD_TO_ALBUM, IDM_CUT,          IDM_COPY,
+        IDM_PASTE, IDM_UNDO,   IDM_TILE, IDM_CASCADE, IDM_CLOSE_ALL,   IDM_ARRANGE_ICONS,
     };
     return kList;
 }
 
 bool ToolbarButtonEnabled(int command, const ActiveChildState& s) {
     switch (command) {
-        case kTbSaveAs:
-        case kTbTile:
-        case kTbCascade:
+        case IDT_SAVE_AS:
+        case IDT_TILE:
+        case IDT_CASCADE:
             return s.exists;
-        case kTbPrint:
+        case IDT_PRINT:
             return IsActiveImage(s) || IsActiveAlbum(s);
-        case kTbAddToAlbum:
+        case IDT_ADD_TO_ALBUM:
             return IsActiveAlbum(s);
-        case kTbCut:
-        case kTbCopy:
+        case IDT_CUT:
+        case IDT_COPY:
             return IsActiveAlbum(s) && s.album_selected;
-        case kTbPaste:
+        case IDT_PASTE:
             return IsActiveAlbum(s) && s.album_paste;
         default:
             return false;
@@ -69,8 +83,8 @@ bool ToolbarButtonEnabled(int command, const ActiveChildState& s) {
 }
 
 const std::vector<int>& ToolbarRefreshed() {
-    static const std::vector<int> kList = {kTbSaveAs, kTbPrint, kTbAddToAlbum, kTbCut,
-                                           kTbCopy,   kTbPaste, kTbTile,       kTbCascade};
+    static const std::vector<int> kList = {IDT_SAVE_AS, IDT_PRINT, IDT_ADD_TO_ALBUM, IDT_CUT,
+                                           IDT_COPY,   IDT_PASTE, IDT_TILE,       IDT_CASCADE};
     return kList;
 }
 
@@ -83,48 +97,48 @@ struct HelpRow {
 };
 
 const HelpRow kHelpRows[] = {
-    {100, nullptr, "Open an existing file."},
-    {101, "Cannot select!! There is no file to save.", "Save the active file."},
-    {102, "Cannot select!! There is no file to print.", "Print the image."},
-    {103, nullptr, "Exit application."},
-    {104, nullptr, "Version infomation and Copyright infomation."},
-    {105, nullptr, "Create a new album."},
-    {106, "Cannot select!! There is no file to close.", "Close window."},
-    {107, "Cannot select!! There is no file to save.", "Save the active file with a new name."},
-    {108, nullptr, "Contents."},
-    {120, nullptr, "Set the com_port options."},
-    {121, nullptr, "Data in from the camera."},
-    {122, nullptr, "Data out to the camera."},
-    {123, nullptr, "Set the printer options."},
-    {125, nullptr, "Set the clock options."},
-    {140, "Cannot Select!! Not open album or Not open image to album.",
+    {IDM_OPEN, nullptr, "Open an existing file."},
+    {IDM_SAVE, "Cannot select!! There is no file to save.", "Save the active file."},
+    {IDM_PRINT, "Cannot select!! There is no file to print.", "Print the image."},
+    {IDM_EXIT, nullptr, "Exit application."},
+    {IDM_ABOUT, nullptr, "Version infomation and Copyright infomation."},
+    {IDM_NEW_ALBUM, nullptr, "Create a new album."},
+    {IDM_CLOSE, "Cannot select!! There is no file to close.", "Close window."},
+    {IDM_SAVE_AS, "Cannot select!! There is no file to save.", "Save the active file with a new name."},
+    {IDM_HELP_CONTENTS, nullptr, "Contents."},
+    {IDM_COM_SETUP, nullptr, "Set the com_port options."},
+    {IDM_DATA_IN, nullptr, "Data in from the camera."},
+    {IDM_DATA_OUT, nullptr, "Data out to the camera."},
+    {IDM_PRINT_SETUP, nullptr, "Set the printer options."},
+    {IDM_CLOCK_SETUP, nullptr, "Set the clock options."},
+    {IDM_COPY, "Cannot Select!! Not open album or Not open image to album.",
      "Copy the selected image to the clipboard."},
-    {141, "Cannot Select!! Not open album or Not copy image.",
+    {IDM_PASTE, "Cannot Select!! Not open album or Not copy image.",
      "Paste the clipboard image at the album."},
-    {142, "Cannot Select!! Not open album or Not open image to album.",
+    {IDM_CUT, "Cannot Select!! Not open album or Not open image to album.",
      "Move the selected image to the clipboard."},
-    {143, "Cannot Select!! Not open album.", "Add the selected image to the album."},
-    {160, "Cannot Select!! Not open window.", "Arrange the windows in a tile view."},
-    {161, "Cannot Select!! Not open window.", "Arrange the windows in a cascade view."},
-    {162, "Cannot Select!! Icon not lined up.", "Arrange the icons."},
-    {163, "Cannot Select!! Not open window or line up icon.", "Close all opened windows."},
-    {164, nullptr, "Toggle the toolbar on/off."},
-    {165, nullptr, "Toggle the statusbar on/off."},
-    {170, nullptr, "Change photo image by automatic adjustment or manual adjustment."},
-    {171, nullptr, "Change quarter size for original photo size."},
-    {172, nullptr, "Change half size for original photo size."},
-    {173, nullptr, "Change same size for original photo size."},
-    {174, nullptr, "Change twice size for original photo size."},
-    {175, nullptr, "Change fourth size for original photo size."},
-    {176, nullptr, "Rotate the image to clockwize."},
-    {177, nullptr, "Rotate the image to counter clockwize."},
-    {178, "Cannot Select!! Not open image or Not last adjusted image.",
+    {IDM_ADD_TO_ALBUM, "Cannot Select!! Not open album.", "Add the selected image to the album."},
+    {IDM_TILE, "Cannot Select!! Not open window.", "Arrange the windows in a tile view."},
+    {IDM_CASCADE, "Cannot Select!! Not open window.", "Arrange the windows in a cascade view."},
+    {IDM_ARRANGE_ICONS, "Cannot Select!! Icon not lined up.", "Arrange the icons."},
+    {IDM_CLOSE_ALL, "Cannot Select!! Not open window or line up icon.", "Close all opened windows."},
+    {IDM_TOOLBAR_TOGGLE, nullptr, "Toggle the toolbar on/off."},
+    {IDM_STATUSBAR_TOGGLE, nullptr, "Toggle the statusbar on/off."},
+    {IDM_ADJUST, nullptr, "Change photo image by automatic adjustment or manual adjustment."},
+    {IDM_ZOOM25, nullptr, "Change quarter size for original photo size."},
+    {IDM_ZOOM50, nullptr, "Change half size for original photo size."},
+    {IDM_ZOOM100, nullptr, "Change same size for original photo size."},
+    {IDM_ZOOM200, nullptr, "Change twice size for original photo size."},
+    {IDM_ZOOM400, nullptr, "Change fourth size for original photo size."},
+    {IDM_ROTATE_RIGHT, nullptr, "Rotate the image to clockwize."},
+    {IDM_ROTATE_LEFT, nullptr, "Rotate the image to counter clockwize."},
+    {IDM_UNDO, "Cannot Select!! Not open image or Not last adjusted image.",
      "Back before photo image only the lastest arranged photo."},
-    {179, "Cannot Select!! No cut area has been selected.",
+    {IDM_CUTOUT, "Cannot Select!! No cut area has been selected.",
      "Cut the selected area of the image to be pasted in a new window."},
-    {180, nullptr, "Change the image size."},
-    {470, nullptr, "Set the Slide Show options."},
-    {500, nullptr, "\"Slide Show\" start."},
+    {IDM_IMAGE_SIZE, nullptr, "Change the image size."},
+    {IDM_SLIDE_OPTIONS, nullptr, "Set the Slide Show options."},
+    {IDM_SLIDE_START, nullptr, "\"Slide Show\" start."},
 };
 
 }  // namespace
@@ -139,32 +153,32 @@ std::string MenuHelpText(int command, bool grey, int region) {
 
 int MenuCommandOfToolbar(int toolbar_command) {
     switch (toolbar_command) {
-        case kTbOpen:
-            return kCmdOpen;
-        case kTbSaveAs:
-            return kCmdSaveAs;
-        case kTbPrint:
-            return kCmdPrint;
-        case kTbNewAlbum:
-            return kCmdNewAlbum;
-        case kTbDataIn:
-            return kCmdDataIn;
-        case kTbDataOut:
-            return kCmdDataOut;
-        case kTbCopy:
-            return kCmdCopy;
-        case kTbPaste:
-            return kCmdPaste;
-        case kTbCut:
-            return kCmdCut;
-        case kTbAddToAlbum:
-            return kCmdAddToAlbum;
-        case kTbTile:
-            return kCmdTile;
-        case kTbCascade:
-            return kCmdCascade;
-        case kTbHelp:
-            return kCmdHelpContents;
+        case IDT_OPEN:
+            return IDM_OPEN;
+        case IDT_SAVE_AS:
+            return IDM_SAVE_AS;
+        case IDT_PRINT:
+            return IDM_PRINT;
+        case IDT_NEW_ALBUM:
+            return IDM_NEW_ALBUM;
+        case IDT_DATA_IN:
+            return IDM_DATA_IN;
+        case IDT_DATA_OUT:
+            return IDM_DATA_OUT;
+        case IDT_COPY:
+            return IDM_COPY;
+        case IDT_PASTE:
+            return IDM_PASTE;
+        case IDT_CUT:
+            return IDM_CUT;
+        case IDT_ADD_TO_ALBUM:
+            return IDM_ADD_TO_ALBUM;
+        case IDT_TILE:
+            return IDM_TILE;
+        case IDT_CASCADE:
+            return IDM_CASCADE;
+        case IDT_HELP:
+            return IDM_HELP_CONTENTS;
         default:
             return 0;
     }
@@ -172,22 +186,22 @@ int MenuCommandOfToolbar(int toolbar_command) {
 
 const char* GreyToolbarText(int toolbar_command) {
     switch (toolbar_command) {
-        case kTbSaveAs:
+        case IDT_SAVE_AS:
             return "Cannot select!! There is no file to save.";
-        case kTbPrint:
+        case IDT_PRINT:
             return "Cannot select!! There is no file to print.";
-        case kTbDataIn:
-        case kTbDataOut:
+        case IDT_DATA_IN:
+        case IDT_DATA_OUT:
             return "Cannot select!! Already connected camera.";
-        case kTbCopy:
-        case kTbCut:
+        case IDT_COPY:
+        case IDT_CUT:
             return "Cannot Select!! Not open album or Not open image to album.";
-        case kTbPaste:
+        case IDT_PASTE:
             return "Cannot Select!! Not open album or Not copy image.";
-        case kTbAddToAlbum:
+        case IDT_ADD_TO_ALBUM:
             return "Cannot Select!! Not open album.";
-        case kTbTile:
-        case kTbCascade:
+        case IDT_TILE:
+        case IDT_CASCADE:
             return "Cannot Select!! Not open window.";
         default:
             return nullptr;
@@ -195,25 +209,25 @@ const char* GreyToolbarText(int toolbar_command) {
 }
 
 const ToolbarEntry kToolbarLayout[kToolbarEntries] = {
-    {kTbNewAlbum, ImageSource::kBitmap, 495, 0, true},
-    {kTbOpen, ImageSource::kStandard, kStdFileOpen, 0, true},
-    {kTbSaveAs, ImageSource::kBitmap, 494, 0, false},
+    {IDT_NEW_ALBUM, ImageSource::kBitmap, IDB_NEW_ALBUM, 0, true},
+    {IDT_OPEN, ImageSource::kStandard, kStdFileOpen, 0, true},
+    {IDT_SAVE_AS, ImageSource::kBitmap, IDB_SAVE_AS, 0, false},
     {0, ImageSource::kNone, 0, 0, false},
-    {kTbDataIn, ImageSource::kBitmap, 496, 0, true},
-    {kTbDataOut, ImageSource::kBitmap, 496, 1, true},
+    {IDT_DATA_IN, ImageSource::kBitmap, IDB_CAMERA, 0, true},
+    {IDT_DATA_OUT, ImageSource::kBitmap, IDB_CAMERA, 1, true},
     {0, ImageSource::kNone, 0, 0, false},
-    {kTbPrint, ImageSource::kStandard, kStdPrint, 0, false},
+    {IDT_PRINT, ImageSource::kStandard, kStdPrint, 0, false},
     {0, ImageSource::kNone, 0, 0, false},
-    {kTbAddToAlbum, ImageSource::kBitmap, 497, 0, false},
+    {IDT_ADD_TO_ALBUM, ImageSource::kBitmap, IDB_ADD_ALBUM, 0, false},
     {0, ImageSource::kNone, 0, 0, false},
-    {kTbCut, ImageSource::kStandard, kStdCut, 0, false},
-    {kTbCopy, ImageSource::kStandard, kStdCopy, 0, false},
-    {kTbPaste, ImageSource::kStandard, kStdPaste, 0, false},
+    {IDT_CUT, ImageSource::kStandard, kStdCut, 0, false},
+    {IDT_COPY, ImageSource::kStandard, kStdCopy, 0, false},
+    {IDT_PASTE, ImageSource::kStandard, kStdPaste, 0, false},
     {0, ImageSource::kNone, 0, 0, false},
-    {kTbCascade, ImageSource::kBitmap, 498, 0, false},
-    {kTbTile, ImageSource::kBitmap, 498, 1, false},
+    {IDT_CASCADE, ImageSource::kBitmap, IDB_WINDOWS, 0, false},
+    {IDT_TILE, ImageSource::kBitmap, IDB_WINDOWS, 1, false},
     {0, ImageSource::kNone, 0, 0, false},
-    {kTbHelp, ImageSource::kBitmap, 499, 0, true},
+    {IDT_HELP, ImageSource::kBitmap, IDB_HELP, 0, true},
 };
 
 BarChoice BarsFromSettings(int tool, int status) {

@@ -6,67 +6,7 @@
 #include <string>
 #include <vector>
 
-// Menu command identifiers.
-enum MenuCommand {
-    kCmdOpen = 100,
-    kCmdSave = 101,
-    kCmdPrint = 102,
-    kCmdExit = 103,
-    kCmdAbout = 104,
-    kCmdNewAlbum = 105,
-    kCmdClose = 106,
-    kCmdSaveAs = 107,
-    kCmdHelpContents = 108,
-    kCmdComSetup = 120,
-    kCmdDataIn = 121,
-    kCmdDataOut = 122,
-    kCmdPrintSetup = 123,
-    kCmdClockSetup = 125,
-    kCmdCopy = 140,
-    kCmdPaste = 141,
-    kCmdCut = 142,
-    kCmdAddToAlbum = 143,
-    kCmdTile = 160,
-    kCmdCascade = 161,
-    kCmdArrangeIcons = 162,
-    kCmdCloseAll = 163,
-    kCmdToolbarToggle = 164,
-    kCmdStatusbarToggle = 165,
-    kCmdAdjust = 170,
-    kCmdZoom25 = 171,
-    kCmdZoom50 = 172,
-    kCmdZoom100 = 173,
-    kCmdZoom200 = 174,
-    kCmdZoom400 = 175,
-    kCmdRotateRight = 176,
-    kCmdRotateLeft = 177,
-    kCmdUndo = 178,
-    kCmdCutout = 179,
-    kCmdImageSize = 180,
-    kCmdSlideOptions = 470,
-    kCmdSlideStart = 500,
-};
-
-// Toolbar command identifiers.
-enum ToolbarCommand {
-    kTbOpen = 400,
-    kTbSaveAs = 401,
-    kTbPrint = 402,
-    kTbNewAlbum = 405,
-    kTbCamera = 420,  // no button carries it; it goes to the default procedure
-    kTbDataIn = 421,
-    kTbDataOut = 422,
-    kTbCopy = 440,
-    kTbPaste = 441,
-    kTbCut = 442,
-    kTbAddToAlbum = 443,
-    kTbTile = 460,
-    kTbCascade = 461,
-    kTbHelp = 462,
-};
-
-// Window kinds kept in window word 1 of the MDI children.
-enum WindowKind { kKindNone = 0, kKindImage = 1, kKindAlbum = 2, kKindAlbumButton = 3 };
+#include "res/resource.h"
 
 // What the frame knows about the active MDI child when it decides on its commands.
 struct ActiveChildState {
@@ -75,6 +15,9 @@ struct ActiveChildState {
     bool image_modified = false;  // image window: the picture has changed since it was saved
     bool album_selected = false;  // album window: a picture is selected
     bool album_paste = false;     // album window: the paste source is set
+    bool image_can_undo = false;  // image window: it holds the last undoable change
+    bool image_selection = false; // image window: a selection rectangle is shown
+    int image_zoom = 0;           // image window: its zoom in quarters
 };
 
 bool IsActiveImage(const ActiveChildState& s);
@@ -83,6 +26,11 @@ bool IsActiveAlbum(const ActiveChildState& s);
 // Enabled state of a menu item when a pop-up opens. any_minimised: at least one MDI child that
 // is not an owned window is minimised. Items that the frame does not decide return true.
 bool MenuItemEnabled(int command, const ActiveChildState& s, bool any_minimised);
+
+// Enabled state of a whole pop-up of the menu bar (kPopupEdit, kPopupImage, kPopupView; the
+// others are always enabled): Image and View while an image window is active, Edit while an
+// album window is active or the active image window holds the last undoable change.
+bool PopupEnabled(int popup, const ActiveChildState& s);
 
 // The menu commands whose state the pop-up initialisation sets.
 const std::vector<int>& PopupManagedCommands();

@@ -255,15 +255,15 @@ DibImage CutOutDib(const DibImage& dib, const PixelRect& r) {
 
 int ZoomForCommand(int command) {
     switch (command) {
-        case kZoomCmd25:
+        case IDM_ZOOM25:
             return 1;
-        case kZoomCmd50:
+        case IDM_ZOOM50:
             return 2;
-        case kZoomCmd100:
+        case IDM_ZOOM100:
             return 4;
-        case kZoomCmd200:
+        case IDM_ZOOM200:
             return 8;
-        case kZoomCmd400:
+        case IDM_ZOOM400:
             return 16;
         default:
             return 0;
@@ -271,7 +271,7 @@ int ZoomForCommand(int command) {
 }
 
 int CommandForZoom(int zoom) {
-    for (int c = kZoomCmd25; c <= kZoomCmd400; ++c)
+    for (int c = IDM_ZOOM25; c <= IDM_ZOOM400; ++c)
         if (ZoomForCommand(c) == zoom) return c;
     return 0;
 }

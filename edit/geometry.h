@@ -13,6 +13,7 @@
 #include <string>
 
 #include "codec/dib.h"
+#include "res/shell_ids.h"
 
 // "This image is correspond to bits per pixel." is shown for any other depth.
 extern const char* const kBitsNotSupportedText;
@@ -63,16 +64,10 @@ bool CutOutRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t width, i
 // A new picture of the rectangle (top-down coordinates, inside the picture); palette kept.
 DibImage CutOutDib(const DibImage& dib, const PixelRect& rect);
 
-// Zoom values in quarters (1 = 25 %, 2, 4 = 100 %, 8, 16 = 400 %) and the View commands.
-enum ZoomCommand {
-    kZoomCmd25 = 171,
-    kZoomCmd50 = 172,
-    kZoomCmd100 = 173,
-    kZoomCmd200 = 174,
-    kZoomCmd400 = 175,
-};
+// Zoom values in quarters (1 = 25 %, 2, 4 = 100 %, 8, 16 = 400 %) and the View commands
+// IDM_ZOOM25 .. IDM_ZOOM400.
 constexpr int kZoomActual = 4;
-// 1, 2, 4, 8 or 16 for the commands 171..175; 0 for any other.
+// 1, 2, 4, 8 or 16 for the View commands; 0 for any other.
 int ZoomForCommand(int command);
 // The command of a zoom; 0 for a value that is not a zoom step.
 int CommandForZoom(int zoom);

@@ -2,6 +2,8 @@
 #ifndef VISTREL_RES_RESOURCE_H
 #define VISTREL_RES_RESOURCE_H
 
+#include "shell_ids.h"
+
 #define IDI_FRAME 407
 #define IDI_ALBUM 408
 #define IDI_IMAGE 409

@@ -13,20 +13,12 @@
 #include "base/platform.h"
 #include "base/region.h"
 #include "base/win/win_handles.h"
+#include "base/win/window_record.h"
 #include "codec/win/dib_win.h"
 #include "codec/win/open_preview.h"
 
 namespace {
 
-// The program's window words (the shell registers both classes with them): word 0 the
-// record, word 1 the kind.
-constexpr int kWordRecord = 0;
-constexpr int kWordKind = sizeof(LONG_PTR);
-constexpr int kKindAlbum = 2;
-constexpr int kKindAlbumButton = 3;
-
-constexpr char kAlbumClassName[] = "ZEKAlbumChild";
-constexpr char kButtonClassName[] = "ZEKAlbumButton";
 constexpr int kCheckId = 0;
 constexpr int kEditId = 1;
 constexpr int kFrameId = 2;
@@ -68,8 +60,6 @@ struct AlbumWindow {
 };
 
 AlbumShellHooks g_hooks;
-std::vector<std::unique_ptr<AlbumWindow>> g_windows;
-AlbumWindow* g_creating = nullptr;  // the record WM_CREATE takes up
 HWND g_focused = nullptr;
 HWND g_previous_focused = nullptr;
 int g_untitled = 0;
@@ -80,22 +70,29 @@ HWND g_drag_button = nullptr;
 HCURSOR g_drag_cursor = nullptr;
 HCURSOR g_cursor_before = nullptr;
 
+// The record of an album window (owned by the window), or none for any other window.
 AlbumWindow* Find(HWND hwnd) {
-    if (!hwnd) return nullptr;
-    for (auto& w : g_windows)
-        if (w->hwnd == hwnd) return w.get();
-    return nullptr;
+    return RecordOfKind<AlbumWindow>(hwnd, kKindAlbum);
 }
 
-// The album and index of a picture button.
+// Every open album window, in the MDI client's order.
+std::vector<AlbumWindow*> OpenAlbums() {
+    std::vector<AlbumWindow*> list;
+    if (!g_hooks.mdi_client) return list;
+    for (HWND c = GetWindow(g_hooks.mdi_client, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if (AlbumWindow* w = Find(c)) list.push_back(w);
+    return list;
+}
+
+// The album and index of a picture button (a child of its album window).
 AlbumWindow* FindButton(HWND button, int* index) {
-    if (!button) return nullptr;
-    for (auto& w : g_windows) {
-        for (size_t i = 0; i < w->buttons.size(); ++i) {
-            if (w->buttons[i]->hwnd == button) {
-                if (index) *index = static_cast<int>(i);
-                return w.get();
-            }
+    if (!button || WindowKindOf(button) != kKindAlbumButton) return nullptr;
+    AlbumWindow* w = Find(GetParent(button));
+    if (!w) return nullptr;
+    for (size_t i = 0; i < w->buttons.size(); ++i) {
+        if (w->buttons[i]->hwnd == button) {
+            if (index) *index = static_cast<int>(i);
+            return w;
         }
     }
     return nullptr;
@@ -324,21 +321,18 @@ HWND CreateAlbumWindow(const std::string& title, int count) {
     auto record = std::make_unique<AlbumWindow>();
     const SIZE outer = OuterSize(nullptr, AlbumWantedClientSize(count));
     MDICREATESTRUCTA mcs{};
-    mcs.szClass = kAlbumClassName;
+    mcs.szClass = kAlbumClass;
     mcs.szTitle = title.c_str();
     mcs.hOwner = Instance();
     mcs.x = mcs.y = CW_USEDEFAULT;
     mcs.cx = outer.cx;
     mcs.cy = outer.cy;
     mcs.style = WS_HSCROLL | WS_VSCROLL;
-    g_creating = record.get();
-    g_windows.push_back(std::move(record));
+    // The window takes the record in its create message; one never taken goes with `record`.
+    mcs.lParam = reinterpret_cast<LPARAM>(&record);
     HWND hwnd = reinterpret_cast<HWND>(
         SendMessageA(g_hooks.mdi_client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
-    g_creating = nullptr;
     if (!hwnd) {
-        // The record was never taken up.
-        if (!g_windows.empty() && !g_windows.back()->hwnd) g_windows.pop_back();
         ShowError(kMsgAlbumCreateFailed);
         return nullptr;
     }
@@ -364,18 +358,14 @@ void ForgetWindow(HWND hwnd) {
         if (g_drag_button == b->hwnd) g_drag_button = nullptr;
     }
     if (g_transfer_album == hwnd) g_transfer_album = nullptr;
-    for (size_t i = 0; i < g_windows.size(); ++i) {
-        if (g_windows[i].get() == w) {
-            g_windows.erase(g_windows.begin() + static_cast<long>(i));
-            break;
-        }
-    }
-    if (g_windows.empty() && g_hooks.edit_menu_enabled) g_hooks.edit_menu_enabled(false);
+    // No longer an album for anyone asking; the record itself goes with the last message.
+    ForgetWindowKind(hwnd);
+    if (g_hooks.state_changed) g_hooks.state_changed();
 }
 
 // Another open album window that keeps path, or none.
 HWND AlbumWindowWithPath(const std::string& path, HWND except) {
-    for (auto& w : g_windows)
+    for (AlbumWindow* w : OpenAlbums())
         if (w->hwnd != except && !w->album.path.empty() && SameAlbumPath(w->album.path, path))
             return w->hwnd;
     return nullptr;
@@ -750,7 +740,7 @@ HWND AddPicture(HWND album, const std::string& path, const DibImage& source, boo
     const int index = static_cast<int>(w->album.pictures.size());
     int x, y;
     AlbumButtonOrigin(index, &x, &y);
-    HWND button = CreateWindowExA(0, kButtonClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+    HWND button = CreateWindowExA(0, kAlbumButtonClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
                                   x - w->scroll_x, y - w->scroll_y, kAlbumButtonWidth,
                                   kAlbumButtonHeight, album, nullptr, Instance(), nullptr);
     if (!button) {
@@ -780,6 +770,8 @@ HWND AddPicture(HWND album, const std::string& path, const DibImage& source, boo
     if (!g_edit_proc) g_edit_proc = old;
     SetWindowTextA(b->edit, PathFileName(path).c_str());
     if (mark) SendMessageA(b->check, BM_SETCHECK, BST_CHECKED, 0);
+    // The button's record stays the album's (the album owns its entries); the button only
+    // points at it.
     SetWindowLongPtrA(button, kWordRecord, reinterpret_cast<LONG_PTR>(b.get()));
     SetWindowLongPtrA(button, kWordKind, kKindAlbumButton);
 
@@ -1024,12 +1016,16 @@ bool AddFileToTransferAlbum(const std::string& path) {
 
 LRESULT CALLBACK AlbumChildProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_CREATE:
-            if (g_creating && !g_creating->hwnd) {
-                g_creating->hwnd = hwnd;
-                SetWindowLongPtrA(hwnd, kWordRecord, reinterpret_cast<LONG_PTR>(g_creating));
-                SetWindowLongPtrA(hwnd, kWordKind, kKindAlbum);
-            }
+        case WM_CREATE: {
+            const auto* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
+            const auto* mcs = static_cast<const MDICREATESTRUCTA*>(cs->lpCreateParams);
+            auto* holder = reinterpret_cast<std::unique_ptr<AlbumWindow>*>(mcs->lParam);
+            if (!holder || !*holder) return -1;
+            AttachRecord(hwnd, std::move(*holder), kKindAlbum)->hwnd = hwnd;
+            break;
+        }
+        case WM_NCDESTROY:
+            FreeWindowRecord<AlbumWindow>(hwnd);
             break;
         case WM_MDIACTIVATE: {
             AlbumWindow* w = Find(hwnd);
@@ -1045,8 +1041,7 @@ LRESULT CALLBACK AlbumChildProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                     Repaint(button);
                 }
             }
-            if (g_hooks.edit_menu_enabled)
-                g_hooks.edit_menu_enabled(activated || Find(reinterpret_cast<HWND>(lp)));
+            if (g_hooks.state_changed) g_hooks.state_changed();
             break;
         }
         case WM_SIZE:

@@ -5,8 +5,8 @@
 //
 // Each album window owns its record (the portable Album plus one button record per picture);
 // the record's address is in window word 0 and the kind in word 1, as for every window of the
-// program, and the records are kept here too, so a window is known to be an album only when
-// this file made it. The shell supplies what lives above this layer through AlbumShellHooks.
+// program, and the record is found through them. The shell supplies what lives above this layer
+// through AlbumShellHooks.
 #pragma once
 #include <windows.h>
 
@@ -32,8 +32,9 @@ struct AlbumShellHooks {
     // Opens (true) and closes (false) one progress dialog around the decoding of several files,
     // so that each file's decoder reuses it; empty: each file brings its own.
     void (*progress_batch)(bool on) = nullptr;
-    // Greys or enables the frame's Edit menu (the second top-level menu).
-    void (*edit_menu_enabled)(bool on) = nullptr;
+    // Told when what the frame's menu shows may have changed (an album window activated or
+    // gone); the frame owns the menu.
+    void (*state_changed)() = nullptr;
 };
 void SetAlbumShellHooks(const AlbumShellHooks& hooks);
 AlbumShellHooks& AlbumShell();

@@ -13,23 +13,12 @@
 #include "base/win/win_pump.h"
 #include "browser/win/status_dialogs.h"
 
-constexpr char kFrameClass[] = "ZEKDscFrame";
-constexpr char kImageClass[] = "ZEKNormalChild";
-constexpr char kAlbumClass[] = "ZEKAlbumChild";
-constexpr char kAlbumButtonClass[] = "ZEKAlbumButton";
-constexpr char kSlideShowClass[] = "AutoViewClass";
-constexpr char kAppTitle[] = "Vistrel";
-
-constexpr UINT kMsgSplash = 1124;          // to the frame: splash, then command-line files
-constexpr UINT kMsgRealizePalette = 1125;  // to an image window
 constexpr int kMdiClientId = 3232;
 constexpr int kFirstChildId = 4100;
 constexpr int kToolbarId = 701;
 constexpr int kStatusBarId = 700;
 constexpr UINT_PTR kHelpKeyTimer = 8;
 constexpr UINT_PTR kSplashTimer = 9;
-constexpr int kWindowMenuPosition = 4;
-constexpr int kCommunicationPosition = 8;  // inside the File pop-up
 
 // Help engine commands.
 constexpr UINT kHelpContents = 3;
@@ -53,6 +42,7 @@ struct AppState {
     HWND tooltip = nullptr;
     HMENU menu = nullptr;
     HMENU window_menu = nullptr;
+    HMENU popups[kPopupWindow + 1] = {};  // the menu bar's pop-ups, by their first position
     int toolbar_hidden = 0;
     int status_hidden = 0;
     bool help_running = false;
@@ -97,6 +87,28 @@ INT_PTR RunAbout(HWND owner);
 // The frame (frame.cpp).
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 void ShowCameraBusyRefusal(HWND owner);
+
+// Where a pop-up of the menu bar stands now, or -1.
+int PopupPosition(HMENU bar, HMENU popup);
+// The frame's menu: works out the Edit, Image and View pop-ups, Image Cutout and the View
+// check mark from the active child's state. Children call it (through their hooks) whenever that
+// state may have changed; the command table calls it after every command.
+void UpdateMenuState();
+// The camera flows around a session: Data in (start returns false when no session was started,
+// and the commands are given back at once) and the flows that run with the frame disabled.
+void RunCameraFlow(HWND frame, bool (*start)(HWND frame));
+void RunWithFrameDisabled(HWND frame, void (*flow)(HWND frame));
+// The frame's own commands, as the command table calls them (frame, active child, command).
+void ExitCommand(HWND frame, HWND, int);
+void AboutCommand(HWND frame, HWND, int);
+void HelpContentsCommand(HWND frame, HWND, int);
+void CloseCommand(HWND frame, HWND, int);
+void TileCommand(HWND frame, HWND, int);
+void CascadeCommand(HWND frame, HWND, int);
+void ArrangeIconsCommand(HWND frame, HWND, int);
+void CloseAllCommand(HWND frame, HWND, int);
+void ToolbarToggleCommand(HWND frame, HWND, int);
+void StatusbarToggleCommand(HWND frame, HWND, int);
 
 // Toolbar and tooltips (toolbar.cpp).
 HWND CreateFrameToolbar(HWND frame);

@@ -1,6 +1,8 @@
 // The frame window: toolbar, status bar and MDI client, the menu's enabled states and help
-// texts, the window-management commands, and the hand-over of every other command. Closing
-// goes through Close All so that each child asks its own save question.
+// texts, the window-management commands; every command goes through the command table
+// (routes.cpp). The frame alone writes the menu's enabled states: the children only say that
+// their state changed (UpdateMenuState). Closing goes through Close All so that each child asks
+// its own save question.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -11,9 +13,11 @@
 #include "base/region.h"
 #include "app/win/app.h"
 #include "app/win/routes.h"
-#include "app/win/window_words.h"
+#include "base/win/window_record.h"
 #include "base/platform.h"
+#include "browser/win/camera_browser_win.h"
 #include "browser/win/coding_progress.h"
+#include "edit/geometry.h"
 
 namespace {
 
@@ -62,8 +66,8 @@ void CheckItem(int command, bool on) {
 
 void ToggleToolbar(HWND frame) {
     AppState& app = App();
-    if (ItemChecked(kCmdToolbarToggle)) {
-        CheckItem(kCmdToolbarToggle, false);
+    if (ItemChecked(IDM_TOOLBAR_TOGGLE)) {
+        CheckItem(IDM_TOOLBAR_TOGGLE, false);
         if (app.toolbar) {
             ShowWindow(app.toolbar, SW_HIDE);
             DestroyWindow(app.toolbar);
@@ -74,7 +78,7 @@ void ToggleToolbar(HWND frame) {
         app.toolbar_hidden = 1;
         SendSizeMessage(frame);
     } else {
-        CheckItem(kCmdToolbarToggle, true);
+        CheckItem(IDM_TOOLBAR_TOGGLE, true);
         CreateFrameToolbar(frame);
         CreateToolbarTooltips(frame);
         app.toolbar_hidden = 0;
@@ -85,8 +89,8 @@ void ToggleToolbar(HWND frame) {
 
 void ToggleStatusBar(HWND frame) {
     AppState& app = App();
-    if (ItemChecked(kCmdStatusbarToggle)) {
-        CheckItem(kCmdStatusbarToggle, false);
+    if (ItemChecked(IDM_STATUSBAR_TOGGLE)) {
+        CheckItem(IDM_STATUSBAR_TOGGLE, false);
         if (app.status_bar) {
             ShowWindow(app.status_bar, SW_HIDE);
             DestroyWindow(app.status_bar);
@@ -95,7 +99,7 @@ void ToggleStatusBar(HWND frame) {
         app.status_hidden = 1;
         SendSizeMessage(frame);
     } else {
-        CheckItem(kCmdStatusbarToggle, true);
+        CheckItem(IDM_STATUSBAR_TOGGLE, true);
         CreateStatusBar(frame);
         app.status_hidden = 0;
         SendSizeMessage(frame);
@@ -151,15 +155,8 @@ void InitPopups() {
     }
 }
 
-// The File pop-up, which moves to position 1 while the active child is maximised.
-HMENU FilePopup() {
-    BOOL maximised = FALSE;
-    ActiveChild(&maximised);
-    return GetSubMenu(App().menu, maximised ? 1 : 0);
-}
-
 void SetCommunicationEnabled(bool on) {
-    if (HMENU file = FilePopup()) {
+    if (HMENU file = App().popups[kPopupFile]) {
         EnableMenuItem(file, kCommunicationPosition, MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
     }
 }
@@ -168,13 +165,16 @@ void SetCommunicationEnabled(bool on) {
 void GiveBackCameraCommands() {
     if (!App().frame) return;
     SetCommunicationEnabled(true);
-    ToolbarSetState(kTbDataIn, TBSTATE_ENABLED);
-    ToolbarSetState(kTbDataOut, TBSTATE_ENABLED);
+    ToolbarSetState(IDT_DATA_IN, TBSTATE_ENABLED);
+    ToolbarSetState(IDT_DATA_OUT, TBSTATE_ENABLED);
 }
 
 void HelpContents(HWND frame) {
     KillTimer(frame, kHelpKeyTimer);
     ShowHelp(kHelpContents);
+    // One message that came in while the help engine started is taken here, before the key
+    // timer runs again: a help-key tick already queued would find F1 still held and open the
+    // help a second time, so it is dropped; a quit is posted again; anything else is passed on.
     MSG msg;
     if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -195,110 +195,6 @@ void HelpKeyTick(HWND frame) {
     if (down && !app.f1_held) ShowHelp(kHelpContents);
     app.f1_held = down;
     SetTimer(frame, kHelpKeyTimer, kHelpKeyPollMs, nullptr);
-}
-
-int MenuCommandOf(int id) {
-    int menu = MenuCommandOfToolbar(id);
-    return menu ? menu : id;
-}
-
-void RunDataIn(HWND frame) {
-    SetCameraBusy(true);
-    SetCommunicationEnabled(false);
-    ToolbarSetState(kTbDataIn, TBSTATE_INDETERMINATE);
-    ToolbarSetState(kTbDataOut, TBSTATE_INDETERMINATE);
-    if (!StartCameraBrowser(frame)) {
-        EndCameraSession();
-        return;
-    }
-    if (App().modeless) SetFocus(App().modeless);
-}
-
-void RunWithFrameDisabled(HWND frame, void (*flow)(HWND)) {
-    EnableWindow(frame, FALSE);
-    SetCameraBusy(true);
-    flow(frame);
-    SetCameraBusy(false);
-    EnableWindow(frame, TRUE);
-    SetFocus(frame);
-}
-
-// Returns true when the command was handled here or routed.
-bool OnCommand(HWND frame, int id) {
-    AppState& app = App();
-    switch (MenuCommandOf(id)) {
-        case kCmdExit:
-            if (CameraBusy()) {
-                ShowCameraBusyRefusal(CurrentCameraWindow());
-            } else {
-                SendMessageA(frame, WM_CLOSE, 0, 0);
-            }
-            return true;
-        case kCmdAbout:
-            RunAbout(frame);
-            return true;
-        case kCmdHelpContents:
-            HelpContents(frame);
-            return true;
-        case kCmdClose:
-            CloseActive();
-            return true;
-        case kCmdTile:
-            SendMessageA(app.mdi_client, WM_MDITILE, 0, 0);
-            return true;
-        case kCmdCascade:
-            SendMessageA(app.mdi_client, WM_MDICASCADE, 0, 0);
-            return true;
-        case kCmdArrangeIcons:
-            SendMessageA(app.mdi_client, WM_MDIICONARRANGE, 0, 0);
-            return true;
-        case kCmdCloseAll:
-            CloseAll();
-            return true;
-        case kCmdToolbarToggle:
-            ToggleToolbar(frame);
-            return true;
-        case kCmdStatusbarToggle:
-            ToggleStatusBar(frame);
-            return true;
-        case kCmdDataIn:
-            RunDataIn(frame);
-            return true;
-        case kCmdDataOut:
-            RunWithFrameDisabled(frame, RunUpload);
-            return true;
-        case kCmdClockSetup:
-            RunWithFrameDisabled(frame, RunClockSetup);
-            return true;
-        case kCmdOpen:
-        case kCmdSave:
-        case kCmdSaveAs:
-        case kCmdPrint:
-        case kCmdPrintSetup:
-        case kCmdNewAlbum:
-        case kCmdComSetup:
-        case kCmdCopy:
-        case kCmdPaste:
-        case kCmdCut:
-        case kCmdAddToAlbum:
-        case kCmdAdjust:
-        case kCmdZoom25:
-        case kCmdZoom50:
-        case kCmdZoom100:
-        case kCmdZoom200:
-        case kCmdZoom400:
-        case kCmdRotateRight:
-        case kCmdRotateLeft:
-        case kCmdUndo:
-        case kCmdCutout:
-        case kCmdImageSize:
-        case kCmdSlideOptions:
-        case kCmdSlideStart:
-            RunRoutedCommand(frame, MenuCommandOf(id));
-            return true;
-        default:
-            return false;
-    }
 }
 
 void OnMenuSelect(WPARAM wp, LPARAM lp) {
@@ -329,7 +225,7 @@ bool OnTooltip(const NMHDR* nm) {
     if (state != -1 && (state & TBSTATE_ENABLED)) {
         char text[65] = "";
         LoadStringA(app.instance, menu, text, 64);
-        UINT flags = command == kTbNewAlbum || command == kTbAddToAlbum ? SBT_NOBORDERS : 0;
+        UINT flags = command == IDT_NEW_ALBUM || command == IDT_ADD_TO_ALBUM ? SBT_NOBORDERS : 0;
         SetStatusText(text, flags);
         return true;
     }
@@ -372,11 +268,11 @@ LRESULT OnCreate(HWND frame) {
     app.toolbar_hidden = tool;
     app.status_hidden = status;
     if (bars.toolbar) {
-        CheckItem(kCmdToolbarToggle, true);
+        CheckItem(IDM_TOOLBAR_TOGGLE, true);
         CreateFrameToolbar(frame);
     }
     if (bars.status_bar) {
-        CheckItem(kCmdStatusbarToggle, true);
+        CheckItem(IDM_STATUSBAR_TOGGLE, true);
         CreateStatusBar(frame);
     }
 
@@ -386,6 +282,8 @@ LRESULT OnCreate(HWND frame) {
         WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL, 0, 0,
         0, 0, frame, reinterpret_cast<HMENU>(kMdiClientId), app.instance, &ccs);
     if (!app.mdi_client) return -1;
+    InstallShellHooks(frame);
+    UpdateMenuState();
     if (app.toolbar) CreateToolbarTooltips(frame);
     PostMessageA(frame, kMsgSplash, 0, 0);
     return 0;
@@ -424,6 +322,98 @@ void OnDestroy(HWND frame) {
 
 }  // namespace
 
+int PopupPosition(HMENU bar, HMENU popup) {
+    const int count = GetMenuItemCount(bar);
+    for (int i = 0; i < count; ++i)
+        if (GetSubMenu(bar, i) == popup) return i;
+    return -1;
+}
+
+void UpdateMenuState() {
+    AppState& app = App();
+    if (!app.frame || !app.menu) return;
+    const ActiveChildState s = QueryActiveChild();
+    bool redraw = false;
+    for (int popup : {kPopupEdit, kPopupImage, kPopupView}) {
+        const bool on = PopupEnabled(popup, s);
+        // Found by its handle: while a maximised child comes or goes its system menu may or may
+        // not stand in front, whatever the child reports at that moment.
+        const int position = PopupPosition(app.menu, app.popups[popup]);
+        if (position < 0) continue;
+        const UINT was =
+            EnableMenuItem(app.menu, position, MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
+        const bool was_on = was != static_cast<UINT>(-1) && !(was & (MF_GRAYED | MF_DISABLED));
+        if (was_on != on) redraw = true;
+    }
+    EnableMenuItem(app.menu, IDM_CUTOUT,
+                   MF_BYCOMMAND |
+                       (MenuItemEnabled(IDM_CUTOUT, s, false) ? MF_ENABLED : MF_GRAYED));
+    // The View pop-up checks the active picture's zoom; with another window active it keeps
+    // the last picture's mark.
+    if (IsActiveImage(s)) {
+        const int checked = CommandForZoom(s.image_zoom);
+        for (int c = IDM_ZOOM25; c <= IDM_ZOOM400; ++c)
+            CheckItem(c, c == checked);
+    }
+    if (redraw) DrawMenuBar(app.frame);
+}
+
+void RunCameraFlow(HWND frame, bool (*start)(HWND frame)) {
+    SetCameraBusy(true);
+    SetCommunicationEnabled(false);
+    ToolbarSetState(IDT_DATA_IN, TBSTATE_INDETERMINATE);
+    ToolbarSetState(IDT_DATA_OUT, TBSTATE_INDETERMINATE);
+    if (!start(frame)) {
+        EndCameraSession();
+        return;
+    }
+    if (App().modeless) SetFocus(App().modeless);
+}
+
+void RunWithFrameDisabled(HWND frame, void (*flow)(HWND frame)) {
+    EnableWindow(frame, FALSE);
+    SetCameraBusy(true);
+    flow(frame);
+    SetCameraBusy(false);
+    EnableWindow(frame, TRUE);
+    SetFocus(frame);
+}
+
+void ExitCommand(HWND frame, HWND, int) {
+    if (CameraBusy()) {
+        ShowCameraBusyRefusal(CurrentCameraWindow());
+    } else {
+        SendMessageA(frame, WM_CLOSE, 0, 0);
+    }
+}
+void AboutCommand(HWND frame, HWND, int) {
+    RunAbout(frame);
+}
+void HelpContentsCommand(HWND frame, HWND, int) {
+    HelpContents(frame);
+}
+void CloseCommand(HWND, HWND, int) {
+    CloseActive();
+}
+void TileCommand(HWND, HWND, int) {
+    SendMessageA(App().mdi_client, WM_MDITILE, 0, 0);
+}
+void CascadeCommand(HWND, HWND, int) {
+    SendMessageA(App().mdi_client, WM_MDICASCADE, 0, 0);
+}
+void ArrangeIconsCommand(HWND, HWND, int) {
+    SendMessageA(App().mdi_client, WM_MDIICONARRANGE, 0, 0);
+}
+void CloseAllCommand(HWND, HWND, int) {
+    CloseAll();
+}
+void ToolbarToggleCommand(HWND frame, HWND, int) {
+    ToggleToolbar(frame);
+}
+void StatusbarToggleCommand(HWND frame, HWND, int) {
+    ToggleStatusBar(frame);
+}
+
 void ShowCameraBusyRefusal(HWND owner) {
     ShowTaskModalBox(App().frame, owner, kBusyText, kAppTitle, MB_ICONWARNING | MB_OK);
 }
@@ -440,7 +430,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             OnSize(hwnd, wp, lp);
             return 0;
         case WM_COMMAND:
-            if (OnCommand(hwnd, LOWORD(wp))) return 0;
+            if (RunCommand(hwnd, LOWORD(wp))) return 0;
             break;
         case WM_INITMENUPOPUP:
             InitPopups();
@@ -475,7 +465,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return SendMessageA(child, kMsgRealizePalette, reinterpret_cast<WPARAM>(hwnd), 0);
         }
         case WM_CLOSE:
-            SendMessageA(hwnd, WM_COMMAND, kCmdCloseAll, 0);
+            SendMessageA(hwnd, WM_COMMAND, IDM_CLOSE_ALL, 0);
             if (!MdiChildren().empty()) return 0;
             DestroyWindow(hwnd);
             return 0;
@@ -484,7 +474,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 ShowCameraBusyRefusal(CurrentCameraWindow());
                 return FALSE;
             }
-            SendMessageA(hwnd, WM_COMMAND, kCmdCloseAll, 0);
+            SendMessageA(hwnd, WM_COMMAND, IDM_CLOSE_ALL, 0);
             if (!MdiChildren().empty()) return FALSE;
             DestroyWindow(hwnd);
             return TRUE;

@@ -1,3 +1,7 @@
+// The frame's command table (see routes.h). Each row names a command, the kind of active window
+// it acts on and its handler; a command with a row for the album window and one for the image
+// window (Save, Save As) goes to whichever is active. The frame's own commands (window
+// management, bars, help, exit, the camera flows) have their handlers in frame.cpp.
 #include "app/win/routes.h"
 
 #include "album/win/album_window.h"
@@ -5,99 +9,45 @@
 #include "app/win/app.h"
 #include "app/win/camera_ui_win.h"
 #include "app/win/show_and_print.h"
-#include "app/win/window_words.h"
 #include "base/dir.h"
 #include "base/messages.h"
 #include "base/path.h"
 #include "base/tempfile.h"
+#include "base/win/window_record.h"
 #include "browser/win/camera_browser_win.h"
 #include "browser/win/camera_dialogs_win.h"
-#include "browser/win/status_dialogs.h"
 #include "browser/win/coding_progress.h"
+#include "browser/win/status_dialogs.h"
 #include "edit/file_kind.h"
 #include "edit/win/image_window.h"
 #include "link/session/session_ops.h"
 #include "link/win/win32_serial.h"
-#include "print/win/print_win.h"
-#include "slideshow/win/slide_show_win.h"
 
 namespace {
 
-// What the album windows borrow from the shell: the MDI client, the decoder with its progress
-// dialog and the Edit menu. The dialogs and image-window hooks are left as they are.
+// --- what the windows below the shell borrow ---------------------------------------------
+
 int DecodeForAlbum(const std::string& jpeg, const std::string& bmp) {
     return ExtractWithProgress(App().frame, jpeg, bmp, PathFileName(jpeg), 0);
 }
-// The Edit menu also holds Undo, which image windows use: while one is open the menu stays
-// enabled and its items are greyed one by one (InitPopups).
-void EditMenuEnabled(bool on) {
-    AppState& app = App();
-    if (!app.menu) return;
-    for (HWND c = app.mdi_client ? GetWindow(app.mdi_client, GW_CHILD) : nullptr; c && !on;
-         c = GetWindow(c, GW_HWNDNEXT))
-        on = WindowRecord(c) && WindowKindOf(c) == kKindImage;
-    BOOL maximised = FALSE;
-    ActiveChild(&maximised);
-    EnableMenuItem(app.menu, maximised ? 2 : 1, MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
-    if (app.frame) DrawMenuBar(app.frame);
-}
+
 bool OpenPictureFile(HWND frame, const std::string& path, const std::string& name,
                      bool quiet_missing);
+
 // An album's picture opened in an image window.
 void OpenImageForAlbum(const std::string& path) {
     OpenPictureFile(App().frame, path, PathFileName(path), false);
-}
-void EnsureAlbumShell() {
-    AlbumShellHooks& hooks = AlbumShell();
-    hooks.mdi_client = App().mdi_client;
-    hooks.decode_jpeg = DecodeForAlbum;
-    hooks.edit_menu_enabled = EditMenuEnabled;
-    hooks.progress_batch = [](bool on) {
-        if (on) {
-            ShowMeter();
-        } else {
-            HideMeter();
-        }
-    };
-    hooks.image_window_for = FindImageWindowByPath;
-    hooks.open_image = OpenImageForAlbum;
-}
-HWND ActiveAlbum() {
-    HWND child = ActiveChild(nullptr);
-    return IsAlbumWindow(child) ? child : nullptr;
-}
-
-// The program's camera session with its serial driver and windows in place.
-CameraSession& SessionFor(HWND frame) {
-    static Win32SerialDriver driver;
-    EnsureAlbumShell();
-    WinCameraUi& ui = ProgramCameraUi();
-    ui.frame = frame;
-    SetCameraUi(&ui);
-    CameraSession& s = ProgramCameraSession();
-    if (!s.driver) s.driver = &driver;
-    return s;
 }
 
 HWND StatusBarNow() {
     return App().status_bar;
 }
 
-// The image windows work with the frame's windows and its JPEG progress dialog.
-void ImageHostFor(HWND frame) {
-    ImageWindowHost host;
-    host.instance = App().instance;
-    host.frame = frame;
-    host.mdi_client = App().mdi_client;
-    host.status_bar = StatusBarNow;
-    host.compress = CompressWithProgress;
-    SetImageWindowHost(host);
-}
+// --- opening files -------------------------------------------------------------------------
 
 // Opens a picture file into a new image window; true when one was made.
 bool OpenPictureFile(HWND frame, const std::string& path, const std::string& name,
                      bool quiet_missing) {
-    ImageHostFor(frame);
     if (HWND open = FindImageWindowByPath(path)) {
         ShowTaskModalBox(frame, open, "File with same name has already been opened.", kAppTitle,
                          MB_OK | MB_ICONERROR | MB_TASKMODAL);
@@ -127,7 +77,6 @@ bool OpenPictureFile(HWND frame, const std::string& path, const std::string& nam
             return CreateImageWindow(bmp.name(), path, name, true) != nullptr;
         }
         case kFileAlbum:
-            EnsureAlbumShell();
             return OpenAlbum(path) != nullptr;
         default:
             ShowError(kMsgNoCorrespondence);
@@ -135,140 +84,176 @@ bool OpenPictureFile(HWND frame, const std::string& path, const std::string& nam
     }
 }
 
-void OpenFromDialog(HWND frame) {
-    ImageHostFor(frame);
+// --- the handlers ---------------------------------------------------------------------------
+
+// The program's camera session with its serial driver and windows in place.
+CameraSession& ProgramSession() {
+    static Win32SerialDriver driver;
+    CameraSession& s = ProgramCameraSession();
+    if (!s.driver) s.driver = &driver;
+    return s;
+}
+
+void OpenFromDialog(HWND frame, HWND, int) {
     std::string path, name;
-    if (!OpenFileDialog(frame, &path, &name)) return;
-    if (OpenPictureFile(frame, path, name, false))
-        CheckZoomItem(ImageWindowZoom(ActiveChild(nullptr)));
+    if (OpenFileDialog(frame, &path, &name)) OpenPictureFile(frame, path, name, false);
+}
+void MakeNewAlbum(HWND, HWND, int) {
+    NewAlbum();
+}
+void PortSetup(HWND frame, HWND, int) {
+    RunPortSetup(ProgramSession(), frame);
+}
+void DataIn(HWND frame, HWND, int) {
+    RunCameraFlow(frame, [](HWND) {
+        Connect(ProgramSession(), ConnectPurpose::kBrowse);
+        return CameraBrowserWindow() != nullptr;
+    });
+}
+void DataOut(HWND frame, HWND, int) {
+    RunWithFrameDisabled(frame, [](HWND) { Connect(ProgramSession(), ConnectPurpose::kUpload); });
+}
+void ClockSetup(HWND frame, HWND, int) {
+    RunWithFrameDisabled(frame, [](HWND) { Connect(ProgramSession(), ConnectPurpose::kClock); });
+}
+void ShowOrPrint(HWND frame, HWND, int command) {
+    RunShowOrPrintCommand(frame, command);
+}
+
+void AddFiles(HWND, HWND album, int) {
+    AddPictureFiles(album);
+}
+void CopyPicture(HWND, HWND, int) {
+    CopyCurrentPicture();
+}
+void CutPicture(HWND, HWND, int) {
+    CutCurrentPicture();
+}
+void Paste(HWND, HWND album, int) {
+    PastePicture(album);
+}
+void SaveAlbumCommand(HWND, HWND album, int command) {
+    if (command == IDM_SAVE_AS)
+        SaveAlbumAs(album);
+    else
+        SaveAlbum(album);
+}
+void ImageCommand(HWND, HWND image, int command) {
+    RunImageCommand(image, command);
+}
+
+// Which active window a row needs.
+enum class Target { kAny, kImage, kAlbum };
+
+struct Route {
+    int command;
+    Target target;
+    void (*run)(HWND frame, HWND child, int command);
+};
+
+const Route kRoutes[] = {
+    {IDM_EXIT, Target::kAny, ExitCommand},
+    {IDM_ABOUT, Target::kAny, AboutCommand},
+    {IDM_HELP_CONTENTS, Target::kAny, HelpContentsCommand},
+    {IDM_CLOSE, Target::kAny, CloseCommand},
+    {IDM_TILE, Target::kAny, TileCommand},
+    {IDM_CASCADE, Target::kAny, CascadeCommand},
+    {IDM_ARRANGE_ICONS, Target::kAny, ArrangeIconsCommand},
+    {IDM_CLOSE_ALL, Target::kAny, CloseAllCommand},
+    {IDM_TOOLBAR_TOGGLE, Target::kAny, ToolbarToggleCommand},
+    {IDM_STATUSBAR_TOGGLE, Target::kAny, StatusbarToggleCommand},
+    {IDM_DATA_IN, Target::kAny, DataIn},
+    {IDM_DATA_OUT, Target::kAny, DataOut},
+    {IDM_CLOCK_SETUP, Target::kAny, ClockSetup},
+    {IDM_COM_SETUP, Target::kAny, PortSetup},
+    {IDM_OPEN, Target::kAny, OpenFromDialog},
+    {IDM_NEW_ALBUM, Target::kAny, MakeNewAlbum},
+    {IDM_PRINT, Target::kAny, ShowOrPrint},
+    {IDM_PRINT_SETUP, Target::kAny, ShowOrPrint},
+    {IDM_SLIDE_OPTIONS, Target::kAny, ShowOrPrint},
+    {IDM_SLIDE_START, Target::kAny, ShowOrPrint},
+    {IDM_SAVE, Target::kAlbum, SaveAlbumCommand},
+    {IDM_SAVE, Target::kImage, ImageCommand},
+    {IDM_SAVE_AS, Target::kAlbum, SaveAlbumCommand},
+    {IDM_SAVE_AS, Target::kImage, ImageCommand},
+    {IDM_ADD_TO_ALBUM, Target::kAlbum, AddFiles},
+    {IDM_COPY, Target::kAlbum, CopyPicture},
+    {IDM_CUT, Target::kAlbum, CutPicture},
+    {IDM_PASTE, Target::kAlbum, Paste},
+    {IDM_ADJUST, Target::kImage, ImageCommand},
+    {IDM_ZOOM25, Target::kImage, ImageCommand},
+    {IDM_ZOOM50, Target::kImage, ImageCommand},
+    {IDM_ZOOM100, Target::kImage, ImageCommand},
+    {IDM_ZOOM200, Target::kImage, ImageCommand},
+    {IDM_ZOOM400, Target::kImage, ImageCommand},
+    {IDM_ROTATE_RIGHT, Target::kImage, ImageCommand},
+    {IDM_ROTATE_LEFT, Target::kImage, ImageCommand},
+    {IDM_UNDO, Target::kImage, ImageCommand},
+    {IDM_CUTOUT, Target::kImage, ImageCommand},
+    {IDM_IMAGE_SIZE, Target::kImage, ImageCommand},
+};
+
+bool Fits(Target target, HWND child) {
+    switch (target) {
+        case Target::kImage:
+            return IsImageWindow(child);
+        case Target::kAlbum:
+            return IsAlbumWindow(child);
+        default:
+            return true;
+    }
 }
 
 }  // namespace
 
-// The album commands: New Album for any window, the others on the active album window. True
-// when the command was an album's.
-static bool RunAlbumCommand(int command) {
-    HWND album = ActiveAlbum();
-    switch (command) {
-        case kCmdNewAlbum:
-            NewAlbum();
-            return true;
-        case kCmdAddToAlbum:
-            if (album) AddPictureFiles(album);
-            return true;
-        case kCmdCopy:
-            if (!album) return false;
-            CopyCurrentPicture();
-            return true;
-        case kCmdCut:
-            if (!album) return false;
-            CutCurrentPicture();
-            return true;
-        case kCmdPaste:
-            if (!album) return false;
-            PastePicture(album);
-            return true;
-        case kCmdSave:
-            if (!album) return false;
-            SaveAlbum(album);
-            return true;
-        case kCmdSaveAs:
-            if (!album) return false;
-            SaveAlbumAs(album);
-            return true;
-        default:
-            return false;
-    }
+void InstallShellHooks(HWND frame) {
+    AppState& app = App();
+    ImageWindowHost host;
+    host.instance = app.instance;
+    host.frame = frame;
+    host.mdi_client = app.mdi_client;
+    host.status_bar = StatusBarNow;
+    host.compress = CompressWithProgress;
+    host.state_changed = UpdateMenuState;
+    SetImageWindowHost(host);
+
+    AlbumShellHooks& album = AlbumShell();
+    album.mdi_client = app.mdi_client;
+    album.decode_jpeg = DecodeForAlbum;
+    album.state_changed = UpdateMenuState;
+    album.progress_batch = [](bool on) {
+        if (on) {
+            ShowMeter();
+        } else {
+            HideMeter();
+        }
+    };
+    album.image_window_for = FindImageWindowByPath;
+    album.open_image = OpenImageForAlbum;
+
+    EnsureSlideShowShell();
+
+    WinCameraUi& ui = ProgramCameraUi();
+    ui.frame = frame;
+    SetCameraUi(&ui);
 }
 
-void RunRoutedCommand(HWND frame, int command) {
-    if (command == kCmdComSetup) {
-        RunPortSetup(SessionFor(frame), frame);
-        return;
+bool RunCommand(HWND frame, int id) {
+    const int toolbar_menu = MenuCommandOfToolbar(id);
+    const int command = toolbar_menu ? toolbar_menu : id;
+    bool known = false;
+    for (const Route& route : kRoutes) {
+        if (route.command != command) continue;
+        known = true;
+        HWND child = ActiveChild(nullptr);
+        if (!Fits(route.target, child)) continue;
+        route.run(frame, child, command);
+        break;
     }
-    EnsureAlbumShell();
-    if (RunAlbumCommand(command)) return;
-    HWND active = ActiveChild(nullptr);
-    if (RunShowOrPrintCommand(frame, command)) return;
-    switch (command) {
-        case kCmdOpen:  // image window: open a file, then move the zoom check mark
-            OpenFromDialog(frame);
-            break;
-        case kCmdSave:    // image save or album save
-        case kCmdSaveAs:  // image or album save under a new name
-            if (IsImageWindow(active)) {
-                ImageHostFor(frame);
-                RunImageCommand(active, command);
-            }
-            break;
-        case kCmdPrint:       // printing
-        case kCmdPrintSetup:  // printing
-        case kCmdNewAlbum:    // album window
-        case kCmdCopy:        // undo and clipboard
-        case kCmdPaste:       // undo and clipboard
-        case kCmdCut:         // undo and clipboard
-        case kCmdAddToAlbum:  // album window
-        case kCmdAdjust:      // image adjustment
-        case kCmdZoom25:      // image window zoom
-        case kCmdZoom50:
-        case kCmdZoom100:
-        case kCmdZoom200:
-        case kCmdZoom400:
-        case kCmdRotateRight:  // geometry
-        case kCmdRotateLeft:
-        case kCmdUndo:       // undo
-        case kCmdCutout:     // geometry
-        case kCmdImageSize:  // geometry
-            if (IsImageWindow(active)) {
-                ImageHostFor(frame);
-                RunImageCommand(active, command);
-            }
-            break;
-        case kCmdSlideOptions:  // slide show
-        case kCmdSlideStart:    // slide show
-        default:
-            break;
-    }
+    if (known) UpdateMenuState();
+    return known;
 }
 
-bool StartCameraBrowser(HWND frame) {
-    Connect(SessionFor(frame), ConnectPurpose::kBrowse);
-    return CameraBrowserWindow() != nullptr;
-}
-void RunUpload(HWND frame) {
-    Connect(SessionFor(frame), ConnectPurpose::kUpload);
-}
-
-void RunClockSetup(HWND frame) {
-    Connect(SessionFor(frame), ConnectPurpose::kClock);
-}
 void OpenFileByPath(HWND frame, const std::string& path) {
     OpenPictureFile(frame, path, PathFileName(path), true);
-}
-
-bool ImageWindowModified(HWND child) {
-    return ImageWindowIsModified(child);
-}
-bool AlbumHasSelection(HWND child) {
-    return AlbumHasCurrentPicture(child);
-}
-bool AlbumHasPasteSource(HWND) {
-    return ClipboardHasAlbumPicture();
-}
-
-LRESULT CALLBACK ImageWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return ImageWindowProcedure(hwnd, msg, wp, lp);
-}
-LRESULT CALLBACK AlbumWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return AlbumChildProc(hwnd, msg, wp, lp);
-}
-LRESULT CALLBACK AlbumButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return AlbumPictureButtonProc(hwnd, msg, wp, lp);
-}
-LRESULT CALLBACK SlideShowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return SlideShowWindowProc(hwnd, msg, wp, lp);
-}
-
-UINT_PTR CALLBACK PrintDialogHook(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    return PrintOptionsHook(dlg, msg, wp, lp);
 }

@@ -12,7 +12,7 @@
 #include "album/win/album_window.h"
 #include "app/shell_rules.h"
 #include "app/win/app.h"
-#include "app/win/window_words.h"
+#include "base/win/window_record.h"
 #include "base/dir.h"
 #include "base/files.h"
 #include "base/messages.h"
@@ -64,7 +64,7 @@ int ActiveDocument(HWND* child) {
     *child = ActiveChild(nullptr);
     if (!*child) return kPrintNoDocument;
     if (IsAlbumWindow(*child)) return kPrintAlbum;
-    if (WindowRecord(*child) && WindowKindOf(*child) == kKindImage) return kPrintImage;
+    if (IsImageWindow(*child)) return kPrintImage;
     return kPrintNoDocument;
 }
 
@@ -72,6 +72,9 @@ void Print(HWND frame) {
     HWND child = nullptr;
     const int document = ActiveDocument(&child);
     AppState& app = App();
+    // The selection is read before the dialog takes the focus, which drops it.
+    RECT selection{};
+    const bool part = document == kPrintImage && ImageWindowSelectionRect(child, &selection);
     if (!RunPrintDialog(&app.print_dialog, frame, document)) return;
     if (PrintHook().album && document == kPrintAlbum) {
         const Album* album = AlbumOfWindow(child);
@@ -90,8 +93,6 @@ void Print(HWND frame) {
         ShowError(kMsgCannotPrint);
         return;
     }
-    RECT selection{};
-    const bool part = ImageWindowSelectionRect(child, &selection);
     char title[260] = "";
     GetWindowTextA(child, title, sizeof title);
     PrintImage(frame, app.print_dialog, ImageWindowPicture(child), part ? &selection : nullptr,
@@ -109,17 +110,17 @@ void EnsureSlideShowShell() {
 
 bool RunShowOrPrintCommand(HWND frame, int command) {
     switch (command) {
-        case kCmdPrint:
+        case IDM_PRINT:
             Print(frame);
             return true;
-        case kCmdPrintSetup:
+        case IDM_PRINT_SETUP:
             RunPrintSetup(&App().print_dialog, frame);
             return true;
-        case kCmdSlideOptions:
+        case IDM_SLIDE_OPTIONS:
             RunSlideOptions(frame,
                             RegionalTemplateName(RegionalTemplate::kSlideShow, RegionCode()));
             return true;
-        case kCmdSlideStart:
+        case IDM_SLIDE_START:
             EnsureSlideShowShell();
             StartSlideShow(frame);
             return true;

@@ -10,11 +10,15 @@
 
 #include "base/region.h"
 #include "app/win/app.h"
+#include "album/win/album_window.h"
 #include "app/win/routes.h"
-#include "app/win/window_words.h"
+#include "base/win/window_record.h"
 #include "base/platform.h"
 #include "base/win/win_handles.h"
 #include "browser/win/meter.h"
+#include "edit/win/image_window.h"
+#include "print/win/print_win.h"
+#include "slideshow/win/slide_show_win.h"
 #include "base/messages.h"
 #include "link/link_profile.h"
 #include "link/port.h"
@@ -66,9 +70,9 @@ bool RegisterWindowClasses(HINSTANCE instance) {
         {kFrameClass, CS_HREDRAW | CS_VREDRAW, FrameProc, IDI_FRAME, IDC_WAIT, face, "ZEKDscMenu"},
         {kImageClass, CS_HREDRAW | CS_VREDRAW, ImageWindowProc, IDI_IMAGE, IDC_ARROW,
          static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), nullptr},
-        {kAlbumClass, CS_HREDRAW | CS_VREDRAW, AlbumWindowProc, IDI_ALBUM, IDC_ARROW, face,
+        {kAlbumClass, CS_HREDRAW | CS_VREDRAW, AlbumChildProc, IDI_ALBUM, IDC_ARROW, face,
          nullptr},
-        {kAlbumButtonClass, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, AlbumButtonProc, 0, IDC_ARROW,
+        {kAlbumButtonClass, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, AlbumPictureButtonProc, 0, IDC_ARROW,
          face, nullptr},
     };
     bool ok = true;
@@ -88,7 +92,7 @@ bool RegisterWindowClasses(HINSTANCE instance) {
     };
     for (const ClassRow& r : rows) add(r);
     if (!RegisterMeterClass(instance)) ok = false;
-    add({kSlideShowClass, CS_HREDRAW | CS_VREDRAW, SlideShowProc, IDI_ALBUM, IDC_ARROW,
+    add({kSlideShowClass, CS_HREDRAW | CS_VREDRAW, SlideShowWindowProc, IDI_ALBUM, IDC_ARROW,
          static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)), nullptr});
     return ok;
 }
@@ -291,7 +295,7 @@ HWND AppStartup(HINSTANCE instance, const char* command_line, int show,
         PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION | PD_ENABLEPRINTTEMPLATE | PD_ENABLEPRINTHOOK;
     pd.hInstance = instance;
     pd.lpPrintTemplateName = "PRINT88C";
-    pd.lpfnPrintHook = PrintDialogHook;
+    pd.lpfnPrintHook = PrintOptionsHook;
 
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
@@ -299,7 +303,8 @@ HWND AppStartup(HINSTANCE instance, const char* command_line, int show,
 
     app.menu = LoadMenuA(instance, "DscMenu");
     if (!app.menu) return nullptr;
-    app.window_menu = GetSubMenu(app.menu, kWindowMenuPosition);
+    for (int i = kPopupFile; i <= kPopupWindow; ++i) app.popups[i] = GetSubMenu(app.menu, i);
+    app.window_menu = app.popups[kPopupWindow];
 
     HWND frame = CreateWindowExA(0, kFrameClass, kAppTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,

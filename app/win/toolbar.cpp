@@ -5,10 +5,12 @@
 
 #include <map>
 
+#include "album/win/album_window.h"
 #include "app/camera_busy.h"
 #include "app/win/app.h"
 #include "app/win/routes.h"
-#include "app/win/window_words.h"
+#include "base/win/window_record.h"
+#include "edit/win/image_window.h"
 
 namespace {
 
@@ -79,8 +81,8 @@ HWND CreateFrameToolbar(HWND frame) {
     SetWindowSubclass(tb, ToolbarSubclass, 1, 0);
     app.toolbar = tb;
     if (CameraBusy()) {
-        ToolbarSetState(kTbDataIn, TBSTATE_INDETERMINATE);
-        ToolbarSetState(kTbDataOut, TBSTATE_INDETERMINATE);
+        ToolbarSetState(IDT_DATA_IN, TBSTATE_INDETERMINATE);
+        ToolbarSetState(IDT_DATA_OUT, TBSTATE_INDETERMINATE);
     }
     return tb;
 }
@@ -130,13 +132,18 @@ HWND ActiveChild(BOOL* maximised) {
 ActiveChildState QueryActiveChild() {
     ActiveChildState s;
     HWND child = ActiveChild(nullptr);
-    if (!child || !WindowRecord(child)) return s;
+    if (!child || !WindowRecord(child) || WindowKindOf(child) == kKindNone) return s;
     s.exists = true;
     s.kind = WindowKindOf(child);
-    if (s.kind == kKindImage) s.image_modified = ImageWindowModified(child);
+    if (s.kind == kKindImage) {
+        s.image_modified = ImageWindowIsModified(child);
+        s.image_can_undo = ImageWindowCanUndo(child);
+        s.image_selection = ImageWindowHasSelection(child);
+        s.image_zoom = ImageWindowZoom(child);
+    }
     if (s.kind == kKindAlbum) {
-        s.album_selected = AlbumHasSelection(child);
-        s.album_paste = AlbumHasPasteSource(child);
+        s.album_selected = AlbumHasCurrentPicture(child);
+        s.album_paste = ClipboardHasAlbumPicture();
     }
     return s;
 }

@@ -255,7 +255,7 @@ void OnScroll(BrowserWindow& w, HWND dlg, WPARAM wp) {
     if (code == SB_ENDSCROLL) {
         if (!w.load_pending) {
             w.load_pending = true;
-            PostMessageA(dlg, kMsgLoadPending, 0, 0);
+            PostMessageA(dlg, kMsgLoadPage, 0, 0);
         }
         return;
     }
@@ -387,7 +387,7 @@ INT_PTR CALLBACK BrowserProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             GridPaletteChanged(dlg, wp, kGridIds);
             return TRUE;
         default:
-            if (msg == kMsgLoadPending) {
+            if (msg == kMsgLoadPage) {
                 OnLoadPending(*w, dlg);
                 return TRUE;
             }

@@ -7,9 +7,7 @@
 #include <windows.h>
 
 #include "link/session/camera_session.h"
-
-// Posted to itself at the end of a scroll: load the page of the scroll position.
-constexpr UINT kMsgLoadPending = 1570;
+#include "res/shell_ids.h"
 
 // Creates the dialog from the region's template, owned by `owner`, and shows it. False (after
 // its message) when it could not be made; the caller then ends the session.

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "base/region.h"
 #include "base/win/win_handles.h"
 #include "base/win/win_prompts.h"
+#include "base/win/window_record.h"
 #include "codec/win/dib_win.h"
 #include "edit/adjust.h"
 #include "edit/geometry.h"
@@ -20,8 +22,6 @@
 #include "res/resource.h"
 
 namespace {
-
-const char kTitle[] = "Vistrel";
 
 void CloseDialog(HWND dlg, bool modal, INT_PTR result) {
     if (modal)
@@ -31,23 +31,22 @@ void CloseDialog(HWND dlg, bool modal, INT_PTR result) {
 }
 
 int Box(HWND owner, const char* text) {
-    return ShowTaskModalBox(ImageHost().frame, owner, text, kTitle,
+    return ShowTaskModalBox(ImageHost().frame, owner, text, kAppTitle,
                             MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 // --- Image Size ----------------------------------------------------------------------------
 
 struct SizeDialog {
-    HWND image;
-    bool modal;
+    HWND image = nullptr;
+    bool modal = false;
 };
 
 INT_PTR CALLBACK SizeProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    SizeDialog* d = reinterpret_cast<SizeDialog*>(GetWindowLongPtrA(dlg, DWLP_USER));
+    SizeDialog* d = DialogRecord<SizeDialog>(dlg);
     switch (msg) {
         case WM_INITDIALOG: {
-            d = reinterpret_cast<SizeDialog*>(lp);
-            SetWindowLongPtrA(dlg, DWLP_USER, lp);
+            d = AttachDialogRecord(dlg, std::move(*reinterpret_cast<std::unique_ptr<SizeDialog>*>(lp)));
             const DibImage* pic = ImageWindowPicture(d->image);
             const int zoom = ImageWindowZoom(d->image);
             char text[32];
@@ -89,7 +88,7 @@ INT_PTR CALLBACK SizeProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             }
             return FALSE;
         case WM_NCDESTROY:
-            if (d && !d->modal) delete d;
+            FreeDialogRecord<SizeDialog>(dlg);
             return FALSE;
         default:
             return FALSE;
@@ -235,11 +234,11 @@ void OnOk(HWND dlg, AdjustDialog* d) {
 }
 
 INT_PTR CALLBACK AdjustProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    AdjustDialog* d = reinterpret_cast<AdjustDialog*>(GetWindowLongPtrA(dlg, DWLP_USER));
+    AdjustDialog* d = DialogRecord<AdjustDialog>(dlg);
     switch (msg) {
         case WM_INITDIALOG: {
-            d = reinterpret_cast<AdjustDialog*>(lp);
-            SetWindowLongPtrA(dlg, DWLP_USER, lp);
+            d = AttachDialogRecord(dlg,
+                                   std::move(*reinterpret_cast<std::unique_ptr<AdjustDialog>*>(lp)));
             ResetAdjustState(&d->state);
             CheckRadioButton(dlg, IDC_ADJ_MANUAL, IDC_ADJ_AUTOMATIC, IDC_ADJ_MANUAL);
             for (int i = 0; i < 4; ++i) {
@@ -307,7 +306,7 @@ INT_PTR CALLBACK AdjustProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             }
         }
         case WM_NCDESTROY:
-            if (d && !d->modal) delete d;
+            FreeDialogRecord<AdjustDialog>(dlg);
             return FALSE;
         default:
             return FALSE;
@@ -325,44 +324,51 @@ const char* Template(RegionalTemplate which) {
     return RegionalTemplateName(which, RegionCode());
 }
 
+// Runs the dialog modal (returning its result) or makes it modeless (returning the window);
+// the dialog takes its record in WM_INITDIALOG and frees it with its last message, whichever.
+template <class T>
+INT_PTR OpenDialog(std::unique_ptr<T> record, RegionalTemplate which, DLGPROC proc) {
+    if (!record) return 0;
+    const LPARAM holder = reinterpret_cast<LPARAM>(&record);
+    if (record->modal)
+        return DialogBoxParamA(ImageHost().instance, Template(which), ImageHost().frame, proc,
+                               holder);
+    return reinterpret_cast<INT_PTR>(CreateDialogParamA(ImageHost().instance, Template(which),
+                                                        ImageHost().frame, proc, holder));
+}
+
+template <class T>
+std::unique_ptr<T> NewDialogRecord(HWND image, bool modal) {
+    std::unique_ptr<T> d(new (std::nothrow) T);
+    if (d) {
+        d->image = image;
+        d->modal = modal;
+    }
+    return d;
+}
+
 }  // namespace
 
 INT_PTR RunImageSizeDialog(HWND image) {
     if (!IsImageWindow(image)) return 0;
-    SizeDialog d{image, true};
-    return DialogBoxParamA(ImageHost().instance, Template(RegionalTemplate::kImageSize),
-                           ImageHost().frame, SizeProc, reinterpret_cast<LPARAM>(&d));
+    return OpenDialog(NewDialogRecord<SizeDialog>(image, true), RegionalTemplate::kImageSize,
+                      SizeProc);
 }
 
 HWND CreateImageSizeWindow(HWND image) {
     if (!IsImageWindow(image)) return nullptr;
-    SizeDialog* d = new (std::nothrow) SizeDialog{image, false};
-    if (!d) return nullptr;
-    HWND dlg = CreateDialogParamA(ImageHost().instance, Template(RegionalTemplate::kImageSize),
-                                  ImageHost().frame, SizeProc, reinterpret_cast<LPARAM>(d));
-    if (!dlg) delete d;
-    return dlg;
+    return reinterpret_cast<HWND>(OpenDialog(NewDialogRecord<SizeDialog>(image, false),
+                                             RegionalTemplate::kImageSize, SizeProc));
 }
 
 INT_PTR RunAdjustmentDialog(HWND image) {
     if (!FullColour(image)) return 0;
-    AdjustDialog* d = new (std::nothrow) AdjustDialog;
-    if (!d) return 0;
-    d->image = image;
-    d->modal = true;
-    const INT_PTR r = DialogBoxParamA(ImageHost().instance, Template(RegionalTemplate::kAdjust),
-                                      ImageHost().frame, AdjustProc, reinterpret_cast<LPARAM>(d));
-    delete d;
-    return r;
+    return OpenDialog(NewDialogRecord<AdjustDialog>(image, true), RegionalTemplate::kAdjust,
+                      AdjustProc);
 }
 
 HWND CreateAdjustmentWindow(HWND image) {
     if (!FullColour(image)) return nullptr;
-    AdjustDialog* d = new (std::nothrow) AdjustDialog;
-    if (!d) return nullptr;
-    d->image = image;
-    HWND dlg = CreateDialogParamA(ImageHost().instance, Template(RegionalTemplate::kAdjust),
-                                  ImageHost().frame, AdjustProc, reinterpret_cast<LPARAM>(d));
-    if (!dlg) delete d;
-    return dlg;
+    return reinterpret_cast<HWND>(OpenDialog(NewDialogRecord<AdjustDialog>(image, false),
+                                             RegionalTemplate::kAdjust, AdjustProc));
 }

@@ -1,5 +1,8 @@
 // The image window keeps its record as a C++ struct owned by the window (pointer in window word
-// 0, kind 1 in word 1, as every window class of the program does). The picture is drawn with
+// 0, kind 1 in word 1, as every window class of the program does), the selection included, so
+// that a command never works with another window's points. The window writes nothing into the
+// frame's menu: it tells the frame that its state changed and the frame decides what the menu
+// shows. The picture is drawn with
 // StretchDIBits straight from the DibImage (or from its 256-colour reduction on a palette
 // display), so a change of picture only rebuilds the palette and that reduction.
 #include "edit/win/image_window.h"
@@ -9,6 +12,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -22,6 +26,7 @@
 #include "base/tempfile.h"
 #include "base/win/win_handles.h"
 #include "base/win/win_prompts.h"
+#include "base/win/window_record.h"
 #include "codec/bmp_file.h"
 #include "codec/camera_fit.h"
 #include "codec/camera_segments.h"
@@ -36,26 +41,6 @@
 
 namespace {
 
-// The window words every window class of the program has: the record, then the kind.
-constexpr int kWordRecord = 0;
-constexpr int kWordKind = sizeof(LONG_PTR);
-constexpr int kKindImage = 1;
-
-// Menu bar positions of the pop-ups this window enables (one more while a child is maximised).
-constexpr int kEditPopup = 1;
-constexpr int kImagePopup = 2;
-constexpr int kViewPopup = 3;
-
-constexpr int kCmdSave = 101;
-constexpr int kCmdSaveAs = 107;
-constexpr int kCmdAdjust = 170;
-constexpr int kCmdRotateRight = 176;
-constexpr int kCmdRotateLeft = 177;
-constexpr int kCmdUndo = 178;
-constexpr int kCmdCutout = 179;
-constexpr int kCmdImageSize = 180;
-
-const char kTitle[] = "Vistrel";
 const char kCannotParse[] =
     "This image cannot be opened.\nBecause the file-format module cannot parse the file.";
 
@@ -73,22 +58,22 @@ struct ImageRecord {
     std::string display_name;
     int reserved = 1;
     bool selection = false;
+    bool dragging = false;
+    POINT start{};  // the selection's corners in picture pixels
+    POINT end{};
     KeptSegments segments;
     int save_type = 0;
     int scroll_x = 0;
     int scroll_y = 0;
 };
 
+// What all image windows share.
 struct ImageWindows {
     ImageWindowHost host;
     int count = 0;
-    HWND tracked = nullptr;
-    bool dragging = false;
-    POINT start{};  // picture pixels
-    POINT end{};
+    HWND tracked = nullptr;  // the window activated last: only it follows the mouse
     int untitled = 0;
     SaveDialogFn save_dialog = nullptr;
-    const ImageRecord* adopted = nullptr;  // the record a window creation took over
 };
 
 ImageWindows& W() {
@@ -97,34 +82,11 @@ ImageWindows& W() {
 }
 
 ImageRecord* RecordOf(HWND hwnd) {
-    if (!hwnd || !IsWindow(hwnd) || GetWindowLongPtrA(hwnd, kWordKind) != kKindImage)
-        return nullptr;
-    return reinterpret_cast<ImageRecord*>(GetWindowLongPtrA(hwnd, kWordRecord));
+    return RecordOfKind<ImageRecord>(hwnd, kKindImage);
 }
 
-HMENU FrameMenu() {
-    return W().host.frame ? GetMenu(W().host.frame) : nullptr;
-}
-
-void EnableMenuCommand(int command, bool on) {
-    if (HMENU m = FrameMenu())
-        EnableMenuItem(m, command, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
-}
-
-bool ActiveMaximised() {
-    BOOL max = FALSE;
-    if (W().host.mdi_client)
-        SendMessageA(W().host.mdi_client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&max));
-    return max != FALSE;
-}
-
-void EnablePopup(int position, bool on) {
-    HMENU m = FrameMenu();
-    if (!m) return;
-    const UINT was = EnableMenuItem(m, position + (ActiveMaximised() ? 1 : 0),
-                                    MF_BYPOSITION | (on ? MF_ENABLED : MF_GRAYED));
-    const bool was_on = was != static_cast<UINT>(-1) && !(was & (MF_GRAYED | MF_DISABLED));
-    if (was_on != on) DrawMenuBar(W().host.frame);
+void StateChanged() {
+    if (W().host.state_changed) W().host.state_changed();
 }
 
 // Parts 1 to 4 of the frame's status bar (part 0 holds the menu help).
@@ -134,7 +96,7 @@ void SetStatus(int part, const char* text, UINT flags = 0) {
 }
 
 int ErrorBox(const char* text) {
-    return ShowTaskModalBox(W().host.frame, GetFocus(), text, kTitle,
+    return ShowTaskModalBox(W().host.frame, GetFocus(), text, kAppTitle,
                             MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
@@ -214,10 +176,12 @@ void FitWindow(HWND hwnd, ImageRecord* r) {
         SetWindowPos(hwnd, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     UpdateScrollRanges(hwnd, r);
+    SetTitle(hwnd, *r);
     InvalidateRect(hwnd, nullptr, TRUE);
     RECT rc;
     GetClientRect(hwnd, &rc);
     SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(rc.right, rc.bottom));
+    StateChanged();
 }
 
 // An editing command works on a window at its normal size.
@@ -228,12 +192,12 @@ void RestoreForEditing(HWND hwnd) {
 
 void ClearSelection(HWND hwnd, ImageRecord* r) {
     r->selection = false;
-    W().start = W().end = POINT{0, 0};
-    W().dragging = false;
-    EnableMenuCommand(kCmdCutout, false);
+    r->start = r->end = POINT{0, 0};
+    r->dragging = false;
     SetStatus(3, "");
     SetStatus(4, "");
     InvalidateRect(hwnd, nullptr, FALSE);
+    StateChanged();
 }
 
 // The common ending of a picture change: the new picture in, the old one kept for undo.
@@ -252,11 +216,14 @@ bool InstallPicture(HWND hwnd, ImageRecord* r, DibImage picture, DibImage* old) 
     return true;
 }
 
-HWND MakeWindow(ImageRecord* rec) {
+// The window takes the record from *holder when its creation gets that far; whatever it did
+// not take is freed with the holder.
+HWND MakeWindow(std::unique_ptr<ImageRecord>* holder) {
     ImageWindows& w = W();
+    const ImageRecord* rec = holder->get();
     const RECT& rc = rec->window_rect;
     MDICREATESTRUCTA mcs{};
-    mcs.szClass = kImageWindowClass;
+    mcs.szClass = kImageClass;
     mcs.szTitle = rec->display_name.c_str();
     mcs.hOwner = w.host.instance;
     mcs.x = CW_USEDEFAULT;
@@ -264,7 +231,7 @@ HWND MakeWindow(ImageRecord* rec) {
     mcs.cx = rc.right - rc.left;
     mcs.cy = rc.bottom - rc.top;
     mcs.style = WS_HSCROLL | WS_VSCROLL;
-    mcs.lParam = reinterpret_cast<LPARAM>(rec);
+    mcs.lParam = reinterpret_cast<LPARAM>(holder);
     return reinterpret_cast<HWND>(
         SendMessageA(w.host.mdi_client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
 }
@@ -272,7 +239,7 @@ HWND MakeWindow(ImageRecord* rec) {
 // A new window for a picture: the record is made here and owned by the window once created.
 HWND OpenPictureWindow(DibImage picture, const std::string& path, const std::string& name,
                        bool from_jpeg, int zoom, int modified, KeptSegments* segments) {
-    ImageRecord* rec = new (std::nothrow) ImageRecord;
+    std::unique_ptr<ImageRecord> rec(new (std::nothrow) ImageRecord);
     if (!rec) {
         ShowError(kMsgNoMemory);
         return nullptr;
@@ -290,11 +257,8 @@ HWND OpenPictureWindow(DibImage picture, const std::string& path, const std::str
     rec->save_type = DefaultSaveType(from_jpeg, rec->bits);
     if (segments) rec->segments = std::move(*segments);
     rec->window_rect = OuterRect(*rec);
-    // The window takes the record when its creation succeeds; otherwise it is freed here.
-    W().adopted = nullptr;
-    HWND hwnd = MakeWindow(rec);
-    if (W().adopted != rec) delete rec;
-    W().adopted = nullptr;
+    HWND hwnd = MakeWindow(&rec);
+    if (ImageRecord* made = RecordOf(hwnd)) SetTitle(hwnd, *made);
     return hwnd;
 }
 
@@ -409,7 +373,6 @@ void TakeNewName(HWND hwnd, ImageRecord* r, const std::string& path) {
 void Paint(HWND hwnd, ImageRecord* r) {
     ScopedPaint ps(hwnd);
     HDC dc = ps.dc();
-    SetTitle(hwnd, *r);
     const DibImage& shown = r->display ? r->display : r->picture;
     ViewAxis ax = AxisX(hwnd, *r), ay = AxisY(hwnd, *r);
     const VisibleSpan vx = VisiblePart(ax), vy = VisiblePart(ay);
@@ -425,8 +388,8 @@ void Paint(HWND hwnd, ImageRecord* r) {
             DrawDib(dc, shown, dst, src);
         }
     }
-    if (r->selection || (W().dragging && W().tracked == hwnd)) {
-        const POINT a = W().start, b = W().end;
+    if (r->selection || r->dragging) {
+        const POINT a = r->start, b = r->end;
         RECT sel{ClientPointOf(ax, a.x < b.x ? a.x : b.x), ClientPointOf(ay, a.y < b.y ? a.y : b.y),
                  ClientPointOf(ax, a.x < b.x ? b.x : a.x),
                  ClientPointOf(ay, a.y < b.y ? b.y : a.y)};
@@ -438,11 +401,6 @@ void Paint(HWND hwnd, ImageRecord* r) {
         SelectObject(dc, pen);
         SetROP2(dc, old);
     }
-    HWND active = reinterpret_cast<HWND>(SendMessageA(W().host.mdi_client, WM_MDIGETACTIVE, 0, 0));
-    if (active == hwnd) {
-        EnableMenuCommand(kCmdCutout, r->selection);
-        EnablePopup(kEditPopup, CanUndo(TheUndoRecord(), hwnd));
-    }
 }
 
 POINT PictureAt(HWND hwnd, const ImageRecord& r, LPARAM lp) {
@@ -450,17 +408,16 @@ POINT PictureAt(HWND hwnd, const ImageRecord& r, LPARAM lp) {
     return POINT{PicturePointOf(AxisX(hwnd, r), x), PicturePointOf(AxisY(hwnd, r), y)};
 }
 
-void ShowPosition(const POINT& p) {
+void ShowPosition(const ImageRecord& r, const POINT& p) {
     char text[64];
-    ImageWindows& w = W();
-    if (w.dragging) {
+    if (r.dragging) {
         SetStatus(1, "   Start Point", SBT_POPOUT);
-        std::snprintf(text, sizeof text, "%5ld, %5ld", static_cast<long>(w.start.x),
-                      static_cast<long>(w.start.y));
+        std::snprintf(text, sizeof text, "%5ld, %5ld", static_cast<long>(r.start.x),
+                      static_cast<long>(r.start.y));
         SetStatus(2, text);
         SetStatus(3, "   Image Size", SBT_POPOUT);
-        std::snprintf(text, sizeof text, "%5ld x %ld", static_cast<long>(labs(p.x - w.start.x)),
-                      static_cast<long>(labs(p.y - w.start.y)));
+        std::snprintf(text, sizeof text, "%5ld x %ld", static_cast<long>(labs(p.x - r.start.x)),
+                      static_cast<long>(labs(p.y - r.start.y)));
         SetStatus(4, text);
     } else {
         SetStatus(1, "Mouse Position", SBT_POPOUT);
@@ -473,7 +430,7 @@ void ShowPosition(const POINT& p) {
 void Scroll(HWND hwnd, ImageRecord* r, int bar, int code, int thumb) {
     ViewAxis a = bar == SB_HORZ ? AxisX(hwnd, *r) : AxisY(hwnd, *r);
     int pos = a.scroll;
-    const int line = W().dragging ? 1 : ScrollLine(a.client);
+    const int line = r->dragging ? 1 : ScrollLine(a.client);
     switch (code) {
         case SB_LINEUP:
             pos -= line;
@@ -509,41 +466,29 @@ void Scroll(HWND hwnd, ImageRecord* r, int bar, int code, int thumb) {
 LRESULT OnCreate(HWND hwnd, LPARAM lp) {
     const CREATESTRUCTA* cs = reinterpret_cast<const CREATESTRUCTA*>(lp);
     const MDICREATESTRUCTA* mcs = reinterpret_cast<const MDICREATESTRUCTA*>(cs->lpCreateParams);
-    ImageRecord* r = reinterpret_cast<ImageRecord*>(mcs->lParam);
-    if (!r) return -1;
-    if (!BuildDisplay(hwnd, r)) {
+    auto* holder = reinterpret_cast<std::unique_ptr<ImageRecord>*>(mcs->lParam);
+    if (!holder || !*holder) return -1;
+    if (!BuildDisplay(hwnd, holder->get())) {
         ShowError(kMsgUnexpected);
         return -1;
     }
-    W().adopted = r;
-    SetWindowLongPtrA(hwnd, kWordRecord, reinterpret_cast<LONG_PTR>(r));
-    SetWindowLongPtrA(hwnd, kWordKind, kKindImage);
+    AttachRecord(hwnd, std::move(*holder), kKindImage);
     ++W().count;
-    EnablePopup(kImagePopup, true);
-    EnablePopup(kViewPopup, true);
     return 0;
 }
 
+// The window stops being an image window here; its record goes with its last message.
 void OnDestroy(HWND hwnd) {
-    ImageRecord* r = RecordOf(hwnd);
     ImageWindows& w = W();
-    if (w.tracked == hwnd) {
-        w.tracked = nullptr;
-        w.dragging = false;
-    }
+    if (w.tracked == hwnd) w.tracked = nullptr;
     ForgetUndoWindow(&TheUndoRecord(), hwnd);
-    SetWindowLongPtrA(hwnd, kWordRecord, 0);
-    SetWindowLongPtrA(hwnd, kWordKind, 0);
-    if (!r) return;
-    delete r;
+    ForgetWindowKind(hwnd);
     if (--w.count <= 0) {
         w.count = 0;
-        EnablePopup(kEditPopup, false);
-        EnablePopup(kImagePopup, false);
-        EnablePopup(kViewPopup, false);
         SetStatus(1, "");
         SetStatus(2, "");
     }
+    StateChanged();
 }
 
 // The save question; true when the window may close.
@@ -552,7 +497,7 @@ bool MayClose(HWND hwnd, ImageRecord* r) {
     char title[512] = "";
     GetWindowTextA(hwnd, title, sizeof title);
     const int answer = ShowTaskModalBox(W().host.frame, hwnd, SaveQuestionText(title).c_str(),
-                                        kTitle, MB_YESNOCANCEL | MB_ICONWARNING | MB_TASKMODAL);
+                                        kAppTitle, MB_YESNOCANCEL | MB_ICONWARNING | MB_TASKMODAL);
     if (answer == IDNO) return true;
     if (answer != IDYES) return false;
     return SaveImageWindow(hwnd, true);
@@ -635,12 +580,11 @@ bool ImageWindowCanUndo(HWND hwnd) {
 void SetImageSelection(HWND hwnd, int x0, int y0, int x1, int y1) {
     ImageRecord* r = RecordOf(hwnd);
     if (!r) return;
-    W().tracked = hwnd;
-    W().start = POINT{x0, y0};
-    W().end = POINT{x1, y1};
+    r->start = POINT{x0, y0};
+    r->end = POINT{x1, y1};
     r->selection = x0 != x1 && y0 != y1;
-    EnableMenuCommand(kCmdCutout, r->selection);
     InvalidateRect(hwnd, nullptr, FALSE);
+    StateChanged();
 }
 
 bool ImageWindowHasSelection(HWND hwnd) {
@@ -652,18 +596,11 @@ bool ImageWindowSelectionRect(HWND hwnd, RECT* rect) {
     ImageRecord* r = RecordOf(hwnd);
     if (!r || !r->selection) return false;
     PixelRect part;
-    const POINT a = W().start, b = W().end;
+    const POINT a = r->start, b = r->end;
     if (!CutOutRect(a.x, a.y, b.x, b.y, r->geo.width, r->geo.height, r->geo.zoom, &part))
         return false;
     *rect = RECT{part.left, part.top, part.left + part.width, part.top + part.height};
     return true;
-}
-
-void CheckZoomItem(int zoom) {
-    HMENU m = FrameMenu();
-    if (!m) return;
-    for (int c = kZoomCmd25; c <= kZoomCmd400; ++c)
-        CheckMenuItem(m, c, MF_BYCOMMAND | (ZoomForCommand(c) == zoom ? MF_CHECKED : MF_UNCHECKED));
 }
 
 bool RotateImage(HWND hwnd, bool right) {
@@ -706,7 +643,6 @@ bool ResizeImage(HWND hwnd, int width, int height) {
     r->geo.prev_zoom = old_zoom;
     r->geo.zoom = kZoomActual;
     RecordResize(&TheUndoRecord(), hwnd, std::move(old), old_w, old_h, old_zoom);
-    CheckZoomItem(r->geo.zoom);
     ClearSelection(hwnd, r);
     FitWindow(hwnd, r);
     return true;
@@ -732,8 +668,7 @@ HWND CutOutImage(HWND hwnd) {
         return nullptr;
     }
     PixelRect rect;
-    const POINT a = W().start, b = W().end;
-    EnableMenuCommand(kCmdCutout, false);
+    const POINT a = r->start, b = r->end;
     if (!CutOutRect(a.x, a.y, b.x, b.y, r->geo.width, r->geo.height, r->geo.zoom, &rect))
         return nullptr;
     DibImage part = CutOutDib(r->picture, rect);
@@ -751,7 +686,6 @@ void SetImageZoom(HWND hwnd, int zoom) {
     const int old = r->geo.zoom;
     r->geo.prev_zoom = old;
     r->geo.zoom = zoom;
-    CheckZoomItem(zoom);
     RecordZoomChange(&TheUndoRecord(), hwnd, zoom, old);
     r->scroll_x = r->scroll_y = 0;
     FitWindow(hwnd, r);
@@ -825,33 +759,33 @@ void RunImageCommand(HWND hwnd, int command) {
     ImageRecord* r = RecordOf(hwnd);
     if (!r) return;
     switch (command) {
-        case kCmdSave:
+        case IDM_SAVE:
             SaveImageWindow(hwnd, false);
             break;
-        case kCmdSaveAs:
+        case IDM_SAVE_AS:
             SaveImageWindow(hwnd, true);
             break;
-        case kCmdAdjust:
+        case IDM_ADJUST:
             RunAdjustmentDialog(hwnd);
             break;
-        case kZoomCmd25:
-        case kZoomCmd50:
-        case kZoomCmd100:
-        case kZoomCmd200:
-        case kZoomCmd400:
+        case IDM_ZOOM25:
+        case IDM_ZOOM50:
+        case IDM_ZOOM100:
+        case IDM_ZOOM200:
+        case IDM_ZOOM400:
             SetImageZoom(hwnd, ZoomForCommand(command));
             break;
-        case kCmdRotateRight:
-        case kCmdRotateLeft:
-            RotateImage(hwnd, command == kCmdRotateRight);
+        case IDM_ROTATE_RIGHT:
+        case IDM_ROTATE_LEFT:
+            RotateImage(hwnd, command == IDM_ROTATE_RIGHT);
             break;
-        case kCmdCutout:
+        case IDM_CUTOUT:
             CutOutImage(hwnd);
             break;
-        case kCmdImageSize:
+        case IDM_IMAGE_SIZE:
             RunImageSizeDialog(hwnd);
             break;
-        case kCmdUndo: {
+        case IDM_UNDO: {
             UndoRecord& u = TheUndoRecord();
             if (!CanUndo(u, hwnd)) break;
             RestoreForEditing(hwnd);
@@ -864,7 +798,6 @@ void RunImageCommand(HWND hwnd, int command) {
             }
             const UndoResult done = UndoExchange(&u, hwnd, &r->geo, &r->picture);
             if (done == UndoResult::kPicture) BuildDisplay(hwnd, r);
-            CheckZoomItem(r->geo.zoom);
             ClearSelection(hwnd, r);
             SetStatus(1, "");
             SetStatus(2, "");
@@ -876,8 +809,12 @@ void RunImageCommand(HWND hwnd, int command) {
     }
 }
 
-LRESULT CALLBACK ImageWindowProcedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT CALLBACK ImageWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_CREATE) return OnCreate(hwnd, lp);
+    if (msg == WM_NCDESTROY) {
+        FreeWindowRecord<ImageRecord>(hwnd);
+        return DefMDIChildProcA(hwnd, msg, wp, lp);
+    }
     ImageRecord* r = RecordOf(hwnd);
     if (!r) return DefMDIChildProcA(hwnd, msg, wp, lp);
     ImageWindows& w = W();
@@ -897,18 +834,18 @@ LRESULT CALLBACK ImageWindowProcedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         case WM_LBUTTONDOWN: {
             SetCapture(hwnd);
             w.tracked = hwnd;
-            w.dragging = true;
-            w.start = w.end = PictureAt(hwnd, *r, lp);
+            r->dragging = true;
+            r->start = r->end = PictureAt(hwnd, *r, lp);
             r->selection = false;
-            ShowPosition(w.end);
+            ShowPosition(*r, r->end);
             InvalidateRect(hwnd, nullptr, FALSE);
             return 0;
         }
         case WM_MOUSEMOVE: {
             if (w.tracked != hwnd) return 0;
             const POINT p = PictureAt(hwnd, *r, lp);
-            if (w.dragging) {
-                w.end = p;
+            if (r->dragging) {
+                r->end = p;
                 // Auto-scroll near the visible edges.
                 const ViewAxis ax = AxisX(hwnd, *r), ay = AxisY(hwnd, *r);
                 const int cx = static_cast<short>(LOWORD(lp)), cy = static_cast<short>(HIWORD(lp));
@@ -920,19 +857,19 @@ LRESULT CALLBACK ImageWindowProcedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
                     Scroll(hwnd, r, SB_VERT, SB_LINEDOWN, 0);
                 InvalidateRect(hwnd, nullptr, FALSE);
             }
-            ShowPosition(p);
+            ShowPosition(*r, p);
             return 0;
         }
         case WM_LBUTTONUP: {
-            if (!w.dragging || w.tracked != hwnd) return 0;
+            if (!r->dragging || w.tracked != hwnd) return 0;
             ReleaseCapture();
-            w.dragging = false;
-            w.end = PictureAt(hwnd, *r, lp);
-            if (w.start.x == w.end.x || w.start.y == w.end.y) {
+            r->dragging = false;
+            r->end = PictureAt(hwnd, *r, lp);
+            if (r->start.x == r->end.x || r->start.y == r->end.y) {
                 ClearSelection(hwnd, r);
             } else {
                 r->selection = true;
-                EnableMenuCommand(kCmdCutout, true);
+                StateChanged();
             }
             InvalidateRect(hwnd, nullptr, FALSE);
             return 0;
@@ -940,19 +877,21 @@ LRESULT CALLBACK ImageWindowProcedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         case WM_KEYDOWN:
             if (wp == VK_ESCAPE) ClearSelection(hwnd, r);
             break;
+        case WM_KILLFOCUS:
+            // A selection belongs to the window that has the focus: going elsewhere drops it.
+            if (r->dragging) ReleaseCapture();
+            ClearSelection(hwnd, r);
+            SetStatus(1, "");
+            SetStatus(2, "");
+            break;
         case WM_MDIACTIVATE:
             if (reinterpret_cast<HWND>(lp) == hwnd) {
                 w.tracked = hwnd;
-                CheckZoomItem(r->geo.zoom);
-                EnablePopup(kImagePopup, true);
-                EnablePopup(kViewPopup, true);
-                SendMessageA(hwnd, kMsgRealizeImagePalette, 0, 0);
-            } else if (reinterpret_cast<HWND>(wp) == hwnd && !lp) {
-                EnablePopup(kImagePopup, false);
-                EnablePopup(kViewPopup, false);
+                SendMessageA(hwnd, kMsgRealizePalette, 0, 0);
             }
+            StateChanged();
             break;
-        case kMsgRealizeImagePalette: {
+        case kMsgRealizePalette: {
             if (!r->palette) return 0;
             HDC dc = GetDC(hwnd);
             UINT changed;

@@ -13,10 +13,7 @@
 #include <string>
 
 #include "codec/dib.h"
-
-constexpr char kImageWindowClass[] = "ZEKNormalChild";
-// Private message to an image window: realise its palette; returns whether entries changed.
-constexpr UINT kMsgRealizeImagePalette = 1125;
+#include "res/shell_ids.h"
 
 struct ImageWindowHost {
     HINSTANCE instance = nullptr;
@@ -28,6 +25,9 @@ struct ImageWindowHost {
     // runs without one.
     int (*compress)(HWND owner, const std::string& bmp_path, const std::string& jpeg_path,
                     const std::string& display_name, int quality) = nullptr;
+    // Told whenever what the frame's menu shows of a window may have changed (activation, the
+    // selection, the undo step, the zoom, a window made or gone); the frame owns the menu.
+    void (*state_changed)() = nullptr;
 };
 void SetImageWindowHost(const ImageWindowHost& host);
 const ImageWindowHost& ImageHost();
@@ -39,7 +39,7 @@ HWND CreateImageWindow(const std::string& bmp_path, const std::string& original_
                        const std::string& display_name, bool from_jpeg);
 
 // The window procedure of "ZEKNormalChild".
-LRESULT CALLBACK ImageWindowProcedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+LRESULT CALLBACK ImageWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
 bool IsImageWindow(HWND hwnd);
 bool ImageWindowIsModified(HWND hwnd);
@@ -59,12 +59,9 @@ bool ImageWindowHasSelection(HWND hwnd);
 // The selection in picture pixels (as Image Cutout would take it); false without one.
 bool ImageWindowSelectionRect(HWND hwnd, RECT* rect);
 
-// Runs a menu command on an image window: Save (101), Save As (107), Image Adjustment (170),
-// the zooms (171..175), Rotate Right and Left (176, 177), Undo (178), Image Cutout (179) and
-// Image Size (180). Other commands do nothing.
+// Runs a menu command on an image window: Save, Save As, Image Adjustment, the zooms, Rotate
+// Right and Left, Undo, Image Cutout and Image Size. Other commands do nothing.
 void RunImageCommand(HWND hwnd, int command);
-// Moves the View menu's check mark to a zoom.
-void CheckZoomItem(int zoom);
 
 // The editing operations themselves (what the commands run after their dialogs).
 bool RotateImage(HWND hwnd, bool right);

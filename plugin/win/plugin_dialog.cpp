@@ -45,7 +45,6 @@
 namespace {
 
 constexpr char kTitle[] = "Quenlar QX-4210 Plug-in Driver";
-constexpr UINT kMsgLoadPage = 1570;
 constexpr UINT kMsgReactivate = WM_APP + 1;
 
 const uint8_t kDitherMatrix[64] = {0,  25, 6, 32, 1,  27, 8, 34, 38, 12, 45, 19, 40, 14, 46, 21,

@@ -24,38 +24,67 @@ ActiveChildState Album(bool selected, bool paste) {
 TEST(ShellRules, NoWindowOpenGreysTheDocumentCommands) {
     ActiveChildState none;
     for (int c :
-         {kCmdSave, kCmdSaveAs, kCmdClose, kCmdPrint, kCmdCut, kCmdCopy, kCmdPaste, kCmdAddToAlbum,
-          kCmdUndo, kCmdTile, kCmdCascade, kCmdCloseAll, kCmdArrangeIcons}) {
+         {IDM_SAVE, IDM_SAVE_AS, IDM_CLOSE, IDM_PRINT, IDM_CUT, IDM_COPY, IDM_PASTE, IDM_ADD_TO_ALBUM,
+          IDM_UNDO, IDM_TILE, IDM_CASCADE, IDM_CLOSE_ALL, IDM_ARRANGE_ICONS}) {
         EXPECT_FALSE(MenuItemEnabled(c, none, false)) << c;
     }
-    EXPECT_TRUE(MenuItemEnabled(kCmdOpen, none, false));
-    EXPECT_TRUE(MenuItemEnabled(kCmdExit, none, false));
+    EXPECT_TRUE(MenuItemEnabled(IDM_OPEN, none, false));
+    EXPECT_TRUE(MenuItemEnabled(IDM_EXIT, none, false));
 }
 
 TEST(ShellRules, AlbumEnablesAddToAlbumAndImageEnablesUndo) {
     ActiveChildState album = Album(false, false);
-    EXPECT_TRUE(MenuItemEnabled(kCmdAddToAlbum, album, false));
-    EXPECT_FALSE(MenuItemEnabled(kCmdUndo, album, false));
-    EXPECT_TRUE(MenuItemEnabled(kCmdSave, album, false));
-    EXPECT_FALSE(MenuItemEnabled(kCmdCopy, album, false));
-    EXPECT_TRUE(MenuItemEnabled(kCmdCopy, Album(true, false), false));
-    EXPECT_TRUE(MenuItemEnabled(kCmdCut, Album(true, false), false));
-    EXPECT_FALSE(MenuItemEnabled(kCmdPaste, Album(true, false), false));
-    EXPECT_TRUE(MenuItemEnabled(kCmdPaste, Album(false, true), false));
+    EXPECT_TRUE(MenuItemEnabled(IDM_ADD_TO_ALBUM, album, false));
+    EXPECT_FALSE(MenuItemEnabled(IDM_UNDO, album, false));
+    EXPECT_TRUE(MenuItemEnabled(IDM_SAVE, album, false));
+    EXPECT_FALSE(MenuItemEnabled(IDM_COPY, album, false));
+    EXPECT_TRUE(MenuItemEnabled(IDM_COPY, Album(true, false), false));
+    EXPECT_TRUE(MenuItemEnabled(IDM_CUT, Album(true, false), false));
+    EXPECT_FALSE(MenuItemEnabled(IDM_PASTE, Album(true, false), false));
+    EXPECT_TRUE(MenuItemEnabled(IDM_PASTE, Album(false, true), false));
 
     ActiveChildState image = Image(false);
-    EXPECT_FALSE(MenuItemEnabled(kCmdAddToAlbum, image, false));
-    EXPECT_TRUE(MenuItemEnabled(kCmdUndo, image, false));
-    EXPECT_FALSE(MenuItemEnabled(kCmdSave, image, false));
-    EXPECT_TRUE(MenuItemEnabled(kCmdSave, Image(true), false));
-    EXPECT_TRUE(MenuItemEnabled(kCmdPrint, image, false));
-    EXPECT_TRUE(MenuItemEnabled(kCmdSaveAs, image, false));
+    EXPECT_FALSE(MenuItemEnabled(IDM_ADD_TO_ALBUM, image, false));
+    EXPECT_TRUE(MenuItemEnabled(IDM_UNDO, image, false));
+    EXPECT_FALSE(MenuItemEnabled(IDM_SAVE, image, false));
+    EXPECT_TRUE(MenuItemEnabled(IDM_SAVE, Image(true), false));
+    EXPECT_TRUE(MenuItemEnabled(IDM_PRINT, image, false));
+    EXPECT_TRUE(MenuItemEnabled(IDM_SAVE_AS, image, false));
+}
+
+// The whole pop-ups and Image Cutout follow the active child alone, whatever was open before.
+TEST(ShellRules, PopupsAndCutoutFollowTheActiveChild) {
+    ActiveChildState undo = Image(false);
+    undo.image_can_undo = true;
+    ActiveChildState selected = Image(false);
+    selected.image_selection = true;
+    ActiveChildState none;
+    struct Row {
+        const char* name;
+        ActiveChildState state;
+        bool edit, image, view, cutout;
+    } rows[] = {
+        {"no child", none, false, false, false, false},
+        {"image", Image(false), false, true, true, false},
+        {"image holding the undo step", undo, true, true, true, false},
+        {"image with a selection", selected, false, true, true, true},
+        {"album", Album(false, false), true, false, false, false},
+        {"album with a selection and paste", Album(true, true), true, false, false, false},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(PopupEnabled(kPopupEdit, r.state), r.edit) << r.name;
+        EXPECT_EQ(PopupEnabled(kPopupImage, r.state), r.image) << r.name;
+        EXPECT_EQ(PopupEnabled(kPopupView, r.state), r.view) << r.name;
+        EXPECT_TRUE(PopupEnabled(kPopupFile, r.state)) << r.name;
+        EXPECT_TRUE(PopupEnabled(kPopupWindow, r.state)) << r.name;
+        EXPECT_EQ(MenuItemEnabled(IDM_CUTOUT, r.state, false), r.cutout) << r.name;
+    }
 }
 
 TEST(ShellRules, ArrangeIconsFollowsMinimisedChildren) {
     ActiveChildState image = Image(false);
-    EXPECT_FALSE(MenuItemEnabled(kCmdArrangeIcons, image, false));
-    EXPECT_TRUE(MenuItemEnabled(kCmdArrangeIcons, image, true));
+    EXPECT_FALSE(MenuItemEnabled(IDM_ARRANGE_ICONS, image, false));
+    EXPECT_TRUE(MenuItemEnabled(IDM_ARRANGE_ICONS, image, true));
 }
 
 TEST(ShellRules, ToolbarRefresh) {
@@ -64,11 +93,11 @@ TEST(ShellRules, ToolbarRefresh) {
     ActiveChildState album = Album(true, true);
     for (int c : ToolbarRefreshed()) EXPECT_TRUE(ToolbarButtonEnabled(c, album)) << c;
     ActiveChildState image = Image(false);
-    EXPECT_TRUE(ToolbarButtonEnabled(kTbSaveAs, image));
-    EXPECT_TRUE(ToolbarButtonEnabled(kTbPrint, image));
-    EXPECT_TRUE(ToolbarButtonEnabled(kTbTile, image));
-    EXPECT_FALSE(ToolbarButtonEnabled(kTbAddToAlbum, image));
-    EXPECT_FALSE(ToolbarButtonEnabled(kTbCopy, image));
+    EXPECT_TRUE(ToolbarButtonEnabled(IDT_SAVE_AS, image));
+    EXPECT_TRUE(ToolbarButtonEnabled(IDT_PRINT, image));
+    EXPECT_TRUE(ToolbarButtonEnabled(IDT_TILE, image));
+    EXPECT_FALSE(ToolbarButtonEnabled(IDT_ADD_TO_ALBUM, image));
+    EXPECT_FALSE(ToolbarButtonEnabled(IDT_COPY, image));
 }
 
 TEST(ShellRules, HelpTextsGreyAndEnabled) {
@@ -82,14 +111,14 @@ TEST(ShellRules, HelpTextsGreyAndEnabled) {
 }
 
 TEST(ShellRules, ToolbarTooltipTexts) {
-    EXPECT_EQ(MenuCommandOfToolbar(kTbOpen), kCmdOpen);
-    EXPECT_EQ(MenuCommandOfToolbar(kTbSaveAs), kCmdSaveAs);
-    EXPECT_EQ(MenuCommandOfToolbar(kTbHelp), kCmdHelpContents);
-    EXPECT_EQ(MenuCommandOfToolbar(kTbCamera), 0);
-    EXPECT_STREQ(GreyToolbarText(kTbDataIn), "Cannot select!! Already connected camera.");
-    EXPECT_STREQ(GreyToolbarText(kTbDataOut), "Cannot select!! Already connected camera.");
-    EXPECT_STREQ(GreyToolbarText(kTbAddToAlbum), "Cannot Select!! Not open album.");
-    EXPECT_EQ(GreyToolbarText(kTbOpen), nullptr);
+    EXPECT_EQ(MenuCommandOfToolbar(IDT_OPEN), IDM_OPEN);
+    EXPECT_EQ(MenuCommandOfToolbar(IDT_SAVE_AS), IDM_SAVE_AS);
+    EXPECT_EQ(MenuCommandOfToolbar(IDT_HELP), IDM_HELP_CONTENTS);
+    EXPECT_EQ(MenuCommandOfToolbar(IDT_CAMERA), 0);
+    EXPECT_STREQ(GreyToolbarText(IDT_DATA_IN), "Cannot select!! Already connected camera.");
+    EXPECT_STREQ(GreyToolbarText(IDT_DATA_OUT), "Cannot select!! Already connected camera.");
+    EXPECT_STREQ(GreyToolbarText(IDT_ADD_TO_ALBUM), "Cannot Select!! Not open album.");
+    EXPECT_EQ(GreyToolbarText(IDT_OPEN), nullptr);
 }
 
 TEST(ShellRules, ToolbarLayoutHasNineteenEntriesInOrder) {

@@ -421,6 +421,161 @@ TEST_F(ImageWindow, CloseAnsweredYesSavesUnderANewName) {
     EXPECT_EQ(ImageWindowCount(), 0);
 }
 
+// Edit, Image and View by position, as the menu bar shows them; each moves one place right while
+// the active child is maximised.
+struct Popups {
+    bool edit, image, view;
+    bool operator==(const Popups& o) const {
+        return edit == o.edit && image == o.image && view == o.view;
+    }
+};
+std::ostream& operator<<(std::ostream& os, const Popups& p) {
+    return os << "edit " << p.edit << " image " << p.image << " view " << p.view;
+}
+Popups PopupsOf(HWND frame) {
+    BOOL maximised = FALSE;
+    SendMessageA(App().mdi_client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised));
+    const int shift = maximised ? 1 : 0;
+    auto on = [&](int position) {
+        return (GetMenuState(GetMenu(frame), position + shift, MF_BYPOSITION) &
+                (MF_GRAYED | MF_DISABLED)) == 0;
+    };
+    return Popups{on(1), on(2), on(3)};
+}
+
+TEST_F(ImageWindow, PopupsFollowTheActiveWindowThroughAlbumsMaximisingAndClosing) {
+    EXPECT_EQ(PopupsOf(frame_), (Popups{false, false, false}));
+    HWND a = Open(bmp_);
+    ASSERT_TRUE(IsImageWindow(a));
+    EXPECT_EQ(PopupsOf(frame_), (Popups{false, true, true}));  // nothing to undo yet
+    Command(176);
+    EXPECT_EQ(PopupsOf(frame_), (Popups{true, true, true}));  // a holds the undo step
+    Command(105);                                              // a new album becomes active
+    HWND album = reinterpret_cast<HWND>(SendMessageA(App().mdi_client, WM_MDIGETACTIVE, 0, 0));
+    ASSERT_NE(album, a);
+    EXPECT_EQ(PopupsOf(frame_), (Popups{true, false, false}));
+    SendMessageA(App().mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(a), 0);
+    PumpWindowsFor(20);
+    EXPECT_EQ(PopupsOf(frame_), (Popups{true, true, true}));
+    EXPECT_TRUE(Checked(173));
+    // A second picture at 25 %: the View mark follows it, and it holds no undo step.
+    const std::string b_path = Temp("vistrel-edit-b.bmp");
+    WriteBmp(b_path, 160, 120);
+    HWND b = Open(b_path);
+    ASSERT_TRUE(IsImageWindow(b));
+    Command(171);
+    boxes::Expect(IDNO);  // no: Undo of the zoom is not wanted, the window keeps 25 %
+    Command(178);
+    EXPECT_TRUE(Checked(171));
+    EXPECT_FALSE(Checked(173));
+    SendMessageA(App().mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(a), 0);
+    PumpWindowsFor(20);
+    EXPECT_TRUE(Checked(173));
+    EXPECT_FALSE(Checked(171));
+    EXPECT_EQ(PopupsOf(frame_), (Popups{false, true, true}));  // b took the undo step
+    // Maximised: the same states one place to the right.
+    SendMessageA(App().mdi_client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(a), 0);
+    PumpWindowsFor(20);
+    EXPECT_EQ(PopupsOf(frame_), (Popups{false, true, true}));
+    SendMessageA(App().mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(album), 0);
+    PumpWindowsFor(20);
+    EXPECT_EQ(PopupsOf(frame_), (Popups{true, false, false}));
+    SendMessageA(App().mdi_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(album), 0);
+    PumpWindowsFor(20);
+    EXPECT_EQ(PopupsOf(frame_), (Popups{true, false, false}));
+    // The album closes: an image window takes its place.
+    SendMessageA(App().mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(album), 0);
+    PumpWindowsFor(20);
+    HWND active = reinterpret_cast<HWND>(SendMessageA(App().mdi_client, WM_MDIGETACTIVE, 0, 0));
+    ASSERT_TRUE(IsImageWindow(active));
+    EXPECT_EQ(PopupsOf(frame_).image, true);
+    // The last image window closing greys all three.
+    SendMessageA(App().mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(b), 0);
+    boxes::Expect(IDNO);
+    Command(106);
+    EXPECT_FALSE(IsWindow(a));
+    EXPECT_EQ(ImageWindowCount(), 0);
+    EXPECT_EQ(PopupsOf(frame_), (Popups{false, false, false}));
+}
+
+// Each window keeps its own selection, and losing the focus drops it: Image Cutout on a window
+// whose selection went with the focus does nothing, and never cuts at another window's points.
+TEST_F(ImageWindow, ACutOutNeverTakesAnotherWindowsSelection) {
+    const std::string a_path = Temp("vistrel-edit-two-a.bmp");
+    const std::string b_path = Temp("vistrel-edit-two-b.bmp");
+    WriteBmp(a_path, 320, 240);
+    WriteBmp(b_path, 320, 240);
+    HWND a = Open(a_path);
+    HWND b = Open(b_path);
+    ASSERT_TRUE(IsImageWindow(a));
+    ASSERT_TRUE(IsImageWindow(b));
+    SetForegroundWindow(frame_);
+    auto activate = [&](HWND w) {
+        SendMessageA(App().mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(w), 0);
+        SetFocus(w);
+        PumpWindowsFor(20);
+    };
+    auto drag = [&](HWND w, int x0, int y0, int x1, int y1) {
+        SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x0, y0));
+        SendMessageA(w, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x1, y1));
+        SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(x1, y1));
+    };
+    activate(a);
+    ASSERT_EQ(GetFocus(), a);
+    drag(a, 10, 10, 110, 60);  // 100 x 50
+    EXPECT_TRUE(ImageWindowHasSelection(a));
+    EXPECT_FALSE(Grey(179));
+    activate(b);
+    EXPECT_FALSE(ImageWindowHasSelection(a));  // the focus went, and the selection with it
+    EXPECT_TRUE(Grey(179));
+    drag(b, 20, 20, 220, 170);  // 200 x 150
+    EXPECT_TRUE(ImageWindowHasSelection(b));
+    activate(a);
+    EXPECT_FALSE(ImageWindowHasSelection(a));
+    EXPECT_FALSE(ImageWindowHasSelection(b));
+    EXPECT_TRUE(Grey(179));
+    Command(179);
+    EXPECT_EQ(ImageWindowCount(), 2);  // no cut-out without a selection of a's own
+    // A selection made again in a is cut at a's points.
+    drag(a, 10, 10, 110, 60);
+    Command(179);
+    HWND cut = reinterpret_cast<HWND>(SendMessageA(App().mdi_client, WM_MDIGETACTIVE, 0, 0));
+    ASSERT_TRUE(IsImageWindow(cut));
+    ASSERT_NE(cut, a);
+    ASSERT_NE(cut, b);
+    EXPECT_EQ(DibWidth(*ImageWindowPicture(cut)), 100);
+    EXPECT_EQ(DibHeight(*ImageWindowPicture(cut)), 50);
+    boxes::Expect(IDNO);  // the cut-out is new and unsaved
+    SendMessageA(cut, WM_CLOSE, 0, 0);
+    PumpWindowsFor(20);
+}
+
+// The menu's help texts live twice: the string table (read by the system for tooltips) and the
+// rules' table (which also holds the grey texts). Every menu item's two texts agree.
+TEST_F(ImageWindow, MenuHelpTextsEqualTheStringTable) {
+    HMENU menu = GetMenu(frame_);
+    ASSERT_NE(menu, nullptr);
+    int items = 0;
+    std::vector<HMENU> pending{menu};
+    while (!pending.empty()) {
+        HMENU m = pending.back();
+        pending.pop_back();
+        for (int i = 0; i < GetMenuItemCount(m); ++i) {
+            if (HMENU sub = GetSubMenu(m, i)) {
+                pending.push_back(sub);
+                continue;
+            }
+            const UINT id = GetMenuItemID(m, i);
+            if (id == 0 || id == static_cast<UINT>(-1)) continue;  // separators
+            char text[256] = "";
+            ASSERT_GT(LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text), 0) << id;
+            EXPECT_EQ(MenuHelpText(static_cast<int>(id), false, kRegionEnglish), text) << id;
+            ++items;
+        }
+    }
+    EXPECT_EQ(items, 37);
+}
+
 TEST_F(ImageWindow, JapaneseDialogTemplates) {
     HWND w = Open(bmp_);
     ASSERT_TRUE(IsImageWindow(w));

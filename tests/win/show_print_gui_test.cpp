@@ -119,7 +119,7 @@ TEST_F(ShowPrintGui, OptionsDialogReadsItsOwnWayAndWritesOnOk) {
         checked = true;
         dialogs::PostCommand(dlg, IDOK);
     });
-    SendMessageA(frame_, WM_COMMAND, kCmdSlideOptions, 0);
+    SendMessageA(frame_, WM_COMMAND, IDM_SLIDE_OPTIONS, 0);
     EXPECT_TRUE(checked);
     EXPECT_EQ(Setting("Size"), "1");
     EXPECT_EQ(Setting("Speed"), "8");
@@ -130,7 +130,7 @@ TEST_F(ShowPrintGui, OptionsDialogReadsItsOwnWayAndWritesOnOk) {
         SendDlgItemMessageA(dlg, IDC_SLIDE_SPEED, TBM_SETPOS, TRUE, 2);
         dialogs::PostCommand(dlg, IDCANCEL);
     });
-    SendMessageA(frame_, WM_COMMAND, kCmdSlideOptions, 0);
+    SendMessageA(frame_, WM_COMMAND, IDM_SLIDE_OPTIONS, 0);
     EXPECT_EQ(Setting("Speed"), "8");
 }
 
@@ -826,7 +826,7 @@ TEST_F(ShowPrintGui, FilePrintPutsTheOpenPictureOrItsSelectionOnPaper) {
     bool printed = false;
     AnswerPrintDialog(&printed);
     DeleteFileA(spool.c_str());
-    SendMessageA(frame_, WM_COMMAND, kCmdPrint, 0);
+    SendMessageA(frame_, WM_COMMAND, IDM_PRINT, 0);
     EXPECT_TRUE(printed);
     EXPECT_TRUE(MoveFileA(spool.c_str(), whole.c_str()));
     EXPECT_EQ(PostScriptPages(whole), 1);
@@ -866,7 +866,7 @@ TEST_F(ShowPrintGui, FilePrintPutsTheOpenPictureOrItsSelectionOnPaper) {
     DeleteFileA(part.c_str());
     printed = false;
     AnswerPrintDialog(&printed);
-    SendMessageA(frame_, WM_COMMAND, kCmdPrint, 0);
+    SendMessageA(frame_, WM_COMMAND, IDM_PRINT, 0);
     EXPECT_TRUE(printed);
     EXPECT_TRUE(MoveFileA(spool.c_str(), part.c_str()));
     EXPECT_EQ(PostScriptPages(part), 1);
@@ -905,7 +905,7 @@ TEST_F(ShowPrintGui, SlideShowFromTheMenuShowsTheChosenAlbum) {
         SendMessageA(dlg, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(alb.c_str()));
         dialogs::PostCommand(dlg, IDOK);
     });
-    SendMessageA(frame_, WM_COMMAND, kCmdSlideStart, 0);
+    SendMessageA(frame_, WM_COMMAND, IDM_SLIDE_START, 0);
     EXPECT_TRUE(asked);
     ASSERT_TRUE(PumpUntil([] { return Drawn(1); }, 5000));
     SlideShowView v = CurrentSlideShow();
@@ -979,7 +979,7 @@ TEST_F(ShowPrintGui, PrintCommandShowsTheProgramsOptionsInTheSystemDialog) {
     ASSERT_TRUE(InstallTestPrinter());
     SetDefaultPrinterA(kTestPrinter);
     Plat().settings->Set("AlbType", "1");
-    SendMessageA(frame_, WM_COMMAND, kCmdNewAlbum, 0);  // an empty album window, active
+    SendMessageA(frame_, WM_COMMAND, IDM_NEW_ALBUM, 0);  // an empty album window, active
     bool seen = false;
     dialogs::When(
         "Print",
@@ -999,7 +999,7 @@ TEST_F(ShowPrintGui, PrintCommandShowsTheProgramsOptionsInTheSystemDialog) {
             dialogs::PostCommand(dlg, IDCANCEL);
         },
         IDC_PRINT_ALBUM_GROUP);
-    SendMessageA(frame_, WM_COMMAND, kCmdPrint, 0);
+    SendMessageA(frame_, WM_COMMAND, IDM_PRINT, 0);
     EXPECT_TRUE(seen);
     // Print Setup: the system's setup dialog without the program's options; OK keeps the
     // printer.
@@ -1009,7 +1009,7 @@ TEST_F(ShowPrintGui, PrintCommandShowsTheProgramsOptionsInTheSystemDialog) {
         EXPECT_EQ(GetDlgItem(dlg, IDC_PRINT_ALBUM_GROUP), nullptr);
         dialogs::PostCommand(dlg, IDOK);
     });
-    SendMessageA(frame_, WM_COMMAND, kCmdPrintSetup, 0);
+    SendMessageA(frame_, WM_COMMAND, IDM_PRINT_SETUP, 0);
     EXPECT_TRUE(seen);
     ASSERT_NE(App().print_dialog.hDevNames, nullptr);
     auto* names = static_cast<DEVNAMES*>(GlobalLock(App().print_dialog.hDevNames));
