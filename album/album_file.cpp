@@ -16,15 +16,6 @@ const char kMarksTag[] = "ZEK_P";           // 5 characters
 constexpr size_t kExtensionTagSize = 10;
 constexpr size_t kMarksTagSize = 5;
 
-// Hourglass while a file is read or written; the arrow comes back on every path out.
-class WaitCursor {
-public:
-    WaitCursor() { Plat().prompts->SetCursor(CursorKind::kHourglass); }
-    ~WaitCursor() { Plat().prompts->SetCursor(CursorKind::kArrow); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 int Fail(int message) {
     ShowError(message);
     return 0;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/platform.h"
+#include "res/shell_ids.h"
 
 const char* const kUndefinedErrorText = "It is a non-definition error.";
 
@@ -86,7 +87,7 @@ const char* const kQuestionTable[kQuestionTableSize] = {
 
 const char* const kFormattedQuestion = "Are you sure you want to delete Image No.%d?";
 
-const MessageTables kProgramTables = {"Vistrel", kErrorTable, kErrorTableSize, false};
+const MessageTables kProgramTables = {kAppTitle, kErrorTable, kErrorTableSize, false};
 const MessageTables kPluginTables = {"Quenlar QX-4210 Plug-in Driver", kPluginErrorTable,
                                      kErrorTableSize - 2, true};
 const MessageTables* g_tables = &kProgramTables;

@@ -30,6 +30,15 @@ void PumpFor(uint32_t ms);
 bool CancelRequested();
 void SetCancelRequested(bool on);
 
+// The hourglass for a stretch of work; the arrow comes back on every path out.
+class WaitCursor {
+public:
+    WaitCursor() { Plat().prompts->SetCursor(CursorKind::kHourglass); }
+    ~WaitCursor() { Plat().prompts->SetCursor(CursorKind::kArrow); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
 // Installs seams for the lifetime of the object and puts the previous ones back afterwards.
 class ScopedPlatform {
 public:

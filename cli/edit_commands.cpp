@@ -19,6 +19,7 @@
 #include "codec/bmp_file.h"
 #include "codec/camera_segments.h"
 #include "codec/jpeg_codec.h"
+#include "codec/jpeg_save.h"
 #include "edit/adjust.h"
 #include "edit/geometry.h"
 
@@ -115,35 +116,7 @@ bool LoadPicture(const std::string& path, LoadedPicture* out) {
 
 bool SavePicture(const std::string& path, const LoadedPicture& pic, const DibImage& dib) {
     if (KindOf(path) == FileKind::kBmp) return SaveBmpFile(path, dib) != 0;
-    // The encoder takes 8 and 24 bits.
-    DibImage wide;
-    const DibImage* src = &dib;
-    if (DibBitCount(dib) < 8) {
-        wide = ExpandTo24(dib);
-        if (!wide) return false;
-        src = &wide;
-    }
-    ScopedTempFile bmp;
-    if (!bmp.Make()) {
-        ShowError(kMsgFileOpenFailed);
-        return false;
-    }
-    if (!SaveBmpFile(bmp.name(), *src)) return false;
-    PendingFile jpeg;
-    if (!jpeg.Reserve(path)) {
-        ShowError(kMsgFileOpenFailed);
-        return false;
-    }
-    if (!EncodeJpegFile(bmp.name(), jpeg.temp_path(), kSaveSampling, kJpegStandardQuality,
-                        JpegProgress()))
-        return false;
-    if (pic.from_jpeg && pic.kept.count > 0 &&
-        !RestoreCameraSegments(jpeg.temp_path(), pic.kept, static_cast<uint32_t>(DibWidth(dib)),
-                               static_cast<uint32_t>(DibHeight(dib)))) {
-        ShowError(kMsgJpegCreateFailed);
-        return false;
-    }
-    return CommitOrShow(&jpeg, kMsgJpegCreateFailed) != 0;
+    return SaveDibAsJpeg(dib, path, kJpegStandardQuality, pic.from_jpeg ? &pic.kept : nullptr) != 0;
 }
 
 // Runs op on every pair; 0 when every file was done.

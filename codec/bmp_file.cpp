@@ -10,15 +10,6 @@
 
 namespace {
 
-// Hourglass while a file is read or written; the arrow comes back on every path out.
-class WaitCursor {
-public:
-    WaitCursor() { Plat().prompts->SetCursor(CursorKind::kHourglass); }
-    ~WaitCursor() { Plat().prompts->SetCursor(CursorKind::kArrow); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 bool Refuse(int message, int* out) {
     *out = message;
     return false;

@@ -59,16 +59,22 @@ struct AlbumWindow {
     int placed_y = 0;
 };
 
-AlbumShellHooks g_hooks;
-HWND g_focused = nullptr;
-HWND g_previous_focused = nullptr;
-int g_untitled = 0;
-HWND g_transfer_album = nullptr;
-WNDPROC g_edit_proc = nullptr;
-bool g_in_rename = false;
-HWND g_drag_button = nullptr;
-HCURSOR g_drag_cursor = nullptr;
-HCURSOR g_cursor_before = nullptr;
+// What all album windows share: the shell's hooks, the picture button that keyboard input and
+// the Edit menu act on (and the one before it), the counter of untitled albums, the camera
+// transfer's album, the name edits' own procedure, and a drag in progress.
+struct AlbumWindows {
+    AlbumShellHooks hooks;
+    HWND focused = nullptr;
+    HWND previous_focused = nullptr;
+    int untitled = 0;
+    HWND transfer_album = nullptr;
+    WNDPROC edit_proc = nullptr;
+    bool in_rename = false;
+    HWND drag_button = nullptr;
+    HCURSOR drag_cursor = nullptr;
+    HCURSOR cursor_before = nullptr;
+};
+AlbumWindows g_albums;
 
 // The record of an album window (owned by the window), or none for any other window.
 AlbumWindow* Find(HWND hwnd) {
@@ -78,8 +84,8 @@ AlbumWindow* Find(HWND hwnd) {
 // Every open album window, in the MDI client's order.
 std::vector<AlbumWindow*> OpenAlbums() {
     std::vector<AlbumWindow*> list;
-    if (!g_hooks.mdi_client) return list;
-    for (HWND c = GetWindow(g_hooks.mdi_client, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+    if (!g_albums.hooks.mdi_client) return list;
+    for (HWND c = GetWindow(g_albums.hooks.mdi_client, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
         if (AlbumWindow* w = Find(c)) list.push_back(w);
     return list;
 }
@@ -212,8 +218,9 @@ void ResizeAfterAdd(AlbumWindow* w) {
 }
 
 void ResizeAfterRemove(AlbumWindow* w) {
-    if (IsZoomed(w->hwnd) && g_hooks.mdi_client)
-        SendMessageA(g_hooks.mdi_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(w->hwnd), 0);
+    if (IsZoomed(w->hwnd) && g_albums.hooks.mdi_client)
+        SendMessageA(g_albums.hooks.mdi_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(w->hwnd),
+                     0);
     if (!IsIconic(w->hwnd))
         ResizeTo(w, AlbumClientAfterRemove(ClientWithoutBars(w->hwnd),
                                            static_cast<int>(w->album.pictures.size())));
@@ -246,10 +253,10 @@ void Select(AlbumWindow* w, int index, bool focus) {
     if (index < 0 || index >= static_cast<int>(w->buttons.size())) return;
     const HWND button = w->buttons[static_cast<size_t>(index)]->hwnd;
     w->current = index;
-    if (g_focused != button) {
-        g_previous_focused = g_focused;
-        g_focused = button;
-        Repaint(g_previous_focused);
+    if (g_albums.focused != button) {
+        g_albums.previous_focused = g_albums.focused;
+        g_albums.focused = button;
+        Repaint(g_albums.previous_focused);
     }
     Repaint(button);
     if (focus) SetFocus(button);
@@ -314,7 +321,7 @@ bool MakeDisplayBitmap(HWND album, const DibImage& thumb, ScopedBitmap* display,
 // --- The window ---------------------------------------------------------------------------
 
 HWND CreateAlbumWindow(const std::string& title, int count) {
-    if (!g_hooks.mdi_client) {
+    if (!g_albums.hooks.mdi_client) {
         ShowError(kMsgAlbumCreateFailed);
         return nullptr;
     }
@@ -331,7 +338,7 @@ HWND CreateAlbumWindow(const std::string& title, int count) {
     // The window takes the record in its create message; one never taken goes with `record`.
     mcs.lParam = reinterpret_cast<LPARAM>(&record);
     HWND hwnd = reinterpret_cast<HWND>(
-        SendMessageA(g_hooks.mdi_client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+        SendMessageA(g_albums.hooks.mdi_client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
     if (!hwnd) {
         ShowError(kMsgAlbumCreateFailed);
         return nullptr;
@@ -345,22 +352,22 @@ HWND CreateAlbumWindow(const std::string& title, int count) {
 }
 
 void DestroyAlbumWindow(HWND hwnd) {
-    if (g_hooks.mdi_client && IsWindow(hwnd))
-        SendMessageA(g_hooks.mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd), 0);
+    if (g_albums.hooks.mdi_client && IsWindow(hwnd))
+        SendMessageA(g_albums.hooks.mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd), 0);
 }
 
 void ForgetWindow(HWND hwnd) {
     AlbumWindow* w = Find(hwnd);
     if (!w) return;
     for (auto& b : w->buttons) {
-        if (g_focused == b->hwnd) g_focused = nullptr;
-        if (g_previous_focused == b->hwnd) g_previous_focused = nullptr;
-        if (g_drag_button == b->hwnd) g_drag_button = nullptr;
+        if (g_albums.focused == b->hwnd) g_albums.focused = nullptr;
+        if (g_albums.previous_focused == b->hwnd) g_albums.previous_focused = nullptr;
+        if (g_albums.drag_button == b->hwnd) g_albums.drag_button = nullptr;
     }
-    if (g_transfer_album == hwnd) g_transfer_album = nullptr;
+    if (g_albums.transfer_album == hwnd) g_albums.transfer_album = nullptr;
     // No longer an album for anyone asking; the record itself goes with the last message.
     ForgetWindowKind(hwnd);
-    if (g_hooks.state_changed) g_hooks.state_changed();
+    if (g_albums.hooks.state_changed) g_albums.hooks.state_changed();
 }
 
 // Another open album window that keeps path, or none.
@@ -372,10 +379,10 @@ HWND AlbumWindowWithPath(const std::string& path, HWND except) {
 }
 
 void BringForward(HWND hwnd) {
-    if (IsIconic(hwnd) && g_hooks.mdi_client)
-        SendMessageA(g_hooks.mdi_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(hwnd), 0);
-    if (g_hooks.mdi_client)
-        SendMessageA(g_hooks.mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd), 0);
+    if (IsIconic(hwnd) && g_albums.hooks.mdi_client)
+        SendMessageA(g_albums.hooks.mdi_client, WM_MDIRESTORE, reinterpret_cast<WPARAM>(hwnd), 0);
+    if (g_albums.hooks.mdi_client)
+        SendMessageA(g_albums.hooks.mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd), 0);
     SetFocus(hwnd);
 }
 
@@ -444,8 +451,8 @@ bool AlbumHoldsOther(const Album& album, const std::string& path, int index) {
 
 void FinishRename(AlbumWindow* w, int index) {
     PictureButton* b = w->buttons[static_cast<size_t>(index)].get();
-    if (!b->editing || g_in_rename) return;
-    g_in_rename = true;
+    if (!b->editing || g_albums.in_rename) return;
+    g_albums.in_rename = true;
     AlbumPicture& p = w->album.pictures[static_cast<size_t>(index)];
     const std::string text = WindowString(b->edit, kNameChars);
     const int region = RegionCode();
@@ -474,12 +481,12 @@ void FinishRename(AlbumWindow* w, int index) {
             p.path = new_path;
             EndEditing(b, PathFileName(new_path));
             MarkModified(w);
-            g_in_rename = false;
+            g_albums.in_rename = false;
             SaveAlbum(w->hwnd);
             return;
         }
     }
-    g_in_rename = false;
+    g_albums.in_rename = false;
 }
 
 LRESULT CALLBACK NameEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -499,23 +506,23 @@ LRESULT CALLBACK NameEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         }
         if (msg == WM_CHAR && (wp == '\r' || wp == 27)) return 0;
         if (msg == WM_KILLFOCUS) {
-            LRESULT r = CallWindowProcA(g_edit_proc, hwnd, msg, wp, lp);
+            LRESULT r = CallWindowProcA(g_albums.edit_proc, hwnd, msg, wp, lp);
             FinishRename(w, index);
             return r;
         }
     }
-    return CallWindowProcA(g_edit_proc, hwnd, msg, wp, lp);
+    return CallWindowProcA(g_albums.edit_proc, hwnd, msg, wp, lp);
 }
 
 void BeginRename(AlbumWindow* w, int index) {
     PictureButton* b = w->buttons[static_cast<size_t>(index)].get();
-    if (b->editing || g_in_rename) return;
+    if (b->editing || g_albums.in_rename) return;
     const std::string& path = w->album.pictures[static_cast<size_t>(index)].path;
-    if (g_hooks.image_window_for && g_hooks.image_window_for(path)) {
-        g_in_rename = true;
+    if (g_albums.hooks.image_window_for && g_albums.hooks.image_window_for(path)) {
+        g_albums.in_rename = true;
         SetFocus(b->hwnd);
         ShowErrorText(kRenameOpen);
-        g_in_rename = false;
+        g_albums.in_rename = false;
         return;
     }
     b->name_before = WindowString(b->edit, kNameChars);
@@ -534,7 +541,7 @@ void PaintButton(HWND hwnd) {
     PictureButton* b = w->buttons[static_cast<size_t>(index)].get();
     RECT r;
     GetClientRect(hwnd, &r);
-    const bool focused = g_focused == hwnd;
+    const bool focused = g_albums.focused == hwnd;
     if (focused) FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
 
     // The border: raised for the others, sunken for the focused picture.
@@ -566,9 +573,9 @@ void PaintButton(HWND hwnd) {
     const RECT frame{16, 26, 115, 101};
     FrameRect(dc, &frame, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     if (b->display) {
-        const bool foreground = focused && g_hooks.mdi_client &&
+        const bool foreground = focused && g_albums.hooks.mdi_client &&
                                 reinterpret_cast<HWND>(SendMessageA(
-                                    g_hooks.mdi_client, WM_MDIGETACTIVE, 0, 0)) == w->hwnd;
+                                    g_albums.hooks.mdi_client, WM_MDIGETACTIVE, 0, 0)) == w->hwnd;
         ScopedSelectPalette sp(dc, b->palette.get(), foreground ? FALSE : TRUE);
         if (b->palette) RealizePalette(dc);
         ScopedMemoryDC mem(CreateCompatibleDC(dc));
@@ -603,12 +610,12 @@ HWND AlbumAt(POINT screen) {
 }
 
 void EndDrag(bool drop, POINT screen) {
-    const HWND button = g_drag_button;
-    g_drag_button = nullptr;
+    const HWND button = g_albums.drag_button;
+    g_albums.drag_button = nullptr;
     if (GetCapture() == button) ReleaseCapture();
-    SetCursor(g_cursor_before ? g_cursor_before : LoadCursorA(nullptr, IDC_ARROW));
-    g_cursor_before = nullptr;
-    g_drag_cursor = nullptr;  // a resource cursor: shared, nothing to destroy
+    SetCursor(g_albums.cursor_before ? g_albums.cursor_before : LoadCursorA(nullptr, IDC_ARROW));
+    g_albums.cursor_before = nullptr;
+    g_albums.drag_cursor = nullptr;  // a resource cursor: shared, nothing to destroy
     if (!drop || !button) return;
     const HWND target = AlbumAt(screen);
     int index = -1;
@@ -628,7 +635,7 @@ LRESULT ButtonCommand(HWND hwnd, WPARAM wp) {
         w->album.pictures[static_cast<size_t>(index)].mark = on;
         MarkModified(w);
     } else if (id == kEditId && code == EN_SETFOCUS) {
-        if (w->current != index || g_focused != hwnd) Select(w, index, false);
+        if (w->current != index || g_albums.focused != hwnd) Select(w, index, false);
         BeginRename(w, index);
     }
     return 0;
@@ -639,10 +646,10 @@ LRESULT ButtonCommand(HWND hwnd, WPARAM wp) {
 // --- Public -------------------------------------------------------------------------------
 
 void SetAlbumShellHooks(const AlbumShellHooks& hooks) {
-    g_hooks = hooks;
+    g_albums.hooks = hooks;
 }
 AlbumShellHooks& AlbumShell() {
-    return g_hooks;
+    return g_albums.hooks;
 }
 
 bool IsAlbumWindow(HWND hwnd) {
@@ -666,7 +673,7 @@ HWND AlbumButtonAt(HWND album, int index) {
     return w->buttons[static_cast<size_t>(index)]->hwnd;
 }
 HWND FocusedPictureButton() {
-    return g_focused;
+    return g_albums.focused;
 }
 bool ClipboardHasAlbumPicture() {
     return IsClipboardFormatAvailable(CF_TEXT) && IsClipboardFormatAvailable(CF_DIB);
@@ -674,7 +681,7 @@ bool ClipboardHasAlbumPicture() {
 
 HWND NewAlbum() {
     char title[32];
-    std::snprintf(title, sizeof title, "Album %d", ++g_untitled);
+    std::snprintf(title, sizeof title, "Album %d", ++g_albums.untitled);
     return CreateAlbumWindow(title, 0);
 }
 
@@ -767,7 +774,7 @@ HWND AddPicture(HWND album, const std::string& path, const DibImage& source, boo
     SendMessageA(b->edit, EM_LIMITTEXT, kNameChars, 0);
     WNDPROC old = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(b->edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NameEditProc)));
-    if (!g_edit_proc) g_edit_proc = old;
+    if (!g_albums.edit_proc) g_albums.edit_proc = old;
     SetWindowTextA(b->edit, PathFileName(path).c_str());
     if (mark) SendMessageA(b->check, BM_SETCHECK, BST_CHECKED, 0);
     // The button's record stays the album's (the album owns its entries); the button only
@@ -779,10 +786,10 @@ HWND AddPicture(HWND album, const std::string& path, const DibImage& source, boo
     w->buttons.push_back(std::move(b));
     w->current = index;
     // The picture the Edit menu acts on follows the album being filled.
-    if (!g_focused || FindButton(g_focused, nullptr) == w) {
-        g_previous_focused = g_focused;
-        g_focused = button;
-        Repaint(g_previous_focused);
+    if (!g_albums.focused || FindButton(g_albums.focused, nullptr) == w) {
+        g_albums.previous_focused = g_albums.focused;
+        g_albums.focused = button;
+        Repaint(g_albums.previous_focused);
     }
     MarkModified(w);
     ResizeAfterAdd(w);
@@ -793,19 +800,19 @@ void AddPictureFiles(HWND album) {
     AlbumWindow* w = Find(album);
     if (!w) return;
     std::vector<std::string> files;
-    const bool chosen = g_hooks.choose_files ? g_hooks.choose_files(album, &files)
-                                             : DefaultChooseFiles(album, &files);
+    const bool chosen = g_albums.hooks.choose_files ? g_albums.hooks.choose_files(album, &files)
+                                                    : DefaultChooseFiles(album, &files);
     if (!chosen || files.empty()) return;
     Plat().settings->Set("dir", Folder(files.front()));
     HeldRedraw held(album);
     // One progress dialog for the whole run instead of one a file.
     struct Batch {
         bool on;
-        explicit Batch(bool several) : on(several && g_hooks.progress_batch) {
-            if (on) g_hooks.progress_batch(true);
+        explicit Batch(bool several) : on(several && g_albums.hooks.progress_batch) {
+            if (on) g_albums.hooks.progress_batch(true);
         }
         ~Batch() {
-            if (on) g_hooks.progress_batch(false);
+            if (on) g_albums.hooks.progress_batch(false);
         }
     } batch(files.size() > 1);
     for (const std::string& f : files) {
@@ -814,7 +821,7 @@ void AddPictureFiles(HWND album) {
             ShowError(kMsgAlbumFull);
             return;
         }
-        DibImage source = LoadAlbumSource(f, g_hooks.decode_jpeg);
+        DibImage source = LoadAlbumSource(f, g_albums.hooks.decode_jpeg);
         if (!source) continue;
         AddPicture(album, f, source, false);
     }
@@ -822,11 +829,11 @@ void AddPictureFiles(HWND album) {
 
 bool RemoveCurrentPicture() {
     int index = -1;
-    AlbumWindow* w = FindButton(g_focused, &index);
+    AlbumWindow* w = FindButton(g_albums.focused, &index);
     if (!w) return false;
-    HWND button = g_focused;
-    g_focused = nullptr;
-    if (g_previous_focused == button) g_previous_focused = nullptr;
+    HWND button = g_albums.focused;
+    g_albums.focused = nullptr;
+    if (g_albums.previous_focused == button) g_albums.previous_focused = nullptr;
     w->album.pictures.erase(w->album.pictures.begin() + index);
     std::unique_ptr<PictureButton> gone = std::move(w->buttons[static_cast<size_t>(index)]);
     w->buttons.erase(w->buttons.begin() + index);
@@ -836,8 +843,8 @@ bool RemoveCurrentPicture() {
     const int n = static_cast<int>(w->buttons.size());
     w->current = n == 0 ? -1 : index < n ? index : n - 1;
     if (w->current >= 0) {
-        g_focused = w->buttons[static_cast<size_t>(w->current)]->hwnd;
-        Repaint(g_focused);
+        g_albums.focused = w->buttons[static_cast<size_t>(w->current)]->hwnd;
+        Repaint(g_albums.focused);
     }
     PlaceButtons(w, true);
     ResizeAfterRemove(w);
@@ -846,7 +853,7 @@ bool RemoveCurrentPicture() {
 
 bool CopyCurrentPicture() {
     int index = -1;
-    AlbumWindow* w = FindButton(g_focused, &index);
+    AlbumWindow* w = FindButton(g_albums.focused, &index);
     if (!w) {
         ShowError(kMsgNoAlbumSelected);
         return false;
@@ -937,8 +944,9 @@ bool DropPicture(HWND button, HWND target_album) {
     DibImage thumb = CopyDib(p.thumbnail);
     if (!thumb) return false;
     if (!AddPicture(target_album, path, thumb, false)) return false;
-    if (g_hooks.mdi_client)
-        SendMessageA(g_hooks.mdi_client, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(target_album), 0);
+    if (g_albums.hooks.mdi_client)
+        SendMessageA(g_albums.hooks.mdi_client, WM_MDIACTIVATE,
+                     reinterpret_cast<WPARAM>(target_album), 0);
     return true;
 }
 
@@ -947,7 +955,8 @@ void OpenPicture(HWND button) {
     AlbumWindow* w = FindButton(button, &index);
     if (!w) return;
     const std::string path = w->album.pictures[static_cast<size_t>(index)].path;
-    if (HWND shown = g_hooks.image_window_for ? g_hooks.image_window_for(path) : nullptr) {
+    if (HWND shown =
+            g_albums.hooks.image_window_for ? g_albums.hooks.image_window_for(path) : nullptr) {
         ShowError(kMsgAlreadyOpen);
         BringForward(shown);
         return;
@@ -960,15 +969,16 @@ void OpenPicture(HWND button) {
         ShowError(kMsgNoCorrespondence);
         return;
     }
-    if (g_hooks.open_image) g_hooks.open_image(path);
+    if (g_albums.hooks.open_image) g_albums.hooks.open_image(path);
 }
 
 int SaveAlbumAs(HWND album) {
     AlbumWindow* w = Find(album);
     if (!w) return 0;
     std::string chosen;
-    const bool ok = g_hooks.choose_save_name ? g_hooks.choose_save_name(album, &chosen)
-                                             : DefaultChooseSaveName(album, &chosen);
+    const bool ok = g_albums.hooks.choose_save_name
+                        ? g_albums.hooks.choose_save_name(album, &chosen)
+                        : DefaultChooseSaveName(album, &chosen);
     if (!ok || chosen.empty()) return 0;
     const std::string path = AlbumSaveName(chosen);
     Plat().settings->Set("dir", Folder(path));
@@ -1000,18 +1010,18 @@ bool AlbumMayClose(HWND album) {
 }
 
 bool CreateTransferAlbum() {
-    g_transfer_album = NewAlbum();
-    return g_transfer_album != nullptr;
+    g_albums.transfer_album = NewAlbum();
+    return g_albums.transfer_album != nullptr;
 }
 
 bool AddFileToTransferAlbum(const std::string& path) {
-    if (!Find(g_transfer_album)) {
+    if (!Find(g_albums.transfer_album)) {
         ShowError(kMsgAlbumCreateFailed);
         return false;
     }
-    DibImage source = LoadAlbumSource(path, g_hooks.decode_jpeg);
+    DibImage source = LoadAlbumSource(path, g_albums.hooks.decode_jpeg);
     if (!source) return false;
-    return AddPicture(g_transfer_album, path, source, false) != nullptr;
+    return AddPicture(g_albums.transfer_album, path, source, false) != nullptr;
 }
 
 LRESULT CALLBACK AlbumChildProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -1034,14 +1044,14 @@ LRESULT CALLBACK AlbumChildProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
                 // The Edit menu acts on the active album: its current picture, or none.
                 const HWND button =
                     w->current >= 0 ? w->buttons[static_cast<size_t>(w->current)]->hwnd : nullptr;
-                if (g_focused != button) {
-                    g_previous_focused = g_focused;
-                    g_focused = button;
-                    Repaint(g_previous_focused);
+                if (g_albums.focused != button) {
+                    g_albums.previous_focused = g_albums.focused;
+                    g_albums.focused = button;
+                    Repaint(g_albums.previous_focused);
                     Repaint(button);
                 }
             }
-            if (g_hooks.state_changed) g_hooks.state_changed();
+            if (g_albums.hooks.state_changed) g_albums.hooks.state_changed();
             break;
         }
         case WM_SIZE:
@@ -1111,22 +1121,22 @@ LRESULT CALLBACK AlbumPictureButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
             AlbumWindow* w = FindButton(hwnd, &index);
             if (!w) break;
             Select(w, index, true);
-            g_drag_button = hwnd;
+            g_albums.drag_button = hwnd;
             SetCapture(hwnd);
-            g_drag_cursor = LoadCursorA(GetModuleHandleA(nullptr), "DropCursor");
-            g_cursor_before =
-                SetCursor(g_drag_cursor ? g_drag_cursor : LoadCursorA(nullptr, IDC_ARROW));
+            g_albums.drag_cursor = LoadCursorA(GetModuleHandleA(nullptr), "DropCursor");
+            g_albums.cursor_before = SetCursor(
+                g_albums.drag_cursor ? g_albums.drag_cursor : LoadCursorA(nullptr, IDC_ARROW));
             return 0;
         }
         case WM_LBUTTONUP:
-            if (g_drag_button == hwnd) {
+            if (g_albums.drag_button == hwnd) {
                 POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
                 ClientToScreen(hwnd, &pt);
                 EndDrag(true, pt);
             }
             return 0;
         case WM_CAPTURECHANGED:
-            if (g_drag_button == hwnd) EndDrag(false, POINT{});
+            if (g_albums.drag_button == hwnd) EndDrag(false, POINT{});
             break;
         case WM_LBUTTONDBLCLK:
             OpenPicture(hwnd);

@@ -52,7 +52,7 @@ void FreeWindowRecord(HWND hwnd) {
 
 // The same for dialogs, whose record lives in DWLP_USER.
 template <class T>
-T* DialogRecord(HWND dlg) {
+T* DialogRecordOf(HWND dlg) {
     return dlg ? reinterpret_cast<T*>(GetWindowLongPtrA(dlg, DWLP_USER)) : nullptr;
 }
 template <class T>
@@ -63,6 +63,6 @@ T* AttachDialogRecord(HWND dlg, std::unique_ptr<T> record) {
 }
 template <class T>
 void FreeDialogRecord(HWND dlg) {
-    std::unique_ptr<T> record(DialogRecord<T>(dlg));
+    std::unique_ptr<T> record(DialogRecordOf<T>(dlg));
     SetWindowLongPtrA(dlg, DWLP_USER, 0);
 }

@@ -1,11 +1,15 @@
-// The dialogs keep their record in DWLP_USER and end through Finish(), which ends a modal run
-// with EndDialog and destroys a modeless window, so the procedure is the same in both uses.
+// The dialogs own their record (DWLP_USER, freed with the dialog's last message) and end through
+// Finish(), which ends a modal run with EndDialog and destroys a modeless window, so the
+// procedure is the same in both uses.
 #include "browser/win/camera_dialogs_win.h"
 
 #include <ctime>
+#include <memory>
+#include <new>
 #include <string>
 
 #include "base/region.h"
+#include "base/win/window_record.h"
 #include "browser/win/status_dialogs.h"
 #include "link/session/camera_tools.h"
 #include "link/session/session_ops.h"
@@ -25,19 +29,42 @@ struct DialogRecord {
 };
 
 DialogRecord* RecordOf(HWND dlg) {
-    return reinterpret_cast<DialogRecord*>(GetWindowLongPtrA(dlg, DWLP_USER));
+    return DialogRecordOf<DialogRecord>(dlg);
 }
 
-// A modal run's record belongs to the caller (on its stack); a modeless window's to the window.
+// The dialog's result outlives its record: it is read after the dialog has gone.
 void Finish(HWND dlg, DialogRecord* r) {
-    SetWindowLongPtrA(dlg, DWLP_USER, 0);
+    g_last_clock_result = r->result;
     if (r->modal) {
         EndDialog(dlg, IDOK);
     } else {
-        g_last_clock_result = r->result;
-        delete r;
         DestroyWindow(dlg);
     }
+}
+
+// Takes the record handed to the dialog's creation; the dialog frees it at its end.
+DialogRecord* TakeRecord(HWND dlg, LPARAM lp) {
+    return AttachDialogRecord(dlg,
+                              std::move(*reinterpret_cast<std::unique_ptr<DialogRecord>*>(lp)));
+}
+
+// Runs a dialog modal or makes it modeless, handing it a new record; the modeless window, or
+// (modal) null with the dialog over.
+HWND OpenCameraDialog(CameraSession& s, HWND owner, RegionalTemplate which, DLGPROC proc,
+                      bool modal) {
+    std::unique_ptr<DialogRecord> r(new (std::nothrow) DialogRecord);
+    if (!r) return nullptr;
+    r->s = &s;
+    r->modal = modal;
+    g_last_clock_result = kLinkOk;
+    const char* name = RegionalTemplateName(which, RegionCode());
+    const LPARAM holder = reinterpret_cast<LPARAM>(&r);
+    if (modal) {
+        if (DialogBoxParamA(DialogInstance(), name, owner, proc, holder) == -1)
+            g_last_clock_result = kLinkFailed;
+        return nullptr;
+    }
+    return CreateDialogParamA(DialogInstance(), name, owner, proc, holder);
 }
 
 // --- port setup -------------------------------------------------------------------------------
@@ -59,13 +86,16 @@ int ButtonOfPort(const std::string& port) {
 
 INT_PTR CALLBACK PortSetupProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
-        auto* r = reinterpret_cast<DialogRecord*>(lp);
-        SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(r));
+        DialogRecord* r = TakeRecord(dlg, lp);
         r->port = PortSetupOpen(*r->s);
         CheckRadioButton(dlg, IDC_PORT_COM1, IDC_PORT_COM4, ButtonOfPort(r->port.port));
         CheckRadioButton(dlg, IDC_SPEED_9600, IDC_SPEED_115200, ButtonOfSpeed(r->port.code));
         PlaceDialog(dlg);
         return TRUE;
+    }
+    if (msg == WM_NCDESTROY) {
+        FreeDialogRecord<DialogRecord>(dlg);
+        return FALSE;
     }
     DialogRecord* r = RecordOf(dlg);
     if (!r || msg != WM_COMMAND) return FALSE;
@@ -143,8 +173,7 @@ ClockTexts ReadClockTexts(HWND dlg) {
 
 INT_PTR CALLBACK ClockProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_INITDIALOG) {
-        auto* r = reinterpret_cast<DialogRecord*>(lp);
-        SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(r));
+        DialogRecord* r = TakeRecord(dlg, lp);
         PlaceDialog(dlg);
         ClockTexts now;
         r->result = ReadCameraClock(*r->s, &now);
@@ -154,6 +183,10 @@ INT_PTR CALLBACK ClockProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         }
         ShowClockTexts(dlg, *r, now);
         return TRUE;
+    }
+    if (msg == WM_NCDESTROY) {
+        FreeDialogRecord<DialogRecord>(dlg);
+        return FALSE;
     }
     DialogRecord* r = RecordOf(dlg);
     if (!r || msg != WM_COMMAND) return FALSE;
@@ -204,43 +237,20 @@ INT_PTR CALLBACK ClockProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 void RunPortSetup(CameraSession& s, HWND owner) {
-    DialogRecord r;
-    r.s = &s;
-    r.modal = true;
-    const char* name = RegionalTemplateName(RegionalTemplate::kCommSetup, RegionCode());
-    DialogBoxParamA(DialogInstance(), name, owner, PortSetupProc, reinterpret_cast<LPARAM>(&r));
+    OpenCameraDialog(s, owner, RegionalTemplate::kCommSetup, PortSetupProc, true);
 }
 
 HWND CreatePortSetupWindow(CameraSession& s, HWND owner) {
-    auto* r = new DialogRecord;
-    r->s = &s;
-    const char* name = RegionalTemplateName(RegionalTemplate::kCommSetup, RegionCode());
-    HWND dlg = CreateDialogParamA(DialogInstance(), name, owner, PortSetupProc,
-                                  reinterpret_cast<LPARAM>(r));
-    if (!dlg) delete r;
-    return dlg;
+    return OpenCameraDialog(s, owner, RegionalTemplate::kCommSetup, PortSetupProc, false);
 }
 
 LinkError RunClockDialogWindow(CameraSession& s, HWND owner) {
-    DialogRecord r;
-    r.s = &s;
-    r.modal = true;
-    const char* name = RegionalTemplateName(RegionalTemplate::kClock, RegionCode());
-    if (DialogBoxParamA(DialogInstance(), name, owner, ClockProc, reinterpret_cast<LPARAM>(&r)) ==
-        -1)
-        return kLinkFailed;
-    return r.result;
+    OpenCameraDialog(s, owner, RegionalTemplate::kClock, ClockProc, true);
+    return g_last_clock_result;
 }
 
 HWND CreateClockWindow(CameraSession& s, HWND owner) {
-    auto* r = new DialogRecord;
-    r->s = &s;
-    g_last_clock_result = kLinkOk;
-    const char* name = RegionalTemplateName(RegionalTemplate::kClock, RegionCode());
-    HWND dlg =
-        CreateDialogParamA(DialogInstance(), name, owner, ClockProc, reinterpret_cast<LPARAM>(r));
-    if (!dlg) delete r;
-    return dlg;
+    return OpenCameraDialog(s, owner, RegionalTemplate::kClock, ClockProc, false);
 }
 
 LinkError LastClockResult() {

@@ -43,10 +43,11 @@ struct SizeDialog {
 };
 
 INT_PTR CALLBACK SizeProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    SizeDialog* d = DialogRecord<SizeDialog>(dlg);
+    SizeDialog* d = DialogRecordOf<SizeDialog>(dlg);
     switch (msg) {
         case WM_INITDIALOG: {
-            d = AttachDialogRecord(dlg, std::move(*reinterpret_cast<std::unique_ptr<SizeDialog>*>(lp)));
+            d = AttachDialogRecord(dlg,
+                                   std::move(*reinterpret_cast<std::unique_ptr<SizeDialog>*>(lp)));
             const DibImage* pic = ImageWindowPicture(d->image);
             const int zoom = ImageWindowZoom(d->image);
             char text[32];
@@ -234,11 +235,11 @@ void OnOk(HWND dlg, AdjustDialog* d) {
 }
 
 INT_PTR CALLBACK AdjustProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    AdjustDialog* d = DialogRecord<AdjustDialog>(dlg);
+    AdjustDialog* d = DialogRecordOf<AdjustDialog>(dlg);
     switch (msg) {
         case WM_INITDIALOG: {
-            d = AttachDialogRecord(dlg,
-                                   std::move(*reinterpret_cast<std::unique_ptr<AdjustDialog>*>(lp)));
+            d = AttachDialogRecord(
+                dlg, std::move(*reinterpret_cast<std::unique_ptr<AdjustDialog>*>(lp)));
             ResetAdjustState(&d->state);
             CheckRadioButton(dlg, IDC_ADJ_MANUAL, IDC_ADJ_AUTOMATIC, IDC_ADJ_MANUAL);
             for (int i = 0; i < 4; ++i) {
@@ -333,8 +334,8 @@ INT_PTR OpenDialog(std::unique_ptr<T> record, RegionalTemplate which, DLGPROC pr
     if (record->modal)
         return DialogBoxParamA(ImageHost().instance, Template(which), ImageHost().frame, proc,
                                holder);
-    return reinterpret_cast<INT_PTR>(CreateDialogParamA(ImageHost().instance, Template(which),
-                                                        ImageHost().frame, proc, holder));
+    return reinterpret_cast<INT_PTR>(
+        CreateDialogParamA(ImageHost().instance, Template(which), ImageHost().frame, proc, holder));
 }
 
 template <class T>

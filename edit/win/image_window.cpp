@@ -19,11 +19,9 @@
 #include "base/files.h"
 #include "base/messages.h"
 #include "base/path.h"
-#include "base/pending_file.h"
 #include "base/platform.h"
 #include "base/region.h"
 #include "base/settings.h"
-#include "base/tempfile.h"
 #include "base/win/win_handles.h"
 #include "base/win/win_prompts.h"
 #include "base/win/window_record.h"
@@ -31,6 +29,7 @@
 #include "codec/camera_fit.h"
 #include "codec/camera_segments.h"
 #include "codec/jpeg_codec.h"
+#include "codec/jpeg_save.h"
 #include "codec/reduce.h"
 #include "codec/win/dib_win.h"
 #include "edit/geometry.h"
@@ -325,38 +324,23 @@ DibImage AtDepth(const DibImage& pic, int bits, bool* same) {
     return wide ? ReduceTo256(wide) : DibImage();
 }
 
+// The frame's encoder with its progress dialog, for the shared JPEG save.
+struct CompressFor {
+    HWND hwnd;
+    const std::string* display_name;
+};
+int CompressWithHost(const std::string& bmp, const std::string& jpeg, int quality, void* context) {
+    const CompressFor* c = static_cast<const CompressFor*>(context);
+    return W().host.compress(c->hwnd, bmp, jpeg, *c->display_name, quality);
+}
+
 bool WriteJpeg(HWND hwnd, ImageRecord* r, const std::string& path, int quality) {
-    // The encoder takes 8 and 24 bits.
-    DibImage wide;
-    const DibImage* src = &r->picture;
-    if (r->bits < 8) {
-        wide = ExpandTo24(r->picture);
-        if (!wide) return false;
-        src = &wide;
-    }
-    ScopedTempFile bmp;
-    if (!bmp.Make()) {
-        ShowError(kMsgFileOpenFailed);
-        return false;
-    }
-    if (!SaveBmpFile(bmp.name(), *src)) return false;
-    PendingFile jpeg;
-    if (!jpeg.Reserve(path)) {
-        ShowError(kMsgFileOpenFailed);
-        return false;
-    }
-    const int ok =
-        W().host.compress
-            ? W().host.compress(hwnd, bmp.name(), jpeg.temp_path(), r->display_name, quality)
-            : EncodeJpegFile(bmp.name(), jpeg.temp_path(), kSaveSampling, quality, JpegProgress());
-    if (!ok) return false;
-    if (r->segments.count > 0 &&
-        !RestoreCameraSegments(jpeg.temp_path(), r->segments, static_cast<uint32_t>(r->geo.width),
-                               static_cast<uint32_t>(r->geo.height))) {
-        ShowError(kMsgJpegCreateFailed);
-        return false;
-    }
-    return CommitOrShow(&jpeg, kMsgJpegCreateFailed) != 0;
+    CompressFor context{hwnd, &r->display_name};
+    JpegSaveEncoder encoder;
+    encoder.encode = CompressWithHost;
+    encoder.context = &context;
+    return SaveDibAsJpeg(r->picture, path, quality, &r->segments,
+                         W().host.compress ? &encoder : nullptr) != 0;
 }
 
 void TakeNewName(HWND hwnd, ImageRecord* r, const std::string& path) {
@@ -603,20 +587,32 @@ bool ImageWindowSelectionRect(HWND hwnd, RECT* rect) {
     return true;
 }
 
-bool RotateImage(HWND hwnd, bool right) {
+namespace {
+
+// What every geometry command does first: the window at its normal size, and a picture whose
+// depth the geometry takes (else its message). The record, or null.
+ImageRecord* BeginGeometry(HWND hwnd) {
     ImageRecord* r = RecordOf(hwnd);
-    if (!r) return false;
+    if (!r) return nullptr;
     RestoreForEditing(hwnd);
     if (!GeometryDepthSupported(r->picture)) {
         ErrorBox(kBitsNotSupportedText);
-        return false;
+        return nullptr;
     }
-    Plat().prompts->SetCursor(CursorKind::kHourglass);
-    DibImage turned = RotateDib(r->picture, right);
+    return r;
+}
+
+}  // namespace
+
+bool RotateImage(HWND hwnd, bool right) {
+    ImageRecord* r = BeginGeometry(hwnd);
+    if (!r) return false;
     DibImage old;
-    const bool ok = turned && InstallPicture(hwnd, r, std::move(turned), &old);
-    Plat().prompts->SetCursor(CursorKind::kArrow);
-    if (!ok) return false;
+    {
+        WaitCursor cursor;
+        DibImage turned = RotateDib(r->picture, right);
+        if (!turned || !InstallPicture(hwnd, r, std::move(turned), &old)) return false;
+    }
     r->geo.rotation = NextRotation(r->geo.rotation, right);
     r->geo.last_turn = right ? kTurnRight : kTurnLeft;
     RecordPictureChange(&TheUndoRecord(), hwnd, std::move(old), r->geo.rotation);
@@ -626,20 +622,15 @@ bool RotateImage(HWND hwnd, bool right) {
 }
 
 bool ResizeImage(HWND hwnd, int width, int height) {
-    ImageRecord* r = RecordOf(hwnd);
+    ImageRecord* r = BeginGeometry(hwnd);
     if (!r) return false;
-    RestoreForEditing(hwnd);
-    if (!GeometryDepthSupported(r->picture)) {
-        ErrorBox(kBitsNotSupportedText);
-        return false;
-    }
-    Plat().prompts->SetCursor(CursorKind::kHourglass);
     const int old_w = r->geo.width, old_h = r->geo.height, old_zoom = r->geo.zoom;
-    DibImage resized = ResizeDib(r->picture, width, height);
     DibImage old;
-    const bool ok = resized && InstallPicture(hwnd, r, std::move(resized), &old);
-    Plat().prompts->SetCursor(CursorKind::kArrow);
-    if (!ok) return false;
+    {
+        WaitCursor cursor;
+        DibImage resized = ResizeDib(r->picture, width, height);
+        if (!resized || !InstallPicture(hwnd, r, std::move(resized), &old)) return false;
+    }
     r->geo.prev_zoom = old_zoom;
     r->geo.zoom = kZoomActual;
     RecordResize(&TheUndoRecord(), hwnd, std::move(old), old_w, old_h, old_zoom);
@@ -660,13 +651,9 @@ bool InstallAdjustedPicture(HWND hwnd, DibImage picture) {
 }
 
 HWND CutOutImage(HWND hwnd) {
-    ImageRecord* r = RecordOf(hwnd);
-    if (!r || !r->selection) return nullptr;
-    RestoreForEditing(hwnd);
-    if (!GeometryDepthSupported(r->picture)) {
-        ErrorBox(kBitsNotSupportedText);
-        return nullptr;
-    }
+    if (!ImageWindowHasSelection(hwnd)) return nullptr;
+    ImageRecord* r = BeginGeometry(hwnd);
+    if (!r) return nullptr;
     PixelRect rect;
     const POINT a = r->start, b = r->end;
     if (!CutOutRect(a.x, a.y, b.x, b.y, r->geo.width, r->geo.height, r->geo.zoom, &rect))
@@ -699,32 +686,34 @@ bool SaveImageAs(HWND hwnd, const std::string& path, int type) {
         ErrorBox(SavedElsewhereText(path).c_str());
         return false;
     }
-    Plat().prompts->SetCursor(CursorKind::kHourglass);
     bool ok;
-    if (IsJpegSaveType(type)) {
-        // An unchanged picture of a JPEG file is copied as it is for the standard and high types.
-        if (r->geo.modified == 0 && r->from_jpeg && type != kSaveJpegLow &&
-            FileLength(r->path) > 0) {
-            ok = PathsEqual(r->path, path) || CopyJpegFile(r->path, path) != 0;
-        } else {
-            ok = WriteJpeg(hwnd, r, path, SaveTypeQuality(type));
-        }
-        if (ok) r->from_jpeg = true;
-    } else {
-        bool same = false;
-        DibImage converted = AtDepth(r->picture, SaveTypeBits(type), &same);
-        const DibImage& out = same ? r->picture : converted;
-        ok = (same || converted) && SaveBmpFile(path, out);
-        if (ok) {
-            if (!same) {
-                r->picture = std::move(converted);
-                BuildDisplay(hwnd, r);
+    {
+        WaitCursor cursor;
+        if (IsJpegSaveType(type)) {
+            // An unchanged picture of a JPEG file is copied as it is for the standard and high
+            // types.
+            if (r->geo.modified == 0 && r->from_jpeg && type != kSaveJpegLow &&
+                FileLength(r->path) > 0) {
+                ok = PathsEqual(r->path, path) || CopyJpegFile(r->path, path) != 0;
+            } else {
+                ok = WriteJpeg(hwnd, r, path, SaveTypeQuality(type));
             }
-            r->from_jpeg = false;
-            r->segments = KeptSegments();
+            if (ok) r->from_jpeg = true;
+        } else {
+            bool same = false;
+            DibImage converted = AtDepth(r->picture, SaveTypeBits(type), &same);
+            const DibImage& out = same ? r->picture : converted;
+            ok = (same || converted) && SaveBmpFile(path, out);
+            if (ok) {
+                if (!same) {
+                    r->picture = std::move(converted);
+                    BuildDisplay(hwnd, r);
+                }
+                r->from_jpeg = false;
+                r->segments = KeptSegments();
+            }
         }
     }
-    Plat().prompts->SetCursor(CursorKind::kArrow);
     if (!ok) return false;
     r->save_type = type;
     TakeNewName(hwnd, r, path);
@@ -740,9 +729,11 @@ bool SaveImageWindow(HWND hwnd, bool save_as) {
     if (!save_as && has_file) {
         const int type = IsJpegSaveType(r->save_type) ? kSaveJpegStandard : r->save_type;
         if (IsJpegSaveType(type)) {
-            Plat().prompts->SetCursor(CursorKind::kHourglass);
-            const bool ok = WriteJpeg(hwnd, r, r->path, SaveTypeQuality(kSaveJpegStandard));
-            Plat().prompts->SetCursor(CursorKind::kArrow);
+            bool ok;
+            {
+                WaitCursor cursor;
+                ok = WriteJpeg(hwnd, r, r->path, SaveTypeQuality(kSaveJpegStandard));
+            }
             if (ok) TakeNewName(hwnd, r, r->path);
             return ok;
         }

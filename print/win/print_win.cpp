@@ -374,7 +374,7 @@ void PrintAlbum(HWND frame, const PRINTDLGA& pd, const std::vector<std::string>&
     const PrintOptions options = ReadPrintOptions(*Plat().settings);
     PrintJob job;
     PrintPage page;
-    if (!BeginJob(&job, frame, pd, "Vistrel", &page)) return;
+    if (!BeginJob(&job, frame, pd, kAppTitle, &page)) return;
     if (Going(job) && StartPage(job.dc) > 0) {
         ScopedFont font;
         SelectCaptionFont(job.dc, page, &font);

@@ -490,7 +490,7 @@ HWND CreateSlideShow(HWND frame, const std::string& album_path) {
     if (g_show) return nullptr;
     auto show = std::make_unique<SlideShow>();
     show->album = album_path;
-    HWND w = CreateWindowExA(0, "AutoViewClass", "", WS_POPUP | WS_DLGFRAME, 0, 0,
+    HWND w = CreateWindowExA(0, kSlideShowClass, "", WS_POPUP | WS_DLGFRAME, 0, 0,
                              GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), frame,
                              nullptr, Instance(), show.get());
     if (!w) return nullptr;

@@ -7,6 +7,7 @@
 
 #include "app/camera_busy.h"
 #include "base/region.h"
+#include "album/win/album_window.h"
 #include "app/win/app.h"
 #include "base/platform.h"
 #include "gui_frame.h"
@@ -488,17 +489,13 @@ TEST_F(Shell, HeldHelpKeyOpensHelpOnce) {
 }
 
 TEST_F(Shell, CloseAllClosesChildrenAndCloseLeavesNone) {
-    MDICREATESTRUCTA mcs{};
-    mcs.szClass = "ZEKAlbumChild";
-    mcs.szTitle = "album";
-    mcs.hOwner = GetModuleHandleA(nullptr);
-    mcs.x = mcs.y = mcs.cx = mcs.cy = CW_USEDEFAULT;
-    HWND child = reinterpret_cast<HWND>(
-        SendMessageA(App().mdi_client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
+    HWND child = NewAlbum();  // an album window: kind 2 in word 1, its record in word 0
     ASSERT_NE(child, nullptr);
-    static int record = 1;
-    SetWindowLongPtrA(child, 0, reinterpret_cast<LONG_PTR>(&record));
-    SetWindowLongPtrA(child, sizeof(LONG_PTR), 2);
+    char cls[64] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    EXPECT_STREQ(cls, "ZEKAlbumChild");
+    EXPECT_EQ(GetWindowLongPtrA(child, sizeof(LONG_PTR)), 2);
+    EXPECT_NE(GetWindowLongPtrA(child, 0), 0);
     InitAllPopups();
     EXPECT_FALSE(Grey(143));
     EXPECT_TRUE(Grey(178));
@@ -513,6 +510,7 @@ TEST_F(Shell, CloseAllClosesChildrenAndCloseLeavesNone) {
     InitAllPopups();
     EXPECT_FALSE(Grey(162));
 
+    boxes::Expect(IDNO);  // a new album asks before it goes unsaved
     SendMessageA(frame_, WM_COMMAND, 163, 0);
     EXPECT_FALSE(IsWindow(child));
     InitAllPopups();
