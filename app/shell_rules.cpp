@@ -56,8 +56,9 @@ bool PopupEnabled(int popup, const ActiveChildState& s) {
 
 const std::vector<int>& PopupManagedCommands() {
     static const std::vector<int> kList = {
-        IDM_CLOSE, IDM_SAVE_AS, IDM_SAVE, IDM_PRINT,   IDM_ADD_TO_ALBUM, IDM_CUT,          IDM_COPY,
-        IDM_PASTE, IDM_UNDO,   IDM_TILE, IDM_CASCADE, IDM_CLOSE_ALL,   IDM_ARRANGE_ICONS,
+        IDM_CLOSE,   IDM_SAVE_AS,   IDM_SAVE,          IDM_PRINT, IDM_ADD_TO_ALBUM,
+        IDM_CUT,     IDM_COPY,      IDM_PASTE,         IDM_UNDO,  IDM_TILE,
+        IDM_CASCADE, IDM_CLOSE_ALL, IDM_ARRANGE_ICONS,
     };
     return kList;
 }
@@ -84,7 +85,7 @@ bool ToolbarButtonEnabled(int command, const ActiveChildState& s) {
 
 const std::vector<int>& ToolbarRefreshed() {
     static const std::vector<int> kList = {IDT_SAVE_AS, IDT_PRINT, IDT_ADD_TO_ALBUM, IDT_CUT,
-                                           IDT_COPY,   IDT_PASTE, IDT_TILE,       IDT_CASCADE};
+                                           IDT_COPY,    IDT_PASTE, IDT_TILE,         IDT_CASCADE};
     return kList;
 }
 
@@ -104,7 +105,8 @@ const HelpRow kHelpRows[] = {
     {IDM_ABOUT, nullptr, "Version infomation and Copyright infomation."},
     {IDM_NEW_ALBUM, nullptr, "Create a new album."},
     {IDM_CLOSE, "Cannot select!! There is no file to close.", "Close window."},
-    {IDM_SAVE_AS, "Cannot select!! There is no file to save.", "Save the active file with a new name."},
+    {IDM_SAVE_AS, "Cannot select!! There is no file to save.",
+     "Save the active file with a new name."},
     {IDM_HELP_CONTENTS, nullptr, "Contents."},
     {IDM_COM_SETUP, nullptr, "Set the com_port options."},
     {IDM_DATA_IN, nullptr, "Data in from the camera."},
@@ -121,7 +123,8 @@ const HelpRow kHelpRows[] = {
     {IDM_TILE, "Cannot Select!! Not open window.", "Arrange the windows in a tile view."},
     {IDM_CASCADE, "Cannot Select!! Not open window.", "Arrange the windows in a cascade view."},
     {IDM_ARRANGE_ICONS, "Cannot Select!! Icon not lined up.", "Arrange the icons."},
-    {IDM_CLOSE_ALL, "Cannot Select!! Not open window or line up icon.", "Close all opened windows."},
+    {IDM_CLOSE_ALL, "Cannot Select!! Not open window or line up icon.",
+     "Close all opened windows."},
     {IDM_TOOLBAR_TOGGLE, nullptr, "Toggle the toolbar on/off."},
     {IDM_STATUSBAR_TOGGLE, nullptr, "Toggle the statusbar on/off."},
     {IDM_ADJUST, nullptr, "Change photo image by automatic adjustment or manual adjustment."},

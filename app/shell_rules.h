@@ -12,12 +12,12 @@
 struct ActiveChildState {
     bool exists = false;  // an active child with a record
     int kind = kKindNone;
-    bool image_modified = false;  // image window: the picture has changed since it was saved
-    bool album_selected = false;  // album window: a picture is selected
-    bool album_paste = false;     // album window: the paste source is set
-    bool image_can_undo = false;  // image window: it holds the last undoable change
-    bool image_selection = false; // image window: a selection rectangle is shown
-    int image_zoom = 0;           // image window: its zoom in quarters
+    bool image_modified = false;   // image window: the picture has changed since it was saved
+    bool album_selected = false;   // album window: a picture is selected
+    bool album_paste = false;      // album window: the paste source is set
+    bool image_can_undo = false;   // image window: it holds the last undoable change
+    bool image_selection = false;  // image window: a selection rectangle is shown
+    int image_zoom = 0;            // image window: its zoom in quarters
 };
 
 bool IsActiveImage(const ActiveChildState& s);

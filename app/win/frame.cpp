@@ -346,14 +346,12 @@ void UpdateMenuState() {
         if (was_on != on) redraw = true;
     }
     EnableMenuItem(app.menu, IDM_CUTOUT,
-                   MF_BYCOMMAND |
-                       (MenuItemEnabled(IDM_CUTOUT, s, false) ? MF_ENABLED : MF_GRAYED));
+                   MF_BYCOMMAND | (MenuItemEnabled(IDM_CUTOUT, s, false) ? MF_ENABLED : MF_GRAYED));
     // The View pop-up checks the active picture's zoom; with another window active it keeps
     // the last picture's mark.
     if (IsActiveImage(s)) {
         const int checked = CommandForZoom(s.image_zoom);
-        for (int c = IDM_ZOOM25; c <= IDM_ZOOM400; ++c)
-            CheckItem(c, c == checked);
+        for (int c = IDM_ZOOM25; c <= IDM_ZOOM400; ++c) CheckItem(c, c == checked);
     }
     if (redraw) DrawMenuBar(app.frame);
 }

@@ -70,10 +70,9 @@ bool RegisterWindowClasses(HINSTANCE instance) {
         {kFrameClass, CS_HREDRAW | CS_VREDRAW, FrameProc, IDI_FRAME, IDC_WAIT, face, "ZEKDscMenu"},
         {kImageClass, CS_HREDRAW | CS_VREDRAW, ImageWindowProc, IDI_IMAGE, IDC_ARROW,
          static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), nullptr},
-        {kAlbumClass, CS_HREDRAW | CS_VREDRAW, AlbumChildProc, IDI_ALBUM, IDC_ARROW, face,
-         nullptr},
-        {kAlbumButtonClass, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, AlbumPictureButtonProc, 0, IDC_ARROW,
-         face, nullptr},
+        {kAlbumClass, CS_HREDRAW | CS_VREDRAW, AlbumChildProc, IDI_ALBUM, IDC_ARROW, face, nullptr},
+        {kAlbumButtonClass, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, AlbumPictureButtonProc, 0,
+         IDC_ARROW, face, nullptr},
     };
     bool ok = true;
     auto add = [&](const ClassRow& r) {

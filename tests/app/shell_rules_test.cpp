@@ -24,8 +24,8 @@ ActiveChildState Album(bool selected, bool paste) {
 TEST(ShellRules, NoWindowOpenGreysTheDocumentCommands) {
     ActiveChildState none;
     for (int c :
-         {IDM_SAVE, IDM_SAVE_AS, IDM_CLOSE, IDM_PRINT, IDM_CUT, IDM_COPY, IDM_PASTE, IDM_ADD_TO_ALBUM,
-          IDM_UNDO, IDM_TILE, IDM_CASCADE, IDM_CLOSE_ALL, IDM_ARRANGE_ICONS}) {
+         {IDM_SAVE, IDM_SAVE_AS, IDM_CLOSE, IDM_PRINT, IDM_CUT, IDM_COPY, IDM_PASTE,
+          IDM_ADD_TO_ALBUM, IDM_UNDO, IDM_TILE, IDM_CASCADE, IDM_CLOSE_ALL, IDM_ARRANGE_ICONS}) {
         EXPECT_FALSE(MenuItemEnabled(c, none, false)) << c;
     }
     EXPECT_TRUE(MenuItemEnabled(IDM_OPEN, none, false));

@@ -450,7 +450,7 @@ TEST_F(ImageWindow, PopupsFollowTheActiveWindowThroughAlbumsMaximisingAndClosing
     EXPECT_EQ(PopupsOf(frame_), (Popups{false, true, true}));  // nothing to undo yet
     Command(176);
     EXPECT_EQ(PopupsOf(frame_), (Popups{true, true, true}));  // a holds the undo step
-    Command(105);                                              // a new album becomes active
+    Command(105);                                             // a new album becomes active
     HWND album = reinterpret_cast<HWND>(SendMessageA(App().mdi_client, WM_MDIGETACTIVE, 0, 0));
     ASSERT_NE(album, a);
     EXPECT_EQ(PopupsOf(frame_), (Popups{true, false, false}));
