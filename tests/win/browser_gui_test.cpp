@@ -192,10 +192,3 @@ TEST_F(Browser, PreviewSelectTransferDeleteAndExit) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (MarkWindowsUnmanaged()) return RunAgain();
-    StartWatchdog(90000);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

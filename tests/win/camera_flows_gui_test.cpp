@@ -477,10 +477,3 @@ TEST_F(CameraFlows, AnImageThatStopsMidwayLeavesNoFile) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (MarkWindowsUnmanaged()) return RunAgain();
-    StartWatchdog(120000);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -412,10 +412,3 @@ TEST_F(Dialogs, ExtractUsesTheCameraOperationsDialogAndLeavesItOpen) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (MarkWindowsUnmanaged()) return RunAgain();
-    StartWatchdog(45000);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

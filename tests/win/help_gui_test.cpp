@@ -267,10 +267,3 @@ TEST_F(Help, AboutBoxShowsTheVersion) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (MarkWindowsUnmanaged()) return RunAgain();
-    StartWatchdog(100000);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -595,10 +595,3 @@ TEST_F(ImageWindow, JapaneseDialogTemplates) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (MarkWindowsUnmanaged()) return RunAgain();
-    StartWatchdog(90000);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

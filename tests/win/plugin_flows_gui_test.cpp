@@ -494,10 +494,3 @@ TEST_F(PluginFlows, PortSetupCancelWritesWhatWasStoredAtOpening) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (MarkWindowsUnmanaged()) return RunAgain();
-    StartWatchdog(100000);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

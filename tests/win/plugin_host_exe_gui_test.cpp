@@ -176,10 +176,3 @@ TEST(AcquireHostProgram, AModuleWithoutAnAcquireListIsRefused) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (MarkWindowsUnmanaged()) return RunAgain();
-    StartWatchdog(100000);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

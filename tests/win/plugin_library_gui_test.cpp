@@ -159,10 +159,3 @@ TEST_F(PluginLibrary, UnknownSelectorAndExitFromTheDialog) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (MarkWindowsUnmanaged()) return RunAgain();
-    StartWatchdog(60000);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -518,10 +518,3 @@ TEST_F(Shell, CloseAllClosesChildrenAndCloseLeavesNone) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    if (MarkWindowsUnmanaged()) return RunAgain();
-    StartWatchdog(45000);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
