@@ -15,7 +15,6 @@
 #include "app/win/routes.h"
 #include "base/win/window_record.h"
 #include "base/platform.h"
-#include "browser/win/camera_browser_win.h"
 #include "browser/win/coding_progress.h"
 #include "edit/geometry.h"
 
