@@ -58,7 +58,7 @@ private:
         if (f.error != 0) {
             const std::string& name =
                 !alias_temp_.empty() && f.path == alias_temp_ ? alias_target_ : f.path;
-            return name + ": " + std::strerror(f.error);
+            return name + ": " + FileErrorText(f.error);
         }
         if (!empty_input_.empty()) {
             std::string why = empty_input_ + ": the file is empty";
@@ -169,7 +169,7 @@ int InfoFailure(const std::string& path, int message, const std::string& why) {
 
 int InfoOne(const std::string& path) {
     ScopedFile f(OpenFileBinary(path, "rb"));
-    if (!f) return InfoFailure(path, kMsgFileOpenFailed, std::strerror(TakeFileFailure().error));
+    if (!f) return InfoFailure(path, kMsgFileOpenFailed, FileErrorText(TakeFileFailure().error));
     uint8_t magic[2] = {0, 0};
     errno = 0;
     const size_t got = std::fread(magic, 1, 2, f.get());
