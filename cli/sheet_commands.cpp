@@ -6,6 +6,7 @@
 #include <cairo-pdf.h>
 #include <cairo.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,9 +17,11 @@
 #include "base/dir.h"
 #include "base/files.h"
 #include "base/messages.h"
+#include "base/path.h"
 #include "base/pending_file.h"
 #include "base/region.h"
 #include "cli/commands.h"
+#include "cli/subject_prompts.h"
 #include "cli/terminal.h"
 #include "codec/dib.h"
 #include "print/print_layout.h"
@@ -102,19 +105,34 @@ struct SheetPicture {
     std::string name;
 };
 
-// Loads a picture; a missing file or one of another type leaves the place empty without a
-// word, as the program does; a picture that cannot be read is reported and stays empty too.
-// Returns 0 only when a required picture (the single layouts) cannot be had.
-void LoadPicture(const std::string& path, int region, SheetPicture* p) {
+// How the load of one picture went.
+enum class Loaded { kPicture, kMissing, kFailed };
+
+// Loads a picture. A missing file leaves its place empty without a word, as the program does; a
+// file that is there but cannot be read or printed is reported, naming it, and stays empty too.
+Loaded LoadPicture(const std::string& path, int region, SubjectScope* scope, SheetPicture* p) {
+    scope->Set(path);
     p->name = PrintFileName(path);
     p->date = PrintDateText(PictureDate(path), region);
-    if (!FileExists(path) || PictureKindOf(path) == PictureKind::kOther) return;
-    DibImage dib = LoadAlbumSource(path, nullptr);
-    if (!dib) return;
+    if (!FileExists(path)) return Loaded::kMissing;
+    DibImage dib = LoadAlbumSource(path, nullptr);  // says why it fails
+    if (!dib) return Loaded::kFailed;
     p->surface.s = SurfaceOf(dib);
-    if (!p->surface.s) return;
+    if (!p->surface.s) {
+        // A kind of BMP the codec reads but the sheet cannot draw (compressed, 16-bit).
+        ShowError(kMsgNoCorrespondence);
+        return Loaded::kFailed;
+    }
     p->width = cairo_image_surface_get_width(p->surface.s);
     p->height = cairo_image_surface_get_height(p->surface.s);
+    return Loaded::kPicture;
+}
+
+bool EndsWithPdf(const std::string& name) {
+    if (name.size() < 4) return false;
+    std::string end = name.substr(name.size() - 4);
+    for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return end == ".pdf" && name.size() > 4 && !IsPathSeparator(name[name.size() - 5]);
 }
 
 void DrawText(cairo_t* cr, const PrintRect& r, const std::string& text) {
@@ -148,7 +166,8 @@ void DrawPicture(cairo_t* cr, const PrintPlacement& place, const SheetPicture& p
 }
 
 bool IsAlbum(const std::string& path) {
-    ScopedFile f(std::fopen(path.c_str(), "rb"));
+    ScopedFile f(OpenFileBinary(path, "rb"));
+    TakeFileFailure();  // what it is not is found out when it is loaded as a picture
     if (!f) return false;
     char head[16] = {};
     if (std::fread(head, 1, sizeof head, f.get()) != sizeof head) return false;
@@ -161,17 +180,26 @@ int Sheet(const CliArgs& args) {
         return kExitUsage;
     }
     const std::string out_path = args.operands.back();
+    if (!EndsWithPdf(out_path)) {
+        std::fprintf(stderr,
+                     "vistrel-cli: %s: a sheet is written as a PDF file; give a name ending in "
+                     "\".pdf\"\n",
+                     out_path.c_str());
+        return kExitUsage;
+    }
     const Paper* paper = &kPapers[0];
     for (const Paper& p : kPapers)
         if (args.paper == p.name) paper = &p;
 
     // The pictures, in order: an album gives all of its pictures.
+    SubjectScope scope;
     std::vector<std::string> paths;
     bool any_album = false;
     for (size_t i = 0; i + 1 < args.operands.size(); ++i) {
         const std::string& in = args.operands[i];
         if (IsAlbum(in)) {
             Album album;
+            scope.Set(in);
             if (!LoadAlbumFile(in, &album)) return kExitFailed;
             for (const AlbumPicture& p : album.pictures) paths.push_back(p.path);
             any_album = true;
@@ -196,6 +224,15 @@ int Sheet(const CliArgs& args) {
         options.alb_type = kAlbSixteen;
     else {
         album_layout = false;
+    }
+    if (album_layout && !any_album) {
+        std::fprintf(stderr,
+                     "vistrel-cli: --layout %s prints the pictures of albums; give an album, or "
+                     "--layout fit for pictures\n",
+                     layout.c_str());
+        return kExitUsage;
+    }
+    if (!album_layout) {
         options.nor_type = layout == "original" ? kNorOriginal
                            : layout == "upper"  ? kNorUpper
                            : layout == "lower"  ? kNorLower
@@ -205,9 +242,8 @@ int Sheet(const CliArgs& args) {
     const int region = RegionCode();
 
     PendingFile out;
+    scope.Set(out_path);
     if (!out.Open(out_path)) {
-        const FileFailure f = TakeFileFailure();
-        if (f.error != 0) NoteErrorReason(f.path, f.error);
         ShowError(kMsgFileOpenFailed);
         return kExitFailed;
     }
@@ -226,6 +262,7 @@ int Sheet(const CliArgs& args) {
     const int twelve_m = static_cast<int>(em.x_advance);
 
     int pages = 0;
+    int unreadable = 0;  // pictures of albums that were there but could not be printed
     if (album_layout) {
         const int per_page = AlbumEntriesPerPage(page, options);
         const int count = static_cast<int>(paths.size());
@@ -235,7 +272,7 @@ int Sheet(const CliArgs& args) {
                 ++pages;
             }
             SheetPicture p;
-            LoadPicture(paths[i], region, &p);
+            if (LoadPicture(paths[i], region, &scope, &p) == Loaded::kFailed) ++unreadable;
             PrintPlacement place =
                 PlaceAlbumEntry(page, options, i, p.width, p.height, !p.date.empty(), twelve_m);
             cairo_set_source_rgb(cr.c, 0, 0, 0);
@@ -246,12 +283,9 @@ int Sheet(const CliArgs& args) {
     } else {
         for (const std::string& path : paths) {
             SheetPicture p;
-            LoadPicture(path, region, &p);
-            if (!p.surface.s) {
-                if (!FileExists(path))
-                    ShowError(kMsgNoFile);
-                else if (PictureKindOf(path) == PictureKind::kOther)
-                    ShowError(kMsgNoCorrespondence);
+            const Loaded loaded = LoadPicture(path, region, &scope, &p);
+            if (loaded != Loaded::kPicture) {
+                if (loaded == Loaded::kMissing) ShowError(kMsgNoFile);
                 return kExitFailed;
             }
             PrintPlacement place =
@@ -265,13 +299,23 @@ int Sheet(const CliArgs& args) {
     cairo_surface_finish(surface.s);
     const bool drawn = cairo_surface_status(surface.s) == CAIRO_STATUS_SUCCESS &&
                        cairo_status(cr.c) == CAIRO_STATUS_SUCCESS;
+    scope.Set(out_path);
     if (!drawn) {
         out.Discard();
         ShowError(kMsgDiskFull);
         return kExitFailed;
     }
     if (!CommitOrShow(&out, kMsgDiskFull)) return kExitFailed;
-    PrintInfo(out_path + ": " + std::to_string(pages) + (pages == 1 ? " page" : " pages"));
+    std::string summary =
+        out_path + ": " + std::to_string(pages) + (pages == 1 ? " page" : " pages");
+    if (unreadable > 0) {
+        summary += "; " + std::to_string(unreadable) +
+                   (unreadable == 1 ? " picture" : " pictures") + " could not be read and left out";
+        // Said even with --quiet: the sheet is not all that was asked for.
+        std::fprintf(stderr, "vistrel-cli: %s\n", summary.c_str());
+        return kExitFailed;
+    }
+    PrintInfo(summary);
     return kExitDone;
 }
 

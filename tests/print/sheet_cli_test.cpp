@@ -1,12 +1,15 @@
 // End to end: vistrel-cli sheet writes the print layouts as PDF pages.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "base/dir.h"
+#include "base/files.h"
 #include "codec_test_support.h"
 
 namespace {
@@ -146,6 +149,101 @@ TEST_F(SheetCliTest, FailuresLeaveTheOutputAlone) {
     r = Run("sheet " + a + " " + folder_ + "no/such/dir.pdf");
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("File cannot be opened."), std::string::npos) << r.err;
+}
+
+// What sheet does with inputs it cannot print and outputs it must not write: it says so,
+// naming the file, and leaves no PDF and no temporary file behind.
+TEST_F(SheetCliTest, HostileInputsAndOutputsFailInWords) {
+    auto patched = [](std::vector<uint8_t> b, size_t at, uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) b[at + i] = static_cast<uint8_t>(value >> (8 * i));
+        return b;
+    };
+    const std::vector<uint8_t> good = MakeBmp24(16, 16, TestPattern);
+    const std::vector<uint8_t> palette = MakePaletteBmp(16, 16, 8, {{0, 0, 0}, {255, 255, 255}},
+                                                        [](int x, int y) { return (x + y) & 1; });
+    std::vector<uint8_t> truncated(good.begin(), good.begin() + 70);
+    const std::string fifo = folder_ + "fifo.bmp";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;  // the picture's bytes; empty: the FIFO
+    } pictures[] = {
+        {"RLE8", patched(palette, 30, 1, 4)},
+        {"RLE4", patched(patched(palette, 30, 2, 4), 28, 4, 2)},
+        {"16-bit", patched(good, 28, 16, 2)},
+        {"truncated", truncated},
+        {"pixels beyond the end", patched(good, 10, static_cast<uint32_t>(good.size()) + 64, 4)},
+        {"FIFO", {}},
+    };
+    const std::string pdf = folder_ + "out.pdf";
+    int n = 0;
+    for (const auto& c : pictures) {
+        SCOPED_TRACE(c.what);
+        std::string pic = fifo;
+        if (!c.bytes.empty()) {
+            pic = folder_ + "bad" + std::to_string(++n) + ".bmp";
+            WriteBytes(pic, c.bytes);
+        }
+        Result r = Run("sheet " + pic + " " + pdf);
+        EXPECT_EQ(r.code, 1) << r.err;
+        EXPECT_NE(r.err.find("vistrel-cli: "), std::string::npos);
+        EXPECT_NE(r.err.find(pic), std::string::npos) << r.err;
+        EXPECT_EQ(FileLength(pdf), -1);
+
+        // In an album, the picture is left out and the summary says so.
+        const std::string alb = folder_ + "with-bad.alb";
+        const std::string ok = Bmp(20, 20);
+        ASSERT_EQ(Run("-q album new " + alb + " " + ok + " " + Bmp(8, 8)).code, 0);
+        // The second picture becomes the hostile one after it went in.
+        const std::string second = folder_ + "pic" + std::to_string(made_) + ".bmp";
+        std::remove(second.c_str());
+        if (c.bytes.empty())
+            ASSERT_EQ(symlink(fifo.c_str(), second.c_str()), 0);
+        else
+            WriteBytes(second, c.bytes);
+        r = Run("-q sheet " + alb + " " + pdf + " --layout 4");
+        EXPECT_EQ(r.code, 1) << r.err;
+        EXPECT_NE(r.err.find(second), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(pdf + ": 1 page; 1 picture could not be read and left out"),
+                  std::string::npos)
+            << r.err;
+        EXPECT_EQ(Pages(pdf), 1);
+        std::remove(pdf.c_str());
+        std::remove(second.c_str());
+    }
+
+    const std::string a = Jpeg(64, 48);
+    const struct {
+        const char* what;
+        std::string args;
+        int code;
+        std::string says;
+        std::string absent;  // a file that must not be there afterwards
+    } runs[] = {
+        {"no album with an album layout", a + " " + pdf + " --layout 4", 2, "--layout 4", pdf},
+        {"no album with the album layout", a + " " + pdf + " --layout album", 2, "--layout album",
+         pdf},
+        {"a name that is not .pdf", a + " " + folder_ + "out.png", 2, folder_ + "out.png",
+         folder_ + "out.png"},
+        {"only an extension", a + " " + folder_ + ".pdf", 2, ".pdf", folder_ + ".pdf"},
+        {"a missing picture", folder_ + "nosuch.jpg " + pdf, 1,
+         "File does not exist. (" + folder_ + "nosuch.jpg", pdf},
+        {"a missing album", folder_ + "nosuch.alb " + pdf + " --layout 2", 2, "--layout 2", pdf},
+    };
+    for (const auto& c : runs) {
+        SCOPED_TRACE(c.what);
+        Result r = Run("sheet " + c.args);
+        EXPECT_EQ(r.code, c.code) << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(FileLength(c.absent), -1);
+    }
+    // Upper-case .PDF is a PDF name too.
+    EXPECT_EQ(Run("-q sheet " + a + " " + folder_ + "OUT.PDF").code, 0);
+    EXPECT_EQ(Pages(folder_ + "OUT.PDF"), 1);
+    std::remove((folder_ + "OUT.PDF").c_str());
+    for (const std::string& name : FilesIn(folder_))
+        EXPECT_EQ(name.find(".TMP"), std::string::npos) << name;
+    std::remove(fifo.c_str());
 }
 
 }  // namespace
