@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/files.h"
+#include "base/path.h"
 #include "base/platform.h"
 #include "cli/terminal.h"
 
@@ -16,7 +17,9 @@ public:
                 BoxOwner owner) override {
         if (style == BoxStyle::kError) {
             const FileFailure f = TakeFileFailure();
-            if (f.error != 0)
+            if (f.error != 0 && IsTempBeside(f.path))
+                NoteErrorReason(subject, f.error);  // the file being made for the subject
+            else if (f.error != 0)
                 NoteErrorReason(f.path, f.error);
             else if (!subject.empty())
                 NoteErrorReasonText(subject);
@@ -28,6 +31,14 @@ public:
     std::string subject;
 
 private:
+    // The program's temporary names ("ZEK", four hex digits, ".TMP") in the subject's folder.
+    bool IsTempBeside(const std::string& path) const {
+        if (subject.empty() || PathFolder(path) != PathFolder(subject)) return false;
+        const std::string leaf = PathFileName(path);
+        return leaf.size() == 11 && leaf.compare(0, 3, "ZEK") == 0 &&
+               leaf.compare(7, 4, ".TMP") == 0;
+    }
+
     UserPrompts* inner_;  // not owned
 };
 
