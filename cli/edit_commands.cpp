@@ -173,6 +173,7 @@ int ForEachFile(const std::string& command, const CliArgs& a, Op op) {
     int rc = kExitDone;
     int failed = 0;
     if (!PairFiles(command, a, &pairs, &failed, &rc)) return rc;
+    const size_t total = pairs.size() + static_cast<size_t>(failed);
     // Every message names the file it is about, with the system's reason where there is one.
     SubjectScope scope;
     for (const auto& p : pairs) {
@@ -190,7 +191,6 @@ int ForEachFile(const std::string& command, const CliArgs& a, Op op) {
         scope.Set(p.second);
         if (!SavePicture(p.second, pic, out)) ++failed;
     }
-    const size_t total = g_edit.files.size();
     if (failed > 0 && total > 1)
         PrintError(std::to_string(failed) + " of " + std::to_string(total) +
                    " files were not done");

@@ -251,6 +251,7 @@ TEST_F(EditCliTest, FailedWritesNameTheFileAndTheReason) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find("(" + full + ": No space left on device)"), std::string::npos)
         << run.out;
+    EXPECT_EQ(run.out.find("files were not done"), std::string::npos) << "one file, no summary";
     // A BMP that outgrows the limit on the file size.
     const std::string big = folder + "big.bmp";
     run = RunCommandLine(std::string("trap '' XFSZ; ulimit -f 2; ") +
