@@ -29,6 +29,16 @@
 namespace {
 
 constexpr int kSheetDpi = 300;
+// A printer may print up to the paper's edge: the sheet keeps a margin (millimetres, --margin)
+// and a gap between the pictures of the album layouts.
+constexpr double kDefaultMarginMm = 10;
+constexpr double kMaxMarginMm = 50;
+constexpr double kGapMm = 3;
+double g_margin_mm = kDefaultMarginMm;
+
+int PixelsOfMm(double mm) {
+    return static_cast<int>(mm * kSheetDpi / 25.4 + 0.5);
+}
 
 struct Paper {
     const char* name;
@@ -238,7 +248,8 @@ int Sheet(const CliArgs& args) {
                            : layout == "lower"  ? kNorLower
                                                 : kNorFit;
     }
-    const PrintPage page = MakePrintPage(paper->width, paper->height, kSheetDpi, kSheetDpi);
+    const int margin = PixelsOfMm(g_margin_mm);
+    const PrintPage page = MakeSheetPage(paper->width, paper->height, kSheetDpi, margin);
     const int region = RegionCode();
 
     PendingFile out;
@@ -252,8 +263,9 @@ int Sheet(const CliArgs& args) {
         WriteToPending, &out, paper->width * 72.0 / kSheetDpi, paper->height * 72.0 / kSheetDpi);
     ScopedCairo cr;
     cr.c = cairo_create(surface.s);
-    // Everything below is in printer pixels.
+    // Everything below is in printer pixels, from the corner inside the margins.
     cairo_scale(cr.c, 72.0 / kSheetDpi, 72.0 / kSheetDpi);
+    cairo_translate(cr.c, margin, margin);
     cairo_select_font_face(cr.c, "Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr.c, page.caption_unit * 0.7);
     cairo_set_source_rgb(cr.c, 0, 0, 0);
@@ -273,8 +285,9 @@ int Sheet(const CliArgs& args) {
             }
             SheetPicture p;
             if (LoadPicture(paths[i], region, &scope, &p) == Loaded::kFailed) ++unreadable;
-            PrintPlacement place =
-                PlaceAlbumEntry(page, options, i, p.width, p.height, !p.date.empty(), twelve_m);
+            const PrintPlacement place = KeepApart(
+                PlaceAlbumEntry(page, options, i, p.width, p.height, !p.date.empty(), twelve_m),
+                PixelsOfMm(kGapMm));
             cairo_set_source_rgb(cr.c, 0, 0, 0);
             DrawPicture(cr.c, place, p);
         }
@@ -339,4 +352,10 @@ void AddSheetCommands(CLI::App& app, CliArgs& args, CliCommands* commands) {
     sheet->add_flag("--date", args.print_date, "the camera date under each picture that has one");
     sheet->add_option("--paper", args.paper, "a4 (the default) or letter")
         ->check(CLI::IsMember({"a4", "letter"}));
+    sheet
+        ->add_option("--margin", g_margin_mm,
+                     "the margin on every side of the paper, in millimetres (default 10, at most "
+                     "50)")
+        ->option_text("MM")
+        ->check(CLI::Range(0.0, kMaxMarginMm));
 }

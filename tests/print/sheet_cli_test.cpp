@@ -4,6 +4,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -149,6 +152,85 @@ TEST_F(SheetCliTest, FailuresLeaveTheOutputAlone) {
     r = Run("sheet " + a + " " + folder_ + "no/such/dir.pdf");
     EXPECT_EQ(r.code, 1);
     EXPECT_NE(r.err.find("File cannot be opened."), std::string::npos) << r.err;
+}
+
+// The bounding box of what is not white on the first page of a PDF file, at 72 dpi (a point a
+// pixel), as Ghostscript renders it; false when it cannot.
+struct Box {
+    int left = 0, top = 0, right = -1, bottom = -1, width = 0, height = 0;
+};
+bool InkBox(const std::string& pdf, const std::string& ppm, Box* box) {
+    const std::string cmd =
+        "gs -q -dNOPAUSE -dBATCH -dSAFER -dFirstPage=1 -dLastPage=1 "
+        "-sDEVICE=ppmraw -r72 -sOutputFile='" +
+        ppm + "' '" + pdf + "' >/dev/null 2>&1";
+    if (std::system(cmd.c_str()) != 0) return false;
+    const std::vector<uint8_t> b = ReadBytes(ppm);
+    std::remove(ppm.c_str());
+    // The header: "P6", width, height, maximum, each after blanks and "#" comment lines.
+    size_t at = 2;
+    int fields[3] = {0, 0, 0};
+    if (b.size() < 2 || b[0] != 'P' || b[1] != '6') return false;
+    for (int& f : fields) {
+        while (at < b.size() && (std::isspace(b[at]) || b[at] == '#')) {
+            if (b[at] == '#')
+                while (at < b.size() && b[at] != '\n') ++at;
+            else
+                ++at;
+        }
+        while (at < b.size() && std::isdigit(b[at])) f = f * 10 + (b[at++] - '0');
+    }
+    const int w = fields[0], h = fields[1];
+    ++at;  // the one blank before the pixels
+    if (w <= 0 || h <= 0 || b.size() < at + size_t(w) * h * 3) return false;
+    const uint8_t* px = b.data() + at;
+    *box = Box();
+    box->width = w;
+    box->height = h;
+    box->left = w;
+    box->top = h;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const uint8_t* p = px + (size_t(y) * w + x) * 3;
+            if (p[0] > 200 && p[1] > 200 && p[2] > 200) continue;
+            box->left = std::min(box->left, x);
+            box->right = std::max(box->right, x);
+            box->top = std::min(box->top, y);
+            box->bottom = std::max(box->bottom, y);
+        }
+    }
+    return box->right >= 0;
+}
+
+TEST_F(SheetCliTest, TheMarginIsKeptAndMayBeChanged) {
+    if (std::system("command -v gs >/dev/null 2>&1") != 0) GTEST_SKIP() << "no Ghostscript";
+    // A dark picture wider than the page's shape: the fit layout runs it across the page.
+    std::string pic = folder_ + "dark.bmp";
+    WriteBytes(pic, MakeBmp24(400, 100, [](int, int) { return Rgb{20, 30, 40}; }));
+    const std::string pdf = folder_ + "m.pdf", ppm = folder_ + "m.ppm";
+    const struct {
+        const char* args;
+        int at_least, at_most;  // the ink's distance from the nearest side, in points
+    } cases[] = {
+        {"", 28, 40},             // 10 mm is 28.3 points
+        {"--margin 20", 56, 70},  // 20 mm
+        {"--margin 0", 0, 5},
+        {"--margin 12.5", 35, 47},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        Result r = Run("-q sheet " + pic + " " + pdf + " " + c.args);
+        ASSERT_EQ(r.code, 0) << r.err;
+        Box b;
+        ASSERT_TRUE(InkBox(pdf, ppm, &b));
+        const int nearest = std::min(std::min(b.left, b.top),
+                                     std::min(b.width - 1 - b.right, b.height - 1 - b.bottom));
+        EXPECT_GE(nearest, c.at_least);
+        EXPECT_LE(std::min(b.left, b.width - 1 - b.right), c.at_most);
+    }
+    EXPECT_EQ(Run("sheet " + pic + " " + pdf + " --margin 51").code, 2);
+    EXPECT_EQ(Run("sheet " + pic + " " + pdf + " --margin -1").code, 2);
+    EXPECT_EQ(Run("sheet " + pic + " " + pdf + " --margin ten").code, 2);
 }
 
 // What sheet does with inputs it cannot print and outputs it must not write: it says so,
