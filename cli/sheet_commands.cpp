@@ -5,6 +5,8 @@
 // run leaves an existing file as it was.
 #include <cairo-pdf.h>
 #include <cairo.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
@@ -59,6 +61,35 @@ struct ScopedCairo {
     ~ScopedCairo() {
         if (c) cairo_destroy(c);
     }
+};
+
+// While the PDF is written, the temporary file is removed when the tool is ended by a signal
+// (Ctrl-C, a kill), so that no part of a sheet stays behind.
+char g_temp_on_signal[4096];
+const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void RemoveTempAndEnd(int sig) {
+    if (g_temp_on_signal[0]) unlink(g_temp_on_signal);
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+class TempRemovedOnSignal {
+public:
+    explicit TempRemovedOnSignal(const std::string& temp) {
+        if (temp.size() >= sizeof g_temp_on_signal) return;
+        std::memcpy(g_temp_on_signal, temp.c_str(), temp.size() + 1);
+        for (int sig : kEndingSignals) saved_.push_back(signal(sig, RemoveTempAndEnd));
+    }
+    ~TempRemovedOnSignal() {
+        for (size_t i = 0; i < saved_.size(); ++i) signal(kEndingSignals[i], saved_[i]);
+        g_temp_on_signal[0] = '\0';
+    }
+    TempRemovedOnSignal(const TempRemovedOnSignal&) = delete;
+    TempRemovedOnSignal& operator=(const TempRemovedOnSignal&) = delete;
+
+private:
+    std::vector<void (*)(int)> saved_;
 };
 
 cairo_status_t WriteToPending(void* closure, const unsigned char* data, unsigned int length) {
@@ -258,6 +289,7 @@ int Sheet(const CliArgs& args) {
         ShowError(kMsgFileOpenFailed);
         return kExitFailed;
     }
+    const TempRemovedOnSignal remove_on_signal(out.temp_path());
     ScopedSurface surface;
     surface.s = cairo_pdf_surface_create_for_stream(
         WriteToPending, &out, paper->width * 72.0 / kSheetDpi, paper->height * 72.0 / kSheetDpi);
