@@ -29,8 +29,7 @@ std::FILE* OpenFileBinary(const std::string& path, const char* mode) {
         NoteFileFailure(path, ENOENT);
         return nullptr;
     }
-    std::FILE* f =
-        mode[0] == 'r' ? OpenRegularFile(path, mode) : std::fopen(path.c_str(), mode);
+    std::FILE* f = mode[0] == 'r' ? OpenRegularFile(path, mode) : std::fopen(path.c_str(), mode);
     if (!f) NoteFileFailure(path, errno);
     return f;
 }

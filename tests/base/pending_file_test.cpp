@@ -301,12 +301,12 @@ TEST_F(PendingFileTest, EveryKindOfTargetKeepsItsKind) {
     enum Kind { kRegular, kMissing, kLink, kFifo, kCharDevice, kFolder };
     struct Case {
         const char* what;
-        std::string target;      // the name given to the pending file
-        std::string written;     // where the bytes must arrive ("" when nowhere)
-        Kind kind;               // what target is afterwards
-        bool open;               // Open succeeds
-        CommitResult commit;     // when it does
-        int error;               // the reason noted when it fails
+        std::string target;   // the name given to the pending file
+        std::string written;  // where the bytes must arrive ("" when nowhere)
+        Kind kind;            // what target is afterwards
+        bool open;            // Open succeeds
+        CommitResult commit;  // when it does
+        int error;            // the reason noted when it fails
     };
     const bool root = geteuid() == 0;
     std::vector<Case> cases = {
@@ -320,14 +320,12 @@ TEST_F(PendingFileTest, EveryKindOfTargetKeepsItsKind) {
         {"link to a dangling link elsewhere", Path("l-else2"), elsewhere + "/made2.bin", kLink,
          true, CommitResult::kDone, 0},
         {"links in a circle", Path("l-loop"), "", kLink, false, CommitResult::kDone, ELOOP},
-        {"FIFO with a reader", Path("fifo-read"), "", kFifo, true,
-         CommitResult::kDone, 0},
+        {"FIFO with a reader", Path("fifo-read"), "", kFifo, true, CommitResult::kDone, 0},
         {"FIFO without a reader", Path("fifo"), "", kFifo, true, CommitResult::kReplaceFailed,
          ENXIO},
         {"link to a FIFO", Path("l-fifo"), "", kLink, true, CommitResult::kReplaceFailed, ENXIO},
         {"the null device", "/dev/null", "", kCharDevice, true, CommitResult::kDone, 0},
-        {"the full device", "/dev/full", "", kCharDevice, true, CommitResult::kWriteFailed,
-         ENOSPC},
+        {"the full device", "/dev/full", "", kCharDevice, true, CommitResult::kWriteFailed, ENOSPC},
         {"folder", Path("dir"), "", kFolder, false, CommitResult::kDone, EISDIR},
         {"link to a folder", Path("l-dir"), "", kLink, false, CommitResult::kDone, EISDIR},
     };
@@ -389,12 +387,23 @@ TEST_F(PendingFileTest, EveryKindOfTargetKeepsItsKind) {
         struct stat st;
         ASSERT_EQ(lstat(c.target.c_str(), &st), 0);
         switch (c.kind) {
-            case kRegular: EXPECT_TRUE(S_ISREG(st.st_mode)); break;
-            case kMissing: break;
-            case kLink: EXPECT_TRUE(S_ISLNK(st.st_mode)); break;
-            case kFifo: EXPECT_TRUE(S_ISFIFO(st.st_mode)); break;
-            case kCharDevice: EXPECT_TRUE(S_ISCHR(st.st_mode)); break;
-            case kFolder: EXPECT_TRUE(S_ISDIR(st.st_mode)); break;
+            case kRegular:
+                EXPECT_TRUE(S_ISREG(st.st_mode));
+                break;
+            case kMissing:
+                break;
+            case kLink:
+                EXPECT_TRUE(S_ISLNK(st.st_mode));
+                break;
+            case kFifo:
+                EXPECT_TRUE(S_ISFIFO(st.st_mode));
+                break;
+            case kCharDevice:
+                EXPECT_TRUE(S_ISCHR(st.st_mode));
+                break;
+            case kFolder:
+                EXPECT_TRUE(S_ISDIR(st.st_mode));
+                break;
         }
     }
     char back[64] = {};
@@ -403,9 +412,9 @@ TEST_F(PendingFileTest, EveryKindOfTargetKeepsItsKind) {
     close(reader);
 
     // Nothing but what was there and what the writes made; no temporary file anywhere.
-    std::vector<std::string> expected = {"fifo",   "fifo-read", "l-dir",    "l-else",   "l-else2",
-                                         "l-fifo", "l-file",    "l-hop",    "l-hop2",   "l-loop",
-                                         "l-loop2", "l-none",   "made.bin", "new.bin", "reg.bin",
+    std::vector<std::string> expected = {"fifo",     "fifo-read", "l-dir",    "l-else",  "l-else2",
+                                         "l-fifo",   "l-file",    "l-hop",    "l-hop2",  "l-loop",
+                                         "l-loop2",  "l-none",    "made.bin", "new.bin", "reg.bin",
                                          "reg2.bin", "sub2.bin"};
     if (root) expected.push_back("full-copy");
     std::sort(expected.begin(), expected.end());
@@ -431,9 +440,12 @@ TEST_F(PendingFileTest, OnlyRegularFilesAreOpenedForReading) {
         std::string path;
         int error;
     } cases[] = {
-        {Path("fifo"), kErrorNotRegularFile}, {Path("l-fifo"), kErrorNotRegularFile},
-        {"/dev/null", kErrorNotRegularFile},  {"/dev/zero", kErrorNotRegularFile},
-        {Path("dir"), EISDIR},                {Path("reg.bin"), 0},
+        {Path("fifo"), kErrorNotRegularFile},
+        {Path("l-fifo"), kErrorNotRegularFile},
+        {"/dev/null", kErrorNotRegularFile},
+        {"/dev/zero", kErrorNotRegularFile},
+        {Path("dir"), EISDIR},
+        {Path("reg.bin"), 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
