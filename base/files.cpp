@@ -1,6 +1,7 @@
 #include "base/files.h"
 
 #include <cerrno>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -10,6 +11,11 @@ FileFailure g_last_failure;
 void NoteFileFailure(const std::string& path, int error) {
     g_last_failure.path = path;
     g_last_failure.error = error ? error : EIO;
+}
+
+std::string FileErrorText(int error) {
+    if (error == kErrorNotRegularFile) return "not a regular file";
+    return std::strerror(error);
 }
 
 FileFailure TakeFileFailure() {
@@ -23,7 +29,7 @@ std::FILE* OpenFileBinary(const std::string& path, const char* mode) {
         NoteFileFailure(path, ENOENT);
         return nullptr;
     }
-    std::FILE* f = std::fopen(path.c_str(), mode);
+    std::FILE* f = mode[0] == 'r' ? OpenRegularFile(path, mode) : std::fopen(path.c_str(), mode);
     if (!f) NoteFileFailure(path, errno);
     return f;
 }

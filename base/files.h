@@ -34,7 +34,8 @@ private:
 };
 
 // Opens path for reading ("rb"), for writing ("wb", created or truncated) and so on; the mode
-// must include 'b'. A failure is noted (below).
+// must include 'b'. A failure is noted (below). A mode that reads an existing file ("rb",
+// "r+b") opens only a regular file, and never waits for a writer of a FIFO to turn up.
 std::FILE* OpenFileBinary(const std::string& path, const char* mode);
 
 // The last file operation that failed through these helpers (OpenFileBinary, PendingFile): the
@@ -46,6 +47,12 @@ struct FileFailure {
     int error = 0;  // an errno value; 0 when nothing failed
 };
 void NoteFileFailure(const std::string& path, int error);
+// The error noted for a path that names something other than a regular file (a device, a FIFO,
+// a socket) where a file's contents are to be read: such a thing is never read as a picture,
+// as reading it could wait for ever or never end. Outside the range of the system's numbers.
+constexpr int kErrorNotRegularFile = 0x7E00;
+// The reason in words: the system's text, or ours for kErrorNotRegularFile.
+std::string FileErrorText(int error);
 // The failure noted since the last call, which is forgotten.
 FileFailure TakeFileFailure();
 
@@ -64,3 +71,9 @@ bool SeekStream(std::FILE* f, int64_t offset, int whence);
 // True when both names lead to the same file (the same name, or on POSIX the same inode; on
 // Windows the same full path without regard to case).
 bool SameFile(const std::string& a, const std::string& b);
+
+// Platform parts (base/posix/files_posix.cpp, base/win/files_win.cpp); each sets errno on failure.
+
+// Opens an existing file in a reading mode ("rb", "r+b") without waiting on a FIFO or a device;
+// fails with kErrorNotRegularFile when path is not a regular file.
+std::FILE* OpenRegularFile(const std::string& path, const char* mode);

@@ -1,6 +1,7 @@
 #include "base/pending_file.h"
 
 #include <cerrno>
+#include <vector>
 
 #include "base/files.h"
 #include "base/messages.h"
@@ -18,13 +19,18 @@ void SetPendingWriteBudgetForTests(int64_t bytes) {
 bool PendingFile::Begin(const std::string& target, bool keep_open) {
     Discard();
     failed_ = false;
+    special_ = false;
     target_ = target;
     if (target.empty()) {
         NoteFileFailure(target, ENOENT);
         return false;
     }
-    final_ = ResolveWriteTarget(target);
-    f_ = CreateFileBeside(final_, &temp_);
+    if (!ResolveWriteTarget(target, &final_)) {
+        NoteFileFailure(target, errno);
+        return false;
+    }
+    special_ = IsSpecialFile(final_);
+    f_ = special_ ? CreateStandInFor(final_, &temp_) : CreateFileBeside(final_, &temp_);
     if (!f_) {
         NoteFileFailure(target, errno);
         temp_.clear();
@@ -81,12 +87,47 @@ CommitResult PendingFile::Commit() {
         Discard();
         return CommitResult::kWriteFailed;
     }
+    if (special_) {
+        const CommitResult r = CopyIntoSpecial();
+        Discard();
+        return r;
+    }
     if (!ReplaceFileWith(temp_, final_)) {
         NoteFileFailure(target_, errno);
         Discard();
         return CommitResult::kReplaceFailed;
     }
     temp_.clear();
+    return CommitResult::kDone;
+}
+
+CommitResult PendingFile::CopyIntoSpecial() {
+    ScopedFile in(OpenFileBinary(temp_, "rb"));
+    if (!in) {
+        NoteFileFailure(target_, errno);
+        return CommitResult::kWriteFailed;
+    }
+    ScopedFile out(OpenSpecialForWriting(final_));
+    if (!out) {
+        NoteFileFailure(target_, errno);
+        return CommitResult::kReplaceFailed;
+    }
+    std::vector<char> buffer(kFileChunk);
+    size_t n;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), in.get())) > 0) {
+        if (std::fwrite(buffer.data(), 1, n, out.get()) != n) {
+            NoteFileFailure(target_, errno);
+            return CommitResult::kWriteFailed;
+        }
+    }
+    if (std::ferror(in.get())) {
+        NoteFileFailure(target_, errno);
+        return CommitResult::kWriteFailed;
+    }
+    if (std::fflush(out.get()) != 0 || !out.Close()) {
+        NoteFileFailure(target_, errno);
+        return CommitResult::kWriteFailed;
+    }
     return CommitResult::kDone;
 }
 

@@ -5,6 +5,12 @@
 //
 // The same holds when the target is also the input of the work: the input stays readable under
 // its own name until the rename, so a caller may read it to the end first and commit after.
+//
+// Only a regular file is ever replaced. A symbolic link is written through to the file it names,
+// whether that file exists yet or not, and stays a link. A device or a FIFO keeps its place: the
+// bytes are made in a temporary file in the system's temporary folder as usual and, once
+// complete, written into the device or FIFO itself at the commit (a FIFO without a reader is not
+// waited for: the commit fails). A folder is refused.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -56,6 +62,9 @@ private:
     std::string temp_;
     std::FILE* f_ = nullptr;
     bool failed_ = false;
+    bool special_ = false;  // final_ is a device or FIFO, written into at the commit
+
+    CommitResult CopyIntoSpecial();
 };
 
 // Appends n bytes in pieces of at most kFileChunk (base/files.h); false at the first piece
@@ -80,9 +89,19 @@ void SetPendingWriteBudgetForTests(int64_t bytes);
 // Platform parts (base/posix/files_posix.cpp, base/win/files_win.cpp). Each sets errno on
 // failure.
 
-// The path a write to target should replace: on POSIX a symbolic link's destination, so that
-// the link itself stays a link; elsewhere target itself.
-std::string ResolveWriteTarget(const std::string& target);
+// The path a write to target should replace: on POSIX the end of a chain of symbolic links,
+// whether a file is there yet or not, so that a link stays a link; elsewhere target itself.
+// False (ELOOP) for links that lead round in a circle.
+bool ResolveWriteTarget(const std::string& target, std::string* resolved);
+// True when path names something that exists and is neither a regular file nor a folder (a
+// device, a FIFO, a socket). Never on Windows.
+bool IsSpecialFile(const std::string& path);
+// For a special file that may be written: a new empty temporary file in the system's temporary
+// folder to collect its bytes in, opened for writing; its name is stored. Null when the special
+// file may not be written or no file can be made.
+std::FILE* CreateStandInFor(const std::string& special, std::string* name);
+// Opens a special file for writing, without waiting for a reader of a FIFO (ENXIO then).
+std::FILE* OpenSpecialForWriting(const std::string& path);
 // Creates a new empty file with a name of its own in the folder of target and opens it for
 // writing in byte mode; stores its name. An existing target must be a writable file (on POSIX
 // the new file takes its permission bits). Null when that fails.

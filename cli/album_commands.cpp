@@ -3,11 +3,15 @@
 // is read whole, changed in memory and written back under a temporary name, so a failed
 // command leaves the file as it was. Pictures are stored with their full paths, as the program
 // stores them.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "album/album_file.h"
 #include "album/album_picture.h"
@@ -17,52 +21,11 @@
 #include "base/path.h"
 #include "base/platform.h"
 #include "cli/commands.h"
+#include "cli/subject_prompts.h"
 #include "cli/terminal.h"
 #include "codec/bmp_file.h"
 
 namespace {
-
-// Passes every box on to the terminal; an error ends with the reason of the file call that
-// failed, or else with the file the command was working on ("(x.alb)").
-class SubjectPrompts : public UserPrompts {
-public:
-    explicit SubjectPrompts(UserPrompts* inner) : inner_(inner) {}
-    int ShowBox(const std::string& text, const std::string& title, BoxStyle style,
-                BoxOwner owner) override {
-        if (style == BoxStyle::kError) {
-            const FileFailure f = TakeFileFailure();
-            if (f.error != 0)
-                NoteErrorReason(f.path, f.error);
-            else if (!subject.empty())
-                NoteErrorReasonText(subject);
-        }
-        return inner_->ShowBox(text, title, style, owner);
-    }
-    void SetCursor(CursorKind kind) override { inner_->SetCursor(kind); }
-
-    std::string subject;
-
-private:
-    UserPrompts* inner_;  // not owned
-};
-
-class SubjectScope {
-public:
-    SubjectScope() : prompts_(Plat().prompts), scoped_(With()) { TakeFileFailure(); }
-    void Set(const std::string& path) {
-        prompts_.subject = path;
-        TakeFileFailure();
-    }
-
-private:
-    Platform With() {
-        Platform p = Plat();
-        p.prompts = &prompts_;
-        return p;
-    }
-    SubjectPrompts prompts_;
-    ScopedPlatform scoped_;
-};
 
 // The full path an album keeps for a file (symbolic links resolved, as the file is reached).
 std::string FullPath(const std::string& path) {
@@ -138,6 +101,11 @@ int New(const CliArgs& a) {
     Album album;
     const std::string out = AlbumSaveName(a.output);
     const int added = AddFiles(&album, a.operands, &scope);
+    if (!a.operands.empty() && album.pictures.empty()) {
+        // Files were named and none could be taken: an empty album is not what was asked for.
+        PrintError("no picture went in; " + out + " was not written");
+        return kExitFailed;
+    }
     const int saved = Save(&album, out, &scope);
     return added || saved ? kExitFailed : kExitDone;
 }
@@ -196,20 +164,33 @@ int Thumbs(const CliArgs& a) {
     SubjectScope scope;
     Album album;
     if (!Load(a.input, &album, &scope)) return kExitFailed;
-    if (!IsFolder(a.dir) && !MakeFolder(a.dir)) {
+    const bool made_folder = !IsFolder(a.dir);
+    if (made_folder && !MakeFolder(a.dir)) {
         PrintError("cannot make the folder " + a.dir);
         return kExitFailed;
     }
+    std::vector<std::string> written;
     int rc = kExitDone;
     for (size_t i = 0; i < album.pictures.size(); ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "%03zu.bmp", i + 1);
         const std::string out = JoinPath(a.dir, name);
         scope.Set(out);
-        if (!SaveBmpFile(out, album.pictures[i].thumbnail)) {
+        struct stat st;
+        if (lstat(out.c_str(), &st) == 0) {
+            // As get does: a file already there is never written over.
+            ShowError(kMsgNotSavedExists);
             rc = kExitFailed;
             continue;
         }
+        if (!SaveBmpFile(out, album.pictures[i].thumbnail)) {
+            // A write that fails (a full disk) fails the next ones the same way: say it once,
+            // and take back what this run wrote, so that no half set of thumbnails is left.
+            for (const std::string& w : written) std::remove(w.c_str());
+            if (made_folder) rmdir(a.dir.c_str());
+            return kExitFailed;
+        }
+        written.push_back(out);
         std::printf("%s\n", out.c_str());
     }
     return rc;

@@ -58,7 +58,7 @@ private:
         if (f.error != 0) {
             const std::string& name =
                 !alias_temp_.empty() && f.path == alias_temp_ ? alias_target_ : f.path;
-            return name + ": " + std::strerror(f.error);
+            return name + ": " + FileErrorText(f.error);
         }
         if (!empty_input_.empty()) {
             std::string why = empty_input_ + ": the file is empty";
@@ -167,9 +167,14 @@ int InfoFailure(const std::string& path, int message, const std::string& why) {
     return 1;
 }
 
+// The camera's size class of a JPEG file by its length, or "none" (a file too big for any class).
+std::string ClassText(int size_class) {
+    return size_class == kNoSizeClass ? "none" : std::to_string(size_class);
+}
+
 int InfoOne(const std::string& path) {
     ScopedFile f(OpenFileBinary(path, "rb"));
-    if (!f) return InfoFailure(path, kMsgFileOpenFailed, std::strerror(TakeFileFailure().error));
+    if (!f) return InfoFailure(path, kMsgFileOpenFailed, FileErrorText(TakeFileFailure().error));
     uint8_t magic[2] = {0, 0};
     errno = 0;
     const size_t got = std::fread(magic, 1, 2, f.get());
@@ -189,9 +194,10 @@ int InfoOne(const std::string& path) {
             kept.recorded_width || kept.recorded_height
                 ? std::to_string(kept.recorded_width) + "x" + std::to_string(kept.recorded_height)
                 : "none";
-        std::printf("%s: kind=jpeg width=%d height=%d sampling=%s class=%d date=%s camera=%s\n",
-                    path.c_str(), info.width, info.height, SamplingText(info).c_str(), size_class,
-                    DateText(ThumbnailDate(path)).c_str(), camera.c_str());
+        std::printf("%s: kind=jpeg width=%d height=%d sampling=%s class=%s date=%s camera=%s\n",
+                    path.c_str(), info.width, info.height, SamplingText(info).c_str(),
+                    ClassText(size_class).c_str(), DateText(ThumbnailDate(path)).c_str(),
+                    camera.c_str());
         return 0;
     }
     if (magic[0] == 'B' && magic[1] == 'M') {
@@ -199,8 +205,9 @@ int InfoOne(const std::string& path) {
         reasons.prompts().set_subject(path);
         DibImage d = LoadBmpFile(path);
         if (!d) return 1;
-        std::printf("%s: kind=bmp width=%d height=%d bits=%d class=%d date=none camera=none\n",
-                    path.c_str(), DibWidth(d), DibHeight(d), DibBitCount(d), size_class);
+        // The size classes are the camera's, of JPEG files: a BMP has none.
+        std::printf("%s: kind=bmp width=%d height=%d bits=%d class=none date=none camera=none\n",
+                    path.c_str(), DibWidth(d), DibHeight(d), DibBitCount(d));
         return 0;
     }
     return InfoFailure(path, kMsgNoCorrespondence, "");

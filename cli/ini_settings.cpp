@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
+
+#include "base/files.h"
+#include "base/pending_file.h"
 
 namespace {
 
@@ -108,9 +110,21 @@ std::string ConfigValueToShow(const std::string& key, const std::string& stored)
 
 IniSettings::IniSettings(std::string path, std::string section)
     : path_(std::move(path)), section_(std::move(section)) {
-    std::ifstream f(path_);
-    std::string line;
-    while (std::getline(f, line)) lines_.push_back(line);
+    // Only a regular file is read (a FIFO in its place would hold the program).
+    ScopedFile f(OpenFileBinary(path_, "rb"));
+    TakeFileFailure();  // a missing file is an empty one
+    if (!f) return;
+    std::string text;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) text.append(buf, n);
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        lines_.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
 }
 
 int IniSettings::Find(const std::string& key) const {
@@ -156,27 +170,54 @@ bool IniSettings::Set(const std::string& key, const std::string& value) {
 }
 
 bool IniSettings::Save() const {
-    const std::string tmp = path_ + ".new";
-    {
-        std::ofstream f(tmp, std::ios::trunc);
-        for (const std::string& line : lines_) f << line << "\n";
-        if (!f.flush()) return false;
+    // Written whole under a temporary name first; a link to the file stays a link.
+    std::string text;
+    for (const std::string& line : lines_) text += line + "\n";
+    PendingFile f;
+    if (!f.Open(path_) || !WritePieces(&f, text.data(), text.size())) return false;
+    const int error = errno;
+    if (f.Commit() != CommitResult::kDone) {
+        const FileFailure why = TakeFileFailure();
+        errno = why.error ? why.error : error;
+        return false;
     }
-    return std::rename(tmp.c_str(), path_.c_str()) == 0;
+    return true;
 }
+
+namespace {
+// Makes dir and every missing folder above it (only the user may enter the new ones); false
+// with errno when one cannot be made.
+bool MakeFolders(const std::string& dir) {
+    for (size_t at = 1; at <= dir.size(); ++at) {
+        if (at < dir.size() && dir[at] != '/') continue;
+        const std::string part = dir.substr(0, at);
+        struct stat st;
+        if (stat(part.c_str(), &st) == 0) {
+            if (!S_ISDIR(st.st_mode)) {
+                errno = ENOTDIR;
+                return false;
+            }
+            continue;
+        }
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+    }
+    return true;
+}
+}  // namespace
 
 std::string UserSettingsFile() {
     std::string dir;
-    if (const char* v = std::getenv("VISTREL_CONFIG_DIR")) {
+    const char* v = std::getenv("VISTREL_CONFIG_DIR");
+    const char* x = std::getenv("XDG_CONFIG_HOME");
+    if (v && *v) {
         dir = v;
-    } else if (const char* x = std::getenv("XDG_CONFIG_HOME")) {
+    } else if (x && x[0] == '/') {  // as the base directory rules say, only an absolute path
         dir = std::string(x) + "/vistrel";
     } else {
         const char* home = std::getenv("HOME");
-        std::string base = std::string(home ? home : ".") + "/.config";
-        mkdir(base.c_str(), 0700);
-        dir = base + "/vistrel";
+        dir = std::string(home ? home : ".") + "/.config/vistrel";
     }
-    mkdir(dir.c_str(), 0700);
+    // A failure shows when the file is written, with the reason.
+    MakeFolders(dir);
     return dir + "/vistrel.ini";
 }

@@ -5,7 +5,10 @@
 // run leaves an existing file as it was.
 #include <cairo-pdf.h>
 #include <cairo.h>
+#include <signal.h>
+#include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,9 +19,11 @@
 #include "base/dir.h"
 #include "base/files.h"
 #include "base/messages.h"
+#include "base/path.h"
 #include "base/pending_file.h"
 #include "base/region.h"
 #include "cli/commands.h"
+#include "cli/subject_prompts.h"
 #include "cli/terminal.h"
 #include "codec/dib.h"
 #include "print/print_layout.h"
@@ -26,6 +31,16 @@
 namespace {
 
 constexpr int kSheetDpi = 300;
+// A printer may print up to the paper's edge: the sheet keeps a margin (millimetres, --margin)
+// and a gap between the pictures of the album layouts.
+constexpr double kDefaultMarginMm = 10;
+constexpr double kMaxMarginMm = 50;
+constexpr double kGapMm = 3;
+double g_margin_mm = kDefaultMarginMm;
+
+int PixelsOfMm(double mm) {
+    return static_cast<int>(mm * kSheetDpi / 25.4 + 0.5);
+}
 
 struct Paper {
     const char* name;
@@ -46,6 +61,35 @@ struct ScopedCairo {
     ~ScopedCairo() {
         if (c) cairo_destroy(c);
     }
+};
+
+// While the PDF is written, the temporary file is removed when the tool is ended by a signal
+// (Ctrl-C, a kill), so that no part of a sheet stays behind.
+char g_temp_on_signal[4096];
+const int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+extern "C" void RemoveTempAndEnd(int sig) {
+    if (g_temp_on_signal[0]) unlink(g_temp_on_signal);
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+class TempRemovedOnSignal {
+public:
+    explicit TempRemovedOnSignal(const std::string& temp) {
+        if (temp.size() >= sizeof g_temp_on_signal) return;
+        std::memcpy(g_temp_on_signal, temp.c_str(), temp.size() + 1);
+        for (int sig : kEndingSignals) saved_.push_back(signal(sig, RemoveTempAndEnd));
+    }
+    ~TempRemovedOnSignal() {
+        for (size_t i = 0; i < saved_.size(); ++i) signal(kEndingSignals[i], saved_[i]);
+        g_temp_on_signal[0] = '\0';
+    }
+    TempRemovedOnSignal(const TempRemovedOnSignal&) = delete;
+    TempRemovedOnSignal& operator=(const TempRemovedOnSignal&) = delete;
+
+private:
+    std::vector<void (*)(int)> saved_;
 };
 
 cairo_status_t WriteToPending(void* closure, const unsigned char* data, unsigned int length) {
@@ -102,19 +146,34 @@ struct SheetPicture {
     std::string name;
 };
 
-// Loads a picture; a missing file or one of another type leaves the place empty without a
-// word, as the program does; a picture that cannot be read is reported and stays empty too.
-// Returns 0 only when a required picture (the single layouts) cannot be had.
-void LoadPicture(const std::string& path, int region, SheetPicture* p) {
+// How the load of one picture went.
+enum class Loaded { kPicture, kMissing, kFailed };
+
+// Loads a picture. A missing file leaves its place empty without a word, as the program does; a
+// file that is there but cannot be read or printed is reported, naming it, and stays empty too.
+Loaded LoadPicture(const std::string& path, int region, SubjectScope* scope, SheetPicture* p) {
+    scope->Set(path);
     p->name = PrintFileName(path);
     p->date = PrintDateText(PictureDate(path), region);
-    if (!FileExists(path) || PictureKindOf(path) == PictureKind::kOther) return;
-    DibImage dib = LoadAlbumSource(path, nullptr);
-    if (!dib) return;
+    if (!FileExists(path)) return Loaded::kMissing;
+    DibImage dib = LoadAlbumSource(path, nullptr);  // says why it fails
+    if (!dib) return Loaded::kFailed;
     p->surface.s = SurfaceOf(dib);
-    if (!p->surface.s) return;
+    if (!p->surface.s) {
+        // A kind of BMP the codec reads but the sheet cannot draw (compressed, 16-bit).
+        ShowError(kMsgNoCorrespondence);
+        return Loaded::kFailed;
+    }
     p->width = cairo_image_surface_get_width(p->surface.s);
     p->height = cairo_image_surface_get_height(p->surface.s);
+    return Loaded::kPicture;
+}
+
+bool EndsWithPdf(const std::string& name) {
+    if (name.size() < 4) return false;
+    std::string end = name.substr(name.size() - 4);
+    for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return end == ".pdf" && name.size() > 4 && !IsPathSeparator(name[name.size() - 5]);
 }
 
 void DrawText(cairo_t* cr, const PrintRect& r, const std::string& text) {
@@ -148,7 +207,8 @@ void DrawPicture(cairo_t* cr, const PrintPlacement& place, const SheetPicture& p
 }
 
 bool IsAlbum(const std::string& path) {
-    ScopedFile f(std::fopen(path.c_str(), "rb"));
+    ScopedFile f(OpenFileBinary(path, "rb"));
+    TakeFileFailure();  // what it is not is found out when it is loaded as a picture
     if (!f) return false;
     char head[16] = {};
     if (std::fread(head, 1, sizeof head, f.get()) != sizeof head) return false;
@@ -161,17 +221,26 @@ int Sheet(const CliArgs& args) {
         return kExitUsage;
     }
     const std::string out_path = args.operands.back();
+    if (!EndsWithPdf(out_path)) {
+        std::fprintf(stderr,
+                     "vistrel-cli: %s: a sheet is written as a PDF file; give a name ending in "
+                     "\".pdf\"\n",
+                     out_path.c_str());
+        return kExitUsage;
+    }
     const Paper* paper = &kPapers[0];
     for (const Paper& p : kPapers)
         if (args.paper == p.name) paper = &p;
 
     // The pictures, in order: an album gives all of its pictures.
+    SubjectScope scope;
     std::vector<std::string> paths;
     bool any_album = false;
     for (size_t i = 0; i + 1 < args.operands.size(); ++i) {
         const std::string& in = args.operands[i];
         if (IsAlbum(in)) {
             Album album;
+            scope.Set(in);
             if (!LoadAlbumFile(in, &album)) return kExitFailed;
             for (const AlbumPicture& p : album.pictures) paths.push_back(p.path);
             any_album = true;
@@ -196,28 +265,39 @@ int Sheet(const CliArgs& args) {
         options.alb_type = kAlbSixteen;
     else {
         album_layout = false;
+    }
+    if (album_layout && !any_album) {
+        std::fprintf(stderr,
+                     "vistrel-cli: --layout %s prints the pictures of albums; give an album, or "
+                     "--layout fit for pictures\n",
+                     layout.c_str());
+        return kExitUsage;
+    }
+    if (!album_layout) {
         options.nor_type = layout == "original" ? kNorOriginal
                            : layout == "upper"  ? kNorUpper
                            : layout == "lower"  ? kNorLower
                                                 : kNorFit;
     }
-    const PrintPage page = MakePrintPage(paper->width, paper->height, kSheetDpi, kSheetDpi);
+    const int margin = PixelsOfMm(g_margin_mm);
+    const PrintPage page = MakeSheetPage(paper->width, paper->height, kSheetDpi, margin);
     const int region = RegionCode();
 
     PendingFile out;
+    scope.Set(out_path);
     if (!out.Open(out_path)) {
-        const FileFailure f = TakeFileFailure();
-        if (f.error != 0) NoteErrorReason(f.path, f.error);
         ShowError(kMsgFileOpenFailed);
         return kExitFailed;
     }
+    const TempRemovedOnSignal remove_on_signal(out.temp_path());
     ScopedSurface surface;
     surface.s = cairo_pdf_surface_create_for_stream(
         WriteToPending, &out, paper->width * 72.0 / kSheetDpi, paper->height * 72.0 / kSheetDpi);
     ScopedCairo cr;
     cr.c = cairo_create(surface.s);
-    // Everything below is in printer pixels.
+    // Everything below is in printer pixels, from the corner inside the margins.
     cairo_scale(cr.c, 72.0 / kSheetDpi, 72.0 / kSheetDpi);
+    cairo_translate(cr.c, margin, margin);
     cairo_select_font_face(cr.c, "Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
     cairo_set_font_size(cr.c, page.caption_unit * 0.7);
     cairo_set_source_rgb(cr.c, 0, 0, 0);
@@ -226,6 +306,7 @@ int Sheet(const CliArgs& args) {
     const int twelve_m = static_cast<int>(em.x_advance);
 
     int pages = 0;
+    int unreadable = 0;  // pictures of albums that were there but could not be printed
     if (album_layout) {
         const int per_page = AlbumEntriesPerPage(page, options);
         const int count = static_cast<int>(paths.size());
@@ -235,9 +316,10 @@ int Sheet(const CliArgs& args) {
                 ++pages;
             }
             SheetPicture p;
-            LoadPicture(paths[i], region, &p);
-            PrintPlacement place =
-                PlaceAlbumEntry(page, options, i, p.width, p.height, !p.date.empty(), twelve_m);
+            if (LoadPicture(paths[i], region, &scope, &p) == Loaded::kFailed) ++unreadable;
+            const PrintPlacement place = KeepApart(
+                PlaceAlbumEntry(page, options, i, p.width, p.height, !p.date.empty(), twelve_m),
+                PixelsOfMm(kGapMm));
             cairo_set_source_rgb(cr.c, 0, 0, 0);
             DrawPicture(cr.c, place, p);
         }
@@ -246,12 +328,9 @@ int Sheet(const CliArgs& args) {
     } else {
         for (const std::string& path : paths) {
             SheetPicture p;
-            LoadPicture(path, region, &p);
-            if (!p.surface.s) {
-                if (!FileExists(path))
-                    ShowError(kMsgNoFile);
-                else if (PictureKindOf(path) == PictureKind::kOther)
-                    ShowError(kMsgNoCorrespondence);
+            const Loaded loaded = LoadPicture(path, region, &scope, &p);
+            if (loaded != Loaded::kPicture) {
+                if (loaded == Loaded::kMissing) ShowError(kMsgNoFile);
                 return kExitFailed;
             }
             PrintPlacement place =
@@ -265,13 +344,23 @@ int Sheet(const CliArgs& args) {
     cairo_surface_finish(surface.s);
     const bool drawn = cairo_surface_status(surface.s) == CAIRO_STATUS_SUCCESS &&
                        cairo_status(cr.c) == CAIRO_STATUS_SUCCESS;
+    scope.Set(out_path);
     if (!drawn) {
         out.Discard();
         ShowError(kMsgDiskFull);
         return kExitFailed;
     }
     if (!CommitOrShow(&out, kMsgDiskFull)) return kExitFailed;
-    PrintInfo(out_path + ": " + std::to_string(pages) + (pages == 1 ? " page" : " pages"));
+    std::string summary =
+        out_path + ": " + std::to_string(pages) + (pages == 1 ? " page" : " pages");
+    if (unreadable > 0) {
+        summary += "; " + std::to_string(unreadable) +
+                   (unreadable == 1 ? " picture" : " pictures") + " could not be read and left out";
+        // Said even with --quiet: the sheet is not all that was asked for.
+        std::fprintf(stderr, "vistrel-cli: %s\n", summary.c_str());
+        return kExitFailed;
+    }
+    PrintInfo(summary);
     return kExitDone;
 }
 
@@ -295,4 +384,10 @@ void AddSheetCommands(CLI::App& app, CliArgs& args, CliCommands* commands) {
     sheet->add_flag("--date", args.print_date, "the camera date under each picture that has one");
     sheet->add_option("--paper", args.paper, "a4 (the default) or letter")
         ->check(CLI::IsMember({"a4", "letter"}));
+    sheet
+        ->add_option("--margin", g_margin_mm,
+                     "the margin on every side of the paper, in millimetres (default 10, at most "
+                     "50)")
+        ->option_text("MM")
+        ->check(CLI::Range(0.0, kMaxMarginMm));
 }

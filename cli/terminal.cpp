@@ -91,7 +91,7 @@ void ResetErrorsPrinted() {
 }
 
 void NoteErrorReason(const std::string& subject, int error_number) {
-    g_reason = subject + ": " + std::strerror(error_number);
+    g_reason = subject + ": " + FileErrorText(error_number);
 }
 void NoteErrorReasonText(const std::string& reason) {
     g_reason = reason;

@@ -165,8 +165,10 @@ struct DecodeJob {
     jpeg_decompress_struct cinfo;
     ErrorManager err;
     ScanMonitor monitor;
-    std::FILE* in;
-    PendingFile* out;  // not owned
+    std::FILE* in;         // the file read, or null for bytes in memory
+    const uint8_t* bytes;  // the bytes read when in is null
+    size_t byte_count;
+    PendingFile* out;  // not owned; null when the picture stays in memory
     int colors;
     JpegMeter meter;
     uint32_t last_meter;
@@ -230,7 +232,11 @@ int RunDecode(DecodeJob* job) {
     c->progress = &job->monitor.pub;
     jpeg_set_marker_processor(c, JPEG_COM, SkipComment);
     ApplyColourRequest(c, job->colors);
-    jpeg_stdio_src(c, job->in);
+    if (job->in)
+        jpeg_stdio_src(c, job->in);
+    else
+        jpeg_mem_src(c, const_cast<unsigned char*>(job->bytes),
+                     static_cast<unsigned long>(job->byte_count));
     jpeg_read_header(c, TRUE);
     // A tiny header may claim a huge picture: refuse before the library allocates for it.
     if (!PictureFits(c->image_width, c->image_height,
@@ -251,7 +257,7 @@ int RunDecode(DecodeJob* job) {
     const uint32_t height = c->output_height;
     if (!MakeDecodedPicture(job, bits)) Fail(reinterpret_cast<j_common_ptr>(c), JERR_OUT_OF_MEMORY);
     // The headers go out first, so that a full disk is met before the picture is decoded.
-    if (!WriteBmpHead(job->out, job->picture))
+    if (job->out && !WriteBmpHead(job->out, job->picture))
         Fail(reinterpret_cast<j_common_ptr>(c), JERR_FILE_WRITE);
     uint8_t* image = job->picture.data() + DibPixelOffset(job->picture);
 
@@ -272,7 +278,7 @@ int RunDecode(DecodeJob* job) {
             rows[i] = image + static_cast<size_t>(height - 1 - (y + i)) * stride;
         jpeg_read_scanlines(c, rows, n);
     }
-    if (!WriteBmpRows(job->out, job->picture))
+    if (job->out && !WriteBmpRows(job->out, job->picture))
         Fail(reinterpret_cast<j_common_ptr>(c), JERR_FILE_WRITE);
     jpeg_finish_decompress(c);
     jpeg_destroy_decompress(c);
@@ -495,6 +501,19 @@ int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, in
     // The input is read to its end; closed first, so that it may be the output as well.
     in.Close();
     return CommitOrShow(&out, kMsgBitmapCreateFailed2);
+}
+
+DibImage DecodeJpegBytes(const uint8_t* data, size_t size, int colors) {
+    std::unique_ptr<DecodeJob> job(new (std::nothrow) DecodeJob());
+    if (!job || (!data && size > 0)) return DibImage();
+    static const uint8_t kNothing = 0;
+    job->bytes = data ? data : &kNothing;
+    job->byte_count = size;
+    job->colors = colors;
+    job->meter = JpegMeter::kNone;
+    job->last_meter = UINT32_MAX;
+    if (!RunDecode(job.get())) return DibImage();
+    return std::move(job->picture);
 }
 
 int EncodeJpegFile(const std::string& bmp_path, const std::string& jpeg_path,

@@ -6,8 +6,11 @@
 // it is complete (base/pending_file.h): a failed call leaves no file behind and an existing
 // output as it was. The output may be the input itself.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "codec/dib.h"
 
 // How a coding call shows its progress on the installed operation view's meter. The meter is
 // set, and the message queue drained, before each block of rows.
@@ -42,6 +45,9 @@ uint32_t EncodeMeterPos(const JpegProgress& progress, uint64_t n, uint64_t h);
 // file); the first-half variant fails silently when the JPEG file cannot be opened.
 int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, int colors,
                    const JpegProgress& progress);
+// The same decode of a JPEG file's bytes held in memory, to the same picture (the BMP file's
+// DIB: header, palette, rows), without messages or meter. Empty on any failure.
+DibImage DecodeJpegBytes(const uint8_t* data, size_t size, int colors);
 
 // BMP file (8-bit palette or 24-bit, uncompressed, rows bottom-up or top-down) to JPEG file.
 // The file is read with LoadBmpFile's checks (a file it refuses is refused here too), and must

@@ -108,6 +108,38 @@ std::vector<uint8_t> Album(int n, uint16_t version, bool extension) {
     return v;
 }
 
+// A module's property list: kind, name, version and the entry point, as the plug-in's.
+std::vector<uint8_t> Pipl() {
+    std::vector<uint8_t> b = {1, 0, 0, 0, 0, 0};
+    auto put32 = [](std::vector<uint8_t>* v, uint32_t x) {
+        for (int i = 0; i < 4; ++i) v->push_back(static_cast<uint8_t>(x >> (8 * i)));
+    };
+    auto property = [&](uint32_t key, std::vector<uint8_t> data) {
+        put32(&b, 0x3842494Du);  // '8BIM'
+        put32(&b, key);
+        put32(&b, 0);
+        while (data.size() % 4) data.push_back(0);
+        put32(&b, static_cast<uint32_t>(data.size()));
+        b.insert(b.end(), data.begin(), data.end());
+    };
+    put32(&b, 4);
+    std::vector<uint8_t> v;
+    put32(&v, 0x3842414Du);    // '8BAM'
+    property(0x6B696E64u, v);  // 'kind'
+    const std::string name = "\x0fQuenlar QX-4210";
+    property(0x6E616D65u, std::vector<uint8_t>(name.begin(), name.end()));
+    v.clear();
+    put32(&v, 0x00040000);
+    property(0x76657273u, v);  // 'vers'
+    const char entry[] = "ENTRYPOINT";
+    property(0x77783836u, std::vector<uint8_t>(entry, entry + sizeof entry));  // 'wx86'
+    return b;
+}
+
+std::vector<uint8_t> Text(const std::string& s) {
+    return std::vector<uint8_t>(s.begin(), s.end());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -117,7 +149,7 @@ int main(int argc, char** argv) {
     }
     std::string dir = argv[1];
     for (const char* sub : {"", "/bmp", "/jpeg", "/segments", "/date", "/replies", "/requests",
-                            "/settings", "/album", "/help"})
+                            "/settings", "/album", "/help", "/pipl", "/descriptor", "/autoexec"})
         mkdir((dir + sub).c_str(), 0755);
     Write(dir + "/bmp/24.bmp", Bmp(7, 5, 24, false));
     Write(dir + "/bmp/8.bmp", Bmp(5, 3, 8, false));
@@ -154,6 +186,14 @@ int main(int argc, char** argv) {
     Write(dir + "/requests/count", seq);
     const char ini[] = "[ZEKAPP]\ncom=COM2\nbaudrate=1152\n[Other]\nx=1\n";
     Write(dir + "/settings/vistrel.ini", std::vector<uint8_t>(ini, ini + sizeof ini - 1));
+    Write(dir + "/pipl/acquire.pipl", Pipl());
+    Write(dir + "/descriptor/all.txt",
+          Text("'Hrzn' unit '#Pxl' 480\n'Md  ' enum 'grmT' 'rgbC'\n'Invr' bool true\n"
+               "'Cnt ' integer 3\n'Rati' float 1.5\n'mulK' list 2\n  object 'mulS'\n"
+               "    'Cnt ' integer 1\n  end\n  object 'mulS'\n  end\nend\n"));
+    Write(dir + "/autoexec/autoexec.bat",
+          Text("@ECHO OFF\r\nPATH C:\\WINDOWS;C:\\DOS\r\n"
+               "SET CLASSPATH=C:\\PHOTODLX\\PLUGINS\\ADOBE.ZIP\r\nSET TEMP=C:\\TEMP\r\n"));
     Write(dir + "/album/two.alb", Album(2, 0x0102, true));
     Write(dir + "/album/old.alb", Album(1, 0x0101, false));
     Write(dir + "/album/empty.alb", Album(0, 0x0102, true));

@@ -1,6 +1,8 @@
 // The sheet layouts of printing; see print_layout.h.
 #include "print/print_layout.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -282,6 +284,69 @@ PrintPlacement PlaceAlbumEntry(const PrintPage& page, const PrintOptions& option
             return out;
         }
     }
+}
+
+PrintPage MakeSheetPage(int paper_width, int paper_height, int dpi, int margin) {
+    if (margin < 0) margin = 0;
+    int width = paper_width - 2 * margin, height = paper_height - 2 * margin;
+    if (width < 1) width = 1;
+    if (height < 1) height = 1;
+    return MakePrintPage(width, height, dpi, dpi);
+}
+
+PrintPlacement KeepApart(const PrintPlacement& place, int gap) {
+    PrintPlacement out = place;
+    const PrintRect& old = place.image;
+    if (old.width <= 0 || old.height <= 0 || gap <= 0) return out;
+    const int space = gap / 4;  // between a picture and its caption
+    PrintRect* lines[] = {&out.date, &out.name};
+    // The room of the entry: from the top of a caption line above the picture (or the picture)
+    // to the bottom of the first line below it (or the picture). A layout may leave room below
+    // for one line only; the picture then gives up room for the others.
+    int top = old.y, bottom = old.y + old.height, first_below = -1;
+    int above_height = 0, below_height = 0;
+    for (PrintRect* line : lines) {
+        if (line->width <= 0 || line->height <= 0) continue;
+        if (line->y + line->height <= old.y) {
+            top = std::min(top, line->y);
+            above_height += line->height + space;
+        } else {
+            if (first_below < 0 || line->y < first_below) first_below = line->y;
+            if (line->y == first_below) bottom = std::max(bottom, line->y + line->height);
+            below_height += line->height + space;
+        }
+    }
+    // The picture shrinks to fit what is left, keeping its aspect.
+    int width = old.width - gap;
+    int height = bottom - top - gap - above_height - below_height;
+    if (width < 1) width = 1;
+    if (height < 1) height = 1;
+    if (static_cast<int64_t>(width) * old.height > static_cast<int64_t>(height) * old.width)
+        width = Scale(height, old.width, old.height);
+    else
+        height = Scale(width, old.height, old.width);
+    if (width < 1) width = 1;
+    if (height < 1) height = 1;
+    // The picture and its lines as one block, in the middle of the room.
+    const int block = above_height + height + below_height;
+    const int block_top = top + (bottom - top - block) / 2;
+    out.image = {old.x + (old.width - width) / 2, block_top + above_height, width, height};
+    int above_y = block_top, below_y = out.image.y + height + space;
+    for (PrintRect* line : lines) {
+        if (line->width <= 0 || line->height <= 0) continue;
+        const bool above = line->y + line->height <= old.y;
+        const int right = line->x + line->width;
+        line->x = out.image.x;
+        line->width = right - line->x > 1 ? right - line->x : 1;  // the right edge stays
+        if (above) {
+            line->y = above_y;
+            above_y += line->height + space;
+        } else {
+            line->y = below_y;
+            below_y += line->height;
+        }
+    }
+    return out;
 }
 
 std::string PrintDateText(const CameraDate& date, int region) {

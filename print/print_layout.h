@@ -75,6 +75,14 @@ int AlbumPageCount(const PrintPage& page, const PrintOptions& options, int count
 PrintPlacement PlaceAlbumEntry(const PrintPage& page, const PrintOptions& options, int index, int w,
                                int h, bool has_date, int name_min_width);
 
+// PDF sheets, which a printer may print to the paper's edge: the page is the paper less margin
+// pixels on every side (the layouts then place within it, from its top-left corner), and the
+// pictures of the album layouts are kept gap pixels apart, each caption moved to its own
+// picture: a date line just above it when the layout puts the date above, the lines below it
+// just under it, and each line starting at the picture's left edge.
+PrintPage MakeSheetPage(int paper_width, int paper_height, int dpi, int margin);
+PrintPlacement KeepApart(const PrintPlacement& place, int gap);
+
 // The date line's text in a user-interface language: English month/day/year, Japanese
 // year/month/day, the others "day month.,year"; empty without a date.
 std::string PrintDateText(const CameraDate& date, int region);

@@ -6,11 +6,13 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "base/files.h"
 #include "base/path.h"
 #include "base/pending_file.h"
+#include "base/tempfile.h"
 
 bool SameFile(const std::string& a, const std::string& b) {
     if (a == b) return true;
@@ -19,12 +21,86 @@ bool SameFile(const std::string& a, const std::string& b) {
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
-std::string ResolveWriteTarget(const std::string& target) {
+bool ResolveWriteTarget(const std::string& target, std::string* resolved) {
+    std::string path = target;
+    // As many links in a row as the system itself follows before it gives up.
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+            *resolved = path;
+            return true;
+        }
+        char dest[PATH_MAX];
+        const ssize_t n = readlink(path.c_str(), dest, sizeof dest);
+        if (n <= 0 || static_cast<size_t>(n) >= sizeof dest) {
+            if (n >= 0) errno = ENAMETOOLONG;
+            return false;
+        }
+        const std::string next(dest, static_cast<size_t>(n));
+        path = next[0] == '/' ? next : PathFolder(path) + next;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+bool IsSpecialFile(const std::string& path) {
     struct stat st;
-    if (lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return target;
-    char resolved[PATH_MAX];
-    if (!realpath(target.c_str(), resolved)) return target;
-    return resolved;
+    return stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
+std::FILE* CreateStandInFor(const std::string& special, std::string* name) {
+    name->clear();
+    if (access(special.c_str(), W_OK) != 0) return nullptr;
+    std::string temp;
+    if (!MakeTempFileName(&temp)) {
+        if (errno == 0) errno = EEXIST;
+        return nullptr;
+    }
+    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    if (!f) {
+        const int error = errno;
+        unlink(temp.c_str());
+        errno = error;
+        return nullptr;
+    }
+    *name = temp;
+    return f;
+}
+
+namespace {
+// Opens with O_NONBLOCK so that a FIFO never holds the open, then takes the flag off again so
+// that reads and writes behave as usual.
+std::FILE* OpenWithoutWaiting(const std::string& path, int flags, const char* mode,
+                              bool regular_only) {
+    const int fd = open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    int error = 0;
+    if (fstat(fd, &st) != 0) {
+        error = errno;
+    } else if (regular_only && !S_ISREG(st.st_mode)) {
+        error = S_ISDIR(st.st_mode) ? EISDIR : kErrorNotRegularFile;
+    } else {
+        const int fl = fcntl(fd, F_GETFL);
+        if (fl < 0 || fcntl(fd, F_SETFL, fl & ~O_NONBLOCK) != 0) error = errno;
+    }
+    std::FILE* f = error ? nullptr : fdopen(fd, mode);
+    if (!f) {
+        if (!error) error = errno;
+        close(fd);
+        errno = error;
+    }
+    return f;
+}
+}  // namespace
+
+std::FILE* OpenRegularFile(const std::string& path, const char* mode) {
+    const bool update = std::strchr(mode, '+') != nullptr;
+    return OpenWithoutWaiting(path, update ? O_RDWR : O_RDONLY, mode, true);
+}
+
+std::FILE* OpenSpecialForWriting(const std::string& path) {
+    return OpenWithoutWaiting(path, O_WRONLY, "wb", false);
 }
 
 std::FILE* CreateFileBeside(const std::string& target, std::string* name) {

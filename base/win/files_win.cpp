@@ -49,8 +49,28 @@ bool SameFile(const std::string& a, const std::string& b) {
     return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, fa, -1, fb, -1) == CSTR_EQUAL;
 }
 
-std::string ResolveWriteTarget(const std::string& target) {
-    return target;
+bool ResolveWriteTarget(const std::string& target, std::string* resolved) {
+    *resolved = target;
+    return true;
+}
+
+bool IsSpecialFile(const std::string&) {
+    return false;
+}
+
+std::FILE* CreateStandInFor(const std::string&, std::string* name) {
+    name->clear();
+    errno = ENOENT;
+    return nullptr;
+}
+
+std::FILE* OpenSpecialForWriting(const std::string&) {
+    errno = ENOENT;
+    return nullptr;
+}
+
+std::FILE* OpenRegularFile(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
 }
 
 std::FILE* CreateFileBeside(const std::string& target, std::string* name) {

@@ -195,7 +195,8 @@ bool ParseDescriptorText(const std::string& text, Descriptor* d, int* bad_line, 
             it.kind = DescItem::kList;
             double n = 0;
             ok = ParseNumber(w[2], &n) && n >= 0 && n <= kDescriptorMaxItems && n == std::floor(n);
-            it.count = static_cast<uint32_t>(n);
+            // Converted only once it is known to fit.
+            it.count = ok ? static_cast<uint32_t>(n) : 0;
         }
         if (!ok) {
             *why = "not an item: 'abcd' integer|float|unit|bool|enum|list ...";

@@ -1,5 +1,6 @@
 // End to end: vistrel-cli's album commands on pictures made here.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,12 +25,13 @@ protected:
         std::string out;
         std::string err;
     };
-    Result Run(const std::string& args) {
+    // shell_before: shell commands run first in the same shell (limits for the run).
+    Result Run(const std::string& args, const std::string& shell_before = "") {
         const char* dir = std::getenv("VISTREL_BIN_DIR");
         const std::string exe = std::string(dir ? dir : ".") + "/vistrel-cli";
         const std::string out = TempPath(".out"), err = TempPath(".err");
-        const int status =
-            std::system((exe + " " + args + " </dev/null >" + out + " 2>" + err).c_str());
+        const int status = std::system(
+            (shell_before + exe + " " + args + " </dev/null >" + out + " 2>" + err).c_str());
         Result r;
         r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         std::vector<uint8_t> o = ReadBytes(out), e = ReadBytes(err);
@@ -187,6 +189,66 @@ TEST_F(AlbumCliTest, TheHundredthPictureIsTakenAndTheNextStopsTheAdd) {
     ASSERT_EQ(LoadAlbumFile(alb, &album), 1);
     EXPECT_EQ(album.pictures.size(), 100u);
     EXPECT_EQ(Lines(Run("album list " + alb).out).size(), 100u);
+}
+
+// Runs that cannot do what was asked leave nothing half done behind, and say so once.
+TEST_F(AlbumCliTest, FailedRunsLeaveNothingHalfDone) {
+    auto count = [](const std::string& text, const std::string& what) {
+        int n = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    const std::string txt = folder_ + "notes.txt";
+    WriteBytes(txt, std::vector<uint8_t>(60, 'x'));
+    const std::string fifo = folder_ + "fifo.jpg";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+
+    // Nothing of the files named could be taken: no album is written.
+    const std::string none = folder_ + "none.alb";
+    Result r = Run("album new " + none + " " + txt + " " + folder_ + "gone.jpg " + fifo);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.err.find("no picture went in; " + none + " was not written"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find(fifo), std::string::npos) << r.err;
+    EXPECT_EQ(FileLength(none), -1);
+
+    const std::string a = Bmp(40, 30), b = Bmp(40, 30), c = Bmp(40, 30);
+    const std::string alb = folder_ + "three.alb";
+    ASSERT_EQ(Run("-q album new " + alb + " " + a + " " + b + " " + c).code, 0);
+
+    // A picture that turned into a FIFO is listed without waiting for it.
+    ASSERT_EQ(std::remove(b.c_str()), 0);
+    ASSERT_EQ(mkfifo(b.c_str(), 0600), 0);
+    r = Run("-q album list " + alb);
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(Lines(r.out).size(), 3u);
+
+    // A thumbnail file already there is not written over, as get never does.
+    const std::string dir = folder_ + "thumbs";
+    ASSERT_TRUE(MakeFolder(dir));
+    WriteBytes(dir + "/002.bmp", {'m', 'i', 'n', 'e'});
+    r = Run("album thumbs " + alb + " " + dir);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(Lines(r.out), (std::vector<std::string>{dir + "/001.bmp", dir + "/003.bmp"}));
+    EXPECT_NE(r.err.find("Image not saved because it already existed. (" + dir + "/002.bmp)"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(ReadBytes(dir + "/002.bmp"), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+
+    // Writes that fail (a file size limit stands in for a full disk): said once, and the
+    // folder the run made is gone again.
+    const std::string limited = folder_ + "limited";
+    r = Run("album thumbs " + alb + " " + limited, "trap '' XFSZ; ulimit -f 2; ");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(count(r.err, "vistrel-cli:"), 1) << r.err;
+    EXPECT_NE(r.err.find(limited + "/001.bmp"), std::string::npos) << r.err;
+    EXPECT_FALSE(IsFolder(limited));
+    EXPECT_EQ(FilesIn(folder_).size(), 4u) << "pictures, notes and album only";
+    std::remove(b.c_str());
+    std::remove(fifo.c_str());
+    for (const char* n : {"/001.bmp", "/002.bmp", "/003.bmp"}) std::remove((dir + n).c_str());
+    rmdir(dir.c_str());
 }
 
 }  // namespace

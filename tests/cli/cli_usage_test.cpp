@@ -152,6 +152,39 @@ TEST_F(CliUsage, ConfigIsTheOneWayToChangeSettings) {
     EXPECT_EQ(ReadText(Settings()), "[ZEKAPP]\ncom=COM2\ndir=" + work + "/cwd\nbaudrate=1152\n");
 }
 
+// The settings file's folders are made where they are missing, and the file is written as
+// every other file is: a link to it stays a link.
+TEST_F(CliUsage, ConfigMakesItsFoldersAndWritesThroughALink) {
+    const auto config = [&](const std::string& env, const std::string& args) {
+        return RunCommandLine("cd '" + work + "/cwd' && env -u VISTREL_CONFIG_DIR " + env + " '" +
+                              cli + "' " + args + " </dev/null 2>&1");
+    };
+    CommandRun run = config("XDG_CONFIG_HOME='" + work + "/xdg/a/b'", "config set baudrate 115200");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(ReadText(work + "/xdg/a/b/vistrel/vistrel.ini"), "[ZEKAPP]\nbaudrate=1152\n");
+    run = config("XDG_CONFIG_HOME='" + work + "/xdg/a/b'", "config get baudrate");
+    EXPECT_EQ(run.out, "115200\n");
+    // A relative XDG_CONFIG_HOME is not taken, as the base directory rules say: HOME's is.
+    run = config("HOME='" + work + "/home' XDG_CONFIG_HOME=rel", "config set com com3");
+    ASSERT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(ReadText(work + "/home/.config/vistrel/vistrel.ini"), "[ZEKAPP]\ncom=COM3\n");
+    EXPECT_FALSE(Exists(work + "/cwd/rel"));
+
+    ASSERT_EQ(symlink("../real.ini", (work + "/cfg/vistrel.ini").c_str()), 0);
+    Result r = Run("config set baudrate 9600");
+    ASSERT_EQ(r.status, 0) << r.err;
+    struct stat st;
+    ASSERT_EQ(lstat(Settings().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadText(work + "/real.ini"), "[ZEKAPP]\nbaudrate=9600\n");
+
+    // A file where a folder is to be: said, naming the settings file.
+    std::ofstream(work + "/xdg/file") << "x";
+    run = config("XDG_CONFIG_HOME='" + work + "/xdg/file'", "config set baudrate 115200");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find(work + "/xdg/file/vistrel/vistrel.ini"), std::string::npos) << run.out;
+}
+
 TEST_F(CliUsage, ImageNumbersAreCheckedBeforeConnecting) {
     const struct {
         const char* args;

@@ -70,6 +70,12 @@ TEST_F(CliTest, DecodeEncodeReduceExpandRoundTrip) {
         << r.out;
     EXPECT_NE(r.out.find(bmp8 + ": kind=bmp width=48 height=32 bits=8"), std::string::npos);
     EXPECT_NE(r.out.find(bmp24 + ": kind=bmp width=48 height=32 bits=24"), std::string::npos);
+    // A BMP has no camera size class, whatever its length.
+    EXPECT_NE(r.out.find(bmp24 + ": kind=bmp width=48 height=32 bits=24 class=none date=none "
+                                 "camera=none"),
+              std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.out.find("class=255"), std::string::npos) << r.out;
 }
 
 TEST_F(CliTest, InfoShowsCameraDateAndPair) {

@@ -1,6 +1,8 @@
 // End to end: vistrel-cli's editing commands on files made here, BMP and JPEG in and out.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -177,6 +179,88 @@ TEST_F(EditCliTest, BatchIntoAFolderGoesOnPastAFailure) {
     EXPECT_EQ(run.status, 0) << run.out;
     EXPECT_EQ(Run("rotate right " + a + " " + b + " " + eight).status, 2);
     EXPECT_EQ(Run("rotate right " + a + " out.png").status, 2);
+}
+
+TEST_F(EditCliTest, ResizeTakesGeometriesAndKeepsTheAspectForOneSide) {
+    const std::string in = Bmp24(100, 80);
+    const struct {
+        const char* size;
+        int status;
+        int width, height;  // of the output when status is 0
+    } cases[] = {
+        {"50%", 0, 50, 40},    {"320x", 0, 320, 256}, {"x240", 0, 300, 240}, {"64x50", 0, 64, 50},
+        {"64X50", 0, 64, 50},  {"64 50", 0, 64, 50},  {"40%", 0, 40, 32},    {"x33", 0, 41, 33},
+        {"10%", 1, 0, 0},      {"2000x", 1, 0, 0},    {"x2400", 1, 0, 0},    {"1921x40", 2, 0, 0},
+        {"x", 2, 0, 0},        {"0x50", 2, 0, 0},     {"-50%", 2, 0, 0},     {"50", 2, 0, 0},
+        {"50x50x50", 2, 0, 0}, {"%", 2, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        const std::string out = TempPath(".bmp");
+        CommandRun run = Run(std::string("resize ") + c.size + " " + in + " " + out);
+        EXPECT_EQ(run.status, c.status) << run.out;
+        if (c.status != 0) {
+            EXPECT_FALSE(FileExists(out));
+            EXPECT_NE(run.out.find("Invalid new size value input."), std::string::npos) << run.out;
+            // A size that depends on the picture is refused naming it.
+            if (c.status == 1) {
+                EXPECT_NE(run.out.find(in), std::string::npos) << run.out;
+            }
+            continue;
+        }
+        DibImage got = LoadBmpFile(out);
+        EXPECT_EQ(DibWidth(got), c.width);
+        EXPECT_EQ(DibHeight(got), c.height);
+        EXPECT_EQ(Pixels(got), Pixels(ResizeDib(LoadBmpFile(in), c.width, c.height)));
+    }
+}
+
+TEST_F(EditCliTest, BatchMakesItsFolderAndGoesOnPastFilesOfAnotherKind) {
+    const std::string parent = NewFolder();
+    const std::string dir = parent + "adjusted";
+    const std::string a = Bmp24(80, 80), b = Bmp24(120, 64);
+    const std::string txt = File({'t', 'x', 't'}, ".txt");
+    CommandRun run = Run("adjust --auto " + a + " " + txt + " " + b + " --dir " + dir);
+    EXPECT_EQ(run.status, 1) << run.out;
+    EXPECT_NE(run.out.find(txt + ": not a .bmp, .jpg or .jpeg file"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("1 of 3 files were not done"), std::string::npos) << run.out;
+    EXPECT_EQ(FilesIn(dir + "/"), (std::vector<std::string>{PathFileName(a), PathFileName(b)}));
+    run = Run("resize 50% " + a + " " + b + " --dir " + dir + "/half");
+    EXPECT_EQ(run.status, 0) << run.out;
+    EXPECT_EQ(DibWidth(LoadBmpFile(dir + "/half/" + PathFileName(b))), 60);
+    // A folder that cannot be made: said, with the reason, and nothing done.
+    run = Run("resize 50% " + a + " --dir " + parent + "no/such");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("cannot make the folder " + parent + "no/such (" + parent +
+                           "no/such: No such file or directory)"),
+              std::string::npos)
+        << run.out;
+    for (const std::string& n : FilesIn(dir + "/half/")) std::remove((dir + "/half/" + n).c_str());
+    rmdir((dir + "/half").c_str());
+    for (const std::string& n : FilesIn(dir + "/")) std::remove((dir + "/" + n).c_str());
+    rmdir(dir.c_str());
+}
+
+TEST_F(EditCliTest, FailedWritesNameTheFileAndTheReason) {
+    const std::string in = Bmp24(200, 160);
+    const std::string folder = NewFolder();
+    // A JPEG into a link to the full device: the link's name and the system's reason.
+    const std::string full = folder + "full.jpg";
+    ASSERT_EQ(symlink("/dev/full", full.c_str()), 0);
+    CommandRun run = Run("resize 50% " + in + " " + full);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("(" + full + ": No space left on device)"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("files were not done"), std::string::npos) << "one file, no summary";
+    // A BMP that outgrows the limit on the file size.
+    const std::string big = folder + "big.bmp";
+    run = RunCommandLine(std::string("trap '' XFSZ; ulimit -f 2; ") +
+                         (std::getenv("VISTREL_BIN_DIR") ? std::getenv("VISTREL_BIN_DIR") : ".") +
+                         "/vistrel-cli adjust --brightness 10 " + in + " " + big + " 2>&1");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("(" + big + ": File too large)"), std::string::npos) << run.out;
+    EXPECT_EQ(FilesIn(folder), std::vector<std::string>{});
+    std::remove(full.c_str());
 }
 
 }  // namespace

@@ -197,6 +197,8 @@ TEST(HostDescriptors, TextFormRoundTripsAndRefusesBadLines) {
         {"\n'mulK' list 1\n  'Hrzn' bool true\nend\n", 3},  // a list holds objects
         {"object 'mulS'\nend\n", 1},
         {"'Hrzn' float nan\n", 1},
+        {"'Hrzn' float 0.5\n'mulK' list 377777777777777777777777777777777\nend\n", 2},
+        {"'mulK' list 10001\nend\n", 1},
     };
     for (const Bad& b : bad) {
         EXPECT_FALSE(ParseDescriptorText(b.text, &d, &line, &why)) << b.text;

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include "base/region.h"
 #include "base/settings.h"
 
@@ -259,6 +263,79 @@ TEST(PrintOptionsTest, DefaultsRangesAndWhatOkWrites) {
     EXPECT_EQ(album.values["AlbType"], "3");
     EXPECT_EQ(album.values["AlbAll"], "0");
     EXPECT_EQ(album.values["PrnName"], "1");
+}
+
+// The sheets' pictures keep their distance from the paper's edge and from each other, and each
+// caption sits at its own picture, apart from every other.
+TEST(SheetLayout, MarginsGapsAndCaptionsByTheirPictures) {
+    constexpr int kDpi = 300, kPaperW = 2480, kPaperH = 3508;  // A4
+    constexpr int kMargin = 118;                               // 10 mm
+    constexpr int kGap = 35;                                   // 3 mm
+    const PrintPage page = MakeSheetPage(kPaperW, kPaperH, kDpi, kMargin);
+    EXPECT_EQ(page.width, kPaperW - 2 * kMargin);
+    EXPECT_EQ(page.height, kPaperH - 2 * kMargin);
+    // The distance between two rectangles (0 when they touch or overlap).
+    auto distance = [](const PrintRect& a, const PrintRect& b) {
+        const int dx = std::max({0, b.x - (a.x + a.width), a.x - (b.x + b.width)});
+        const int dy = std::max({0, b.y - (a.y + a.height), a.y - (b.y + b.height)});
+        return std::max(dx, dy);
+    };
+    const struct {
+        int alb_type;
+        const char* what;
+    } layouts[] = {{kAlbTwo, "2"}, {kAlbFour, "4"}, {kAlbSixteen, "16"}, {kAlbAlbumPrint, "album"}};
+    const struct { int w, h; } shapes[] = {{640, 480}, {480, 640}, {100, 100}, {1280, 200}};
+    for (const auto& l : layouts) {
+        for (const auto& shape : shapes) {
+            SCOPED_TRACE(std::string(l.what) + " " + std::to_string(shape.w) + "x" +
+                         std::to_string(shape.h));
+            PrintOptions options;
+            options.alb_type = l.alb_type;
+            options.name = options.date = true;
+            const int per = AlbumEntriesPerPage(page, options);
+            std::vector<PrintPlacement> places;
+            for (int i = 0; i < per; ++i)
+                places.push_back(KeepApart(
+                    PlaceAlbumEntry(page, options, i, shape.w, shape.h, true, 300), kGap));
+            for (int i = 0; i < per; ++i) {
+                const PrintPlacement& p = places[i];
+                ASSERT_GT(p.image.width, 0);
+                // Inside the page, so at least the margin from the paper's edge.
+                EXPECT_GE(p.image.x, 0);
+                EXPECT_GE(p.image.y, 0);
+                EXPECT_LE(p.image.x + p.image.width, page.width);
+                EXPECT_LE(p.image.y + p.image.height, page.height);
+                for (const PrintRect* line : {&p.date, &p.name}) {
+                    if (line->width <= 0) continue;
+                    EXPECT_GE(line->y, 0);
+                    EXPECT_LE(line->y + line->height, page.height);
+                    EXPECT_EQ(line->x, p.image.x);
+                    // The first line at the picture, a second one under the first.
+                    EXPECT_LE(distance(*line, p.image), kGap / 4 + page.caption_unit) << i;
+                }
+                for (int j = 0; j < per; ++j) {
+                    if (j == i) continue;
+                    EXPECT_GE(distance(p.image, places[j].image), kGap / 2) << i << " " << j;
+                    for (const PrintRect* line : {&p.date, &p.name}) {
+                        if (line->width > 0) {
+                            EXPECT_GE(distance(*line, places[j].image), kGap / 2) << i << " " << j;
+                        }
+                    }
+                }
+            }
+        }
+    }
+    // No picture, nothing to move; no gap, nothing changes.
+    PrintPlacement empty;
+    EXPECT_EQ(KeepApart(empty, kGap).image.width, 0);
+    PrintPlacement one;
+    one.image = {10, 20, 300, 200};
+    EXPECT_EQ(KeepApart(one, 0).image.width, 300);
+    const PrintPlacement kept = KeepApart(one, 30);
+    EXPECT_EQ(kept.image.width, 255);  // 30 less in height, the aspect kept
+    EXPECT_EQ(kept.image.height, 170);
+    EXPECT_EQ(kept.image.x, 32);
+    EXPECT_EQ(kept.image.y, 35);
 }
 
 }  // namespace
