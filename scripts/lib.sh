@@ -6,7 +6,8 @@ VISTREL_PACKAGES=(
   cmake make g++ googletest libgtest-dev libbenchmark-dev libjpeg62-turbo-dev libcli11-dev
   libcairo2-dev pkg-config
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix nasm dpkg-dev
-  wine wine64 xvfb xauth libjpeg-turbo-progs imagemagick clang zip unzip ghostscript
+  wine wine64 fonts-wine xvfb xauth libjpeg-turbo-progs imagemagick clang zip unzip ghostscript
+  wixl
 )
 
 as_root() {
