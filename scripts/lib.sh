@@ -6,7 +6,8 @@ VISTREL_PACKAGES=(
   cmake make g++ googletest libgtest-dev libbenchmark-dev libjpeg62-turbo-dev libcli11-dev
   libcairo2-dev pkg-config
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix nasm dpkg-dev
-  wine wine64 xvfb xauth libjpeg-turbo-progs imagemagick clang zip unzip ghostscript
+  wine wine64 fonts-wine xvfb xauth libjpeg-turbo-progs imagemagick clang zip unzip ghostscript
+  wixl
 )
 
 as_root() {
@@ -123,10 +124,27 @@ ensure_wine_prefix() {
     rm -f "$WINEPREFIX/dosdevices/com2" "$WINEPREFIX/dosdevices/com4"
     echo "$com1 v2" > "$WINEPREFIX/.vistrel-ports"
   fi
+  ensure_wine_fonts
   wineserver -p >/dev/null 2>&1 || true
   # Start Wine's own services now, detached from our output: started later by a test, they
   # would inherit CTest's pipe and keep it waiting until they exit.
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+# Wine's own fonts (Debian's fonts-wine: Tahoma, MS Sans Serif, Marlett whose symbols draw the
+# caption buttons, ...) are found by this Wine build only in the prefix's Fonts folder; without
+# them every window shows "0 1 r" for its caption buttons and a substitute face. Copied in
+# when missing or older.
+ensure_wine_fonts() {
+  local from=/usr/share/wine/fonts
+  local to="$WINEPREFIX/drive_c/windows/Fonts"
+  [ -d "$from" ] && [ -d "$to" ] || return 0
+  local f
+  for f in "$from"/*.ttf "$from"/*.fon; do
+    [ -f "$f" ] || continue
+    if [ -f "$to/${f##*/}" ] && ! [ "$f" -nt "$to/${f##*/}" ]; then continue; fi
+    cp -p "$f" "$to/" 2>/dev/null || true
+  done
 }
 
 stop_helpers() {

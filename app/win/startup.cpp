@@ -55,6 +55,101 @@ HWND FindRunningInstance() {
     return FindWindowA(kFrameClass, kAppTitle);
 }
 
+// --- files handed over by a second start ---------------------------------------------------
+//
+// A second start with file names passes them to the running program, which opens them as if
+// they had been on its own command line. The names travel as full paths (a relative name means
+// the second start's folder), each ended by a NUL, in one WM_COPYDATA.
+
+namespace {
+
+constexpr ULONG_PTR kOpenFilesTag = 0x56534F46;       // "VSOF": file names to open
+constexpr UINT kMsgOpenHandedFiles = WM_APP + 0x2A0;  // to the frame: open what was handed over
+constexpr DWORD kHandOverLimit = 64 * 1024;           // bytes; more than any command line holds
+constexpr UINT kHandOverTimeoutMs = 10000;
+
+std::vector<std::string>& HandedFiles() {
+    static std::vector<std::string> files;
+    return files;
+}
+
+WNDPROC g_frame_proc = nullptr;
+
+void OpenHandedFiles(HWND frame) {
+    if (!App().splash_done) return;  // the splash's end opens them with the command line
+    std::vector<std::string> files;
+    files.swap(HandedFiles());
+    for (const std::string& path : files) OpenFileByPath(frame, path);
+}
+
+// Takes the names out of the message's block: checked against its size, never read past it.
+bool TakeHandedFiles(const COPYDATASTRUCT* data) {
+    if (!data || data->dwData != kOpenFilesTag || !data->lpData || data->cbData == 0 ||
+        data->cbData > kHandOverLimit)
+        return false;
+    const char* bytes = static_cast<const char*>(data->lpData);
+    std::string word;
+    for (DWORD i = 0; i < data->cbData; ++i) {
+        if (bytes[i] != '\0') {
+            word += bytes[i];
+            continue;
+        }
+        if (!word.empty() && word.size() < MAX_PATH) HandedFiles().push_back(word);
+        word.clear();
+    }
+    return true;
+}
+
+LRESULT CALLBACK HandOverFrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_COPYDATA:
+            if (!TakeHandedFiles(reinterpret_cast<const COPYDATASTRUCT*>(lp))) break;
+            // Opened from the frame's own queue, so that the second start is answered at once
+            // and does not wait for a message box of the opening.
+            PostMessageA(hwnd, kMsgOpenHandedFiles, 0, 0);
+            return TRUE;
+        case kMsgOpenHandedFiles:
+            OpenHandedFiles(hwnd);
+            return 0;
+        case kMsgSplash: {
+            LRESULT result = CallWindowProcA(g_frame_proc, hwnd, msg, wp, lp);
+            if (IsWindow(hwnd)) OpenHandedFiles(hwnd);
+            return result;
+        }
+        case WM_NCDESTROY:
+            HandedFiles().clear();
+            break;
+        default:
+            break;
+    }
+    return CallWindowProcA(g_frame_proc, hwnd, msg, wp, lp);
+}
+
+// The command line's words as full paths, each ended by a NUL; empty when it names no file.
+std::string HandOverBlock(const std::string& command_line) {
+    std::string block;
+    for (const std::string& word : SplitCommandLine(command_line)) {
+        char full[MAX_PATH];
+        DWORD n = GetFullPathNameA(word.c_str(), MAX_PATH, full, nullptr);
+        block += (n > 0 && n < MAX_PATH) ? std::string(full, n) : word;
+        block += '\0';
+    }
+    return block;
+}
+
+// Sends the second start's files to the running program; true when it took them.
+bool HandFilesTo(HWND running, const std::string& command_line) {
+    std::string block = HandOverBlock(command_line);
+    if (block.empty() || block.size() > kHandOverLimit) return false;
+    COPYDATASTRUCT data{kOpenFilesTag, static_cast<DWORD>(block.size()), &block[0]};
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
+                               SMTO_ABORTIFHUNG, kHandOverTimeoutMs, &answer) != 0 &&
+           answer == TRUE;
+}
+
+}  // namespace
+
 bool RegisterWindowClasses(HINSTANCE instance) {
     struct ClassRow {
         const char* name;
@@ -250,6 +345,7 @@ HWND AppStartup(HINSTANCE instance, const char* command_line, int show,
     SetRegionCode(options.region_override >= 0 ? options.region_override : ReadRegionCode());
 
     if (HWND running = FindRunningInstance()) {
+        if (command_line) HandFilesTo(running, command_line);
         if (IsIconic(running)) {
             ShowWindow(running, SW_RESTORE);
         } else {
@@ -314,6 +410,9 @@ HWND AppStartup(HINSTANCE instance, const char* command_line, int show,
         app.frame = nullptr;
         return nullptr;
     }
+    // The frame also takes the files of a later second start.
+    g_frame_proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(frame, GWLP_WNDPROC));
+    SetWindowLongPtrA(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HandOverFrameProc));
     ShowWindow(frame, show);
     UpdateWindow(frame);
     return frame;

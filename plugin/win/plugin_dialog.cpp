@@ -774,6 +774,66 @@ std::string PluginBmpPath() {
     return path.substr(0, path.size() - 12) + "PItmpBmp.bmp";
 }
 
+namespace {
+
+// The about box is a message box, which the system puts where it likes (over a corner of the
+// host's window under Wine). A hook of this thread moves it, when it is first activated, over
+// the middle of its owner, kept inside the work area of the owner's monitor.
+HHOOK g_about_hook = nullptr;
+HWND g_about_owner = nullptr;
+
+void CentreOverOwner(HWND box, HWND owner) {
+    RECT o{}, r{};
+    if (!GetWindowRect(owner, &o) || !GetWindowRect(box, &r)) return;
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    int x = o.left + ((o.right - o.left) - width) / 2;
+    int y = o.top + ((o.bottom - o.top) - height) / 2;
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    if (GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &mi)) {
+        const RECT& work = mi.rcWork;
+        x = std::max(static_cast<int>(work.left), std::min(x, static_cast<int>(work.right) - width));
+        y = std::max(static_cast<int>(work.top), std::min(y, static_cast<int>(work.bottom) - height));
+    }
+    SetWindowPos(box, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CALLBACK AboutBoxHook(int code, WPARAM wp, LPARAM lp) {
+    if (code == HCBT_ACTIVATE && g_about_owner) {
+        HWND box = reinterpret_cast<HWND>(wp);
+        char name[16] = "";
+        GetClassNameA(box, name, sizeof name);
+        if (std::strcmp(name, "#32770") == 0) {
+            HWND owner = g_about_owner;
+            g_about_owner = nullptr;  // once: the user may move it afterwards
+            CentreOverOwner(box, owner);
+        }
+    }
+    return CallNextHookEx(g_about_hook, code, wp, lp);
+}
+
+// Installs the hook for one message box over owner; removed when it goes out of scope.
+struct CentredBox {
+    explicit CentredBox(HWND owner) {
+        if (!owner || !IsWindow(owner) || g_about_hook) return;
+        g_about_owner = owner;
+        g_about_hook = SetWindowsHookExA(WH_CBT, AboutBoxHook, nullptr, GetCurrentThreadId());
+        installed = g_about_hook != nullptr;
+        if (!installed) g_about_owner = nullptr;
+    }
+    ~CentredBox() {
+        if (!installed) return;
+        UnhookWindowsHookEx(g_about_hook);
+        g_about_hook = nullptr;
+        g_about_owner = nullptr;
+    }
+    bool installed = false;
+    CentredBox(const CentredBox&) = delete;
+    CentredBox& operator=(const CentredBox&) = delete;
+};
+
+}  // namespace
+
 void WinPluginUi::About(const void* platform_data) {
     char text[512] = "", caption[128] = "";
     LoadStringA(g_instance, IDS_PLUGIN_ABOUT, text, sizeof text);
@@ -782,6 +842,7 @@ void WinPluginUi::About(const void* platform_data) {
     if (platform_data) {
         owner = reinterpret_cast<HWND>(static_cast<const host::PlatformData*>(platform_data)->hwnd);
     }
+    CentredBox centred(owner);
     MessageBoxA(owner, text, caption, MB_ICONINFORMATION | MB_OK);
 }
 

@@ -116,6 +116,25 @@ TEST_F(PluginLibrary, AboutBoxOverTheHostWindow) {
     EXPECT_NE(boxes::Seen()[0].find("Quenlar QX-4210 Plug-in Driver"), std::string::npos);
 }
 
+// The about box stands over the middle of the host's window, wherever that window is.
+TEST_F(PluginLibrary, AboutBoxIsCentredOnTheHostWindow) {
+    WindowedHost host(Entry());
+    ASSERT_NE(host.window, nullptr);
+    SetWindowPos(host.window, nullptr, 300, 200, 640, 480, SWP_NOZORDER);
+    RECT box{};
+    dialogs::When("Quenlar QX-4210", [&](HWND dlg) {
+        GetWindowRect(dlg, &box);
+        dialogs::PostCommand(dlg, IDOK);
+    });
+    EXPECT_EQ(host.About(), 0);
+    EXPECT_EQ(dialogs::Pending(), 0) << "no about box";
+    RECT owner{};
+    GetWindowRect(host.window, &owner);
+    ASSERT_GT(box.right - box.left, 0);
+    EXPECT_NEAR((box.left + box.right) / 2, (owner.left + owner.right) / 2, 2);
+    EXPECT_NEAR((box.top + box.bottom) / 2, (owner.top + owner.bottom) / 2, 2);
+}
+
 TEST_F(PluginLibrary, HostWithoutBufferSuiteIsWarnedAndGetsUserCancelled) {
     WindowedHost host(Entry());
     host.rec.bufferProcs = nullptr;

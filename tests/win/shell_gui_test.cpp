@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+#include <vector>
+
 #include "app/camera_busy.h"
 #include "base/region.h"
 #include "album/win/album_window.h"
@@ -435,6 +438,40 @@ TEST_F(Shell, SecondStartRestoresTheMinimisedFirst) {
     EXPECT_EQ(AppStartup(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL, options), nullptr);
     EXPECT_FALSE(IsIconic(frame_));
     EXPECT_EQ(App().frame, frame_);
+}
+
+// A second start in this process hands its files to the running frame, which opens them; a
+// block of another kind, or one larger than any command line, is refused and opens nothing.
+TEST_F(Shell, SecondStartHandsItsFilesToTheFirst) {
+    const std::string picture = TempFilePath("handed.bmp");
+    ASSERT_TRUE(WriteTestBmp(picture, 8, 6));
+    auto children = [this] {
+        HWND client = App().mdi_client;
+        int n = 0;
+        for (HWND c = GetWindow(client, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) ++n;
+        return n;
+    };
+    StartupOptions options;
+    options.settings_file = ini_;
+    EXPECT_EQ(AppStartup(GetModuleHandleA(nullptr), "", SW_SHOWNORMAL, options), nullptr);
+    PumpWindowsFor(50);
+    EXPECT_EQ(children(), 0) << "no file names: nothing opens";
+
+    std::string block = picture + std::string(1, '\0');
+    COPYDATASTRUCT foreign{0x1234, static_cast<DWORD>(block.size()), &block[0]};
+    EXPECT_EQ(SendMessageA(frame_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&foreign)), FALSE);
+    std::vector<char> huge(70000, 'a');
+    COPYDATASTRUCT oversized{0x56534F46, static_cast<DWORD>(huge.size()), huge.data()};
+    EXPECT_EQ(SendMessageA(frame_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&oversized)), FALSE);
+    PumpWindowsFor(50);
+    EXPECT_EQ(children(), 0);
+
+    EXPECT_EQ(AppStartup(GetModuleHandleA(nullptr), picture.c_str(), SW_SHOWNORMAL, options),
+              nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return children() == 1; }, 5000)) << "the handed file opens";
+    EXPECT_EQ(App().frame, frame_);
+    Stop();
+    DeleteFileA(picture.c_str());
 }
 
 TEST_F(Shell, ExitAndEndOfSessionRefusedWhileCameraBusy) {

@@ -501,6 +501,36 @@ TEST_F(ShowPrintGui, PrintHookOverAnAlbumAnImageAndNothing) {
     EXPECT_EQ(boxes::Seen().back(), "This image cannot be printed.");
 }
 
+// Each option's whole label fits beside its button in the dialog's own font.
+TEST_F(ShowPrintGui, PrintOptionLabelsFitTheirButtons) {
+    PrintHook().document = kPrintAlbum;
+    dialogs::When("Print", [](HWND dlg) {
+        const int ids[] = {IDC_PRINT_ALL,   IDC_PRINT_SELECT,   IDC_PRINT_ALBUM, IDC_PRINT_TWO,
+                           IDC_PRINT_FOUR,  IDC_PRINT_SIXTEEN,  IDC_PRINT_PAPER, IDC_PRINT_ORIGINAL,
+                           IDC_PRINT_UPPER, IDC_PRINT_LOWER,    IDC_PRINT_NAME,  IDC_PRINT_DATE};
+        // The box and the gap before the text.
+        const int box = GetSystemMetrics(SM_CXMENUCHECK) + 4;
+        for (int id : ids) {
+            HWND button = GetDlgItem(dlg, id);
+            ASSERT_NE(button, nullptr) << id;
+            std::string label = WindowText(button);
+            label.erase(std::remove(label.begin(), label.end(), '&'), label.end());
+            HDC dc = GetDC(button);
+            HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(button, WM_GETFONT, 0, 0)));
+            SIZE text{};
+            GetTextExtentPoint32A(dc, label.c_str(), static_cast<int>(label.size()), &text);
+            SelectObject(dc, old);
+            ReleaseDC(button, dc);
+            RECT client{};
+            GetClientRect(button, &client);
+            EXPECT_LE(box + text.cx, client.right) << "\"" << label << "\" is cut off";
+        }
+        dialogs::PostCommand(dlg, IDCANCEL);
+    });
+    DialogBoxParamA(GetModuleHandleA(nullptr), "PRINT88C", frame_, HookAsDialog, 0);
+    EXPECT_EQ(dialogs::Pending(), 0);
+}
+
 TEST_F(ShowPrintGui, PrintWithoutAPrinterFailsAndLeavesTheFrameUsable) {
     PRINTDLGA pd{};
     pd.lStructSize = sizeof pd;
