@@ -13,6 +13,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -150,6 +151,21 @@ bool InputFileReadable(const std::string& path) {
     return true;
 }
 
+// The serial device of COM1..COM4 on this system.
+std::string ComDevice(int n) {
+    return "/dev/ttyS" + std::to_string(n - 1);
+}
+
+// The device that --port names: COM1..COM4 (any case) are the system's first four serial
+// ports, anything else is a device path; empty when --port was not given.
+std::string PortDevice(const std::string& port) {
+    if (port.size() == 4 && (port[0] == 'C' || port[0] == 'c') &&
+        (port[1] == 'O' || port[1] == 'o') && (port[2] == 'M' || port[2] == 'm') &&
+        port[3] >= '1' && port[3] <= '4')
+        return ComDevice(port[3] - '0');
+    return port;
+}
+
 // --- the session's windows on the terminal ------------------------------------------------
 
 struct CliUi : CameraUi {
@@ -166,9 +182,25 @@ struct CliUi : CameraUi {
         view->EndBar();
         return work_result;
     }
+    std::string device;  // where the camera is looked for, as the user knows it
+    bool delete_help_shown = false;
+    // How the end of the session went: the camera's answer, and whether anything was said.
+    bool end_unanswered = false;
     bool ShowStartNotice(bool on) override {
-        if (on) PrintInfo("Now establishing Communication Connection.");
+        if (on)
+            PrintInfo("Now establishing Communication Connection. Waiting for the camera on " +
+                      device + " ...");
         return true;
+    }
+    // The end of the session is reported by the command in its own words (what was done and
+    // what the camera may need), so the program's messages of it are held back.
+    void EndingSession() override {
+        view->EndBar();
+        HoldErrors(true);
+    }
+    void SessionEnded(LinkError answer) override {
+        HoldErrors(false);
+        end_unanswered = answer != kLinkOk;
     }
     void CameraCommandsEnabled() override {}
     LinkError RunImageList(CameraSession& s) override { return RunWork(s); }
@@ -203,7 +235,13 @@ struct CliUi : CameraUi {
         if (args->no) return kDeleteNo;
         if (!isatty(STDIN_FILENO)) return kDeleteNo;  // refused before connecting
         view->EndBar();
+        bool help = !delete_help_shown;
+        delete_help_shown = true;
         for (;;) {
+            if (help)
+                std::fprintf(stderr, "  y: delete it%s, n: keep it, c: delete no more\n",
+                             all_enabled ? ", a: delete it and all the others asked for" : "");
+            help = true;  // shown again after an answer it does not know
             std::fprintf(stderr, "Are you sure you want to delete Image No.%d? [y/%sn/c] ", image,
                          all_enabled ? "a/" : "");
             char line[32];
@@ -238,6 +276,21 @@ struct CliUi : CameraUi {
 
 // --- one camera command -------------------------------------------------------------------
 
+// The terminal's prompts, with the file a message is about where the program's own text does
+// not name it ("This is not a Jpeg file." while the files to send are examined).
+struct FileNamingPrompts : UserPrompts {
+    UserPrompts* inner = nullptr;            // not owned
+    const CameraSession* session = nullptr;  // not owned
+    int ShowBox(const std::string& text, const std::string& title, BoxStyle style,
+                BoxOwner owner) override {
+        if (style == BoxStyle::kError && text == ErrorText(kMsgNotJpeg) && session &&
+            !session->upload.current_file.empty())
+            NoteErrorReasonText(session->upload.current_file);
+        return inner->ShowBox(text, title, style, owner);
+    }
+    void SetCursor(CursorKind kind) override { inner->SetCursor(kind); }
+};
+
 // Everything a camera command needs for its session, installed for its lifetime.
 struct CameraRun {
     const CliArgs& args;
@@ -246,6 +299,7 @@ struct CameraRun {
     TerminalView view;
     TerminalPump pump;
     CliUi ui;
+    FileNamingPrompts prompts;
     std::unique_ptr<ScopedPlatform> scope;
     PosixSerialDriver posix;
     CliSerialDriver driver;
@@ -254,6 +308,8 @@ struct CameraRun {
     SimInstantClock sim_clock;
     std::string sim_card;  // folder that keeps the simulated camera's memory between runs
     bool catches_interrupt = false;
+    // What the command did, for the report of a session whose end the camera did not answer.
+    std::string done;
     CameraSession s;
 
     explicit CameraRun(const CliArgs& a) : args(a) {}
@@ -266,6 +322,9 @@ struct CameraRun {
         p.view = &view;
         p.pump = &pump;
         p.settings = &settings;
+        prompts.inner = p.prompts;
+        prompts.session = &s;
+        p.prompts = &prompts;
         scope = std::make_unique<ScopedPlatform>(p);
         ui.args = &args;
         ui.view = &view;
@@ -296,15 +355,23 @@ struct CameraRun {
             scope.reset();
             p.time = &sim_clock;
             scope = std::make_unique<ScopedPlatform>(p);
+            ui.device = "the built-in simulator";
         } else {
+            const std::string device = PortDevice(args.port);
             for (int n = 1; n <= 4; ++n) {
                 const std::string name = "COM" + std::to_string(n);
-                posix.devices[name] =
-                    args.port.empty() ? "/dev/ttyS" + std::to_string(n - 1) : args.port;
+                posix.devices[name] = device.empty() ? ComDevice(n) : device;
             }
             driver.inner = &posix;
             driver.devices = &posix.devices;
+            if (device.empty())
+                ui.device = posix.devices[com] + " (" + com + ")";
+            else if (device != args.port)
+                ui.device = device + " (" + NormalizePortName(args.port) + ")";
+            else
+                ui.device = device;
         }
+        SetLineDevice(ui.device);
         s.driver = &driver;
         return -1;
     }
@@ -369,10 +436,24 @@ struct CameraRun {
         TakeFileFailure();  // what failed before the session is no reason for its messages
         LinkError r = Connect(s, purpose);
         if (r == kLinkOk && ui.work_ran) r = ui.work_result;
-        // The work may be done and the session's end still fail (the camera stopped answering
-        // after the last image): the user has its message, and the exit code says it too.
+        return Finish(AfterSessionEnd(r));
+    }
+
+    // The work may be done and the session's end still go unanswered (the camera stopped
+    // answering after the last image): whatever the model, the user hears what was done and
+    // that the camera may still be in its session, and the exit code is 1. After a failure
+    // of the work its own message has said enough.
+    LinkError AfterSessionEnd(LinkError r) {
+        if (r == kLinkOk && ui.end_unanswered && !LineFailureReported()) {
+            NoteErrorReasonText(ui.device +
+                                ": the camera did not acknowledge the end of the session after " +
+                                (done.empty() ? std::string("the work was done") : done) +
+                                "; it may need switching off and on");
+            ShowError(kMsgCannotAccess);
+        }
+        // Anything said without a failure code (a message of the session's end) fails too.
         if (r == kLinkOk && ErrorsPrinted() != 0) r = kLinkFailed;
-        return Finish(r);
+        return r;
     }
 
     // The exit code of a command that ended with r. A failure always reaches the user with
@@ -393,6 +474,10 @@ struct CameraRun {
         return kExitFailed;
     }
 };
+
+const char kPortAccepts[] =
+    "--port takes a serial device (/dev/ttyUSB0), COM1..COM4 (/dev/ttyS0..3) or "
+    "sim:model=N,images=K for the built-in simulated camera";
 
 // The chosen numbers against the camera's count; false after a message.
 bool ResolveSelection(const ImageSelection& sel, int count, std::vector<int>* images) {
@@ -451,6 +536,7 @@ struct GetNaming {
     };
     std::vector<Written> written;
     int skipped = 0;
+    int duplicates = 0;  // copied again although the same bytes were in the folder already
 
     void IndexFolder() {
         std::vector<std::string> names;
@@ -461,6 +547,23 @@ struct GetNaming {
             by_size[LengthOf(path)].push_back(path);
         }
     }
+    // Files of the folder whose first bytes are those of the picture's first block and whose
+    // size is the picture's: the same picture, by its size and its header (with its date).
+    bool StartsTheSame(const uint8_t* first, uint32_t count, uint32_t size) const {
+        auto it = by_size.find(int64_t(size));
+        if (it == by_size.end()) return false;
+        for (const std::string& path : it->second) {
+            std::FILE* f = std::fopen(path.c_str(), "rb");
+            if (!f) continue;
+            std::vector<uint8_t> head(count);
+            const bool same = std::fread(head.data(), 1, count, f) == count &&
+                              std::memcmp(head.data(), first, count) == 0;
+            std::fclose(f);
+            if (same) return true;
+        }
+        return false;
+    }
+    bool HasSize(uint32_t size) const { return by_size.count(int64_t(size)) != 0; }
     bool AlreadyThere(const uint8_t* data, uint32_t size) const {
         auto it = by_size.find(int64_t(size));
         if (it == by_size.end()) return false;
@@ -470,10 +573,13 @@ struct GetNaming {
     }
     // The transfer's naming hook.
     bool Name(int image, const uint8_t* data, uint32_t size, std::string* file_name) {
-        if (skip_existing && AlreadyThere(data, size)) {
-            ++skipped;
-            PrintInfo("Image No." + std::to_string(image) + " is already there");
-            return false;
+        if (AlreadyThere(data, size)) {
+            if (skip_existing) {
+                ++skipped;
+                PrintInfo("Image No." + std::to_string(image) + " is already there");
+                return false;
+            }
+            ++duplicates;
         }
         NameFields f;
         f.image = image;
@@ -494,6 +600,27 @@ struct GetNaming {
     }
 };
 
+// Whether image n is already in the folder, decided before any of its blocks but the first is
+// read: no file there has its size (nothing read), or one has its size and starts with its
+// first block, which holds the picture's header and date.
+LinkError AlreadyInFolder(CameraSession& s, int n, const GetNaming& naming, bool* there) {
+    *there = false;
+    uint32_t size = 0;
+    LinkError r = s.model == 1 ? SigImageSize(s, n, &size) : SeqImageSize(s, n, &size);
+    // A size the camera cannot give is the transfer's to report, with its own rules.
+    if (r == kLinkZeroSize || (r == kLinkOk && size == 0)) return kLinkOk;
+    if (r != kLinkOk) return r;
+    if (!naming.HasSize(size)) return kLinkOk;
+    const uint32_t first = std::min<uint32_t>(size, kBlockSize);
+    r = AllocateImageBuffer(s, first);
+    if (r != kLinkOk) return r;
+    r = s.model == 1 ? SigReadBlocks(s, 1, false) : SeqReadBlocks(s, 1, false);
+    if (r == kLinkOk) *there = naming.StartsTheSame(s.image.data(), first, size);
+    FreeImageBuffer(s);
+    // A data error here is left to the transfer, which reads the image again.
+    return IsLineFailure(r) ? r : kLinkOk;
+}
+
 int CmdGet(const CliArgs& a) {
     ImageSelection sel;
     if (!ParseSelection(a.operands, true, &sel)) return kExitUsage;
@@ -512,16 +639,36 @@ int CmdGet(const CliArgs& a) {
         std::vector<int> images;
         if (!ResolveSelection(sel, s.image_count, &images)) return kLinkFailed;
         if (!ChooseTransferFolder(s)) return kLinkFailed;
-        if (!CheckFolderRoom(s, int(images.size()))) return kLinkFailed;
         naming.folder = s.transfer.folder;
-        if (naming.skip_existing) naming.IndexFolder();
+        naming.IndexFolder();
+        const auto t0 = std::chrono::steady_clock::now();
+        // With --skip-existing, what is already in the folder is found from the camera's size
+        // and the first block alone; only the rest is transferred.
+        std::vector<int> to_copy;
+        for (int n : images) {
+            bool there = false;
+            if (naming.skip_existing) {
+                Plat().pump->PumpOne(false);  // a Ctrl-C stops before the next image
+                if (CancelRequested()) return kLinkFailed;
+                LinkError r = AlreadyInFolder(s, n, naming, &there);
+                if (r != kLinkOk) return r;
+            }
+            if (there) {
+                ++naming.skipped;
+                PrintInfo("Image No." + std::to_string(n) + " is already there");
+            } else {
+                to_copy.push_back(n);
+            }
+        }
+        if (!CheckFolderRoom(s, int(to_copy.size()))) return kLinkFailed;
+        // Ctrl-C stops the run, but an image that arrived whole is saved first.
+        s.transfer.keep_whole_on_cancel = true;
         s.transfer.name_file = [&naming](int image, const uint8_t* data, uint32_t size,
                                          std::string* name) {
             return naming.Name(image, data, size, name);
         };
-        const auto t0 = std::chrono::steady_clock::now();
         int saved = 0;
-        LinkError r = TransferSelected(s, images, &saved);
+        LinkError r = to_copy.empty() ? kLinkOk : TransferSelected(s, to_copy, &saved);
         const double seconds = SecondsSince(t0);
         s.transfer.name_file = nullptr;
         uint64_t bytes = 0;
@@ -542,9 +689,15 @@ int CmdGet(const CliArgs& a) {
         }
         const std::string there =
             naming.skipped ? ", " + std::to_string(naming.skipped) + " already there" : "";
-        std::printf("copied %d of %zu image(s)%s, %llu bytes in %.2f s (%.0f bytes/s)\n", copied,
+        const std::string again =
+            naming.duplicates ? "; " + std::to_string(naming.duplicates) +
+                                    " already in the folder by size and date: use --skip-existing"
+                              : "";
+        std::printf("copied %d of %zu image(s)%s, %llu bytes in %.2f s (%.0f bytes/s)%s\n", copied,
                     images.size(), there.c_str(), static_cast<unsigned long long>(bytes), seconds,
-                    seconds > 0 ? double(bytes) / seconds : 0.0);
+                    seconds > 0 ? double(bytes) / seconds : 0.0, again.c_str());
+        run.done = "copying " + std::to_string(copied) + " of " + std::to_string(images.size()) +
+                   " image(s)";
         if (r == kLinkOk && saved + naming.skipped < int(images.size())) {
             // Cancelled or refused part way: the run did not do what was asked.
             if (Interrupted()) return kLinkFailed;
@@ -563,10 +716,12 @@ int CmdInfo(const CliArgs& a) {
     if (!a.operands.empty()) return RunImageInfo(a);
     CameraRun run(a);
     if (int e = run.Setup(); e >= 0) return e;
-    return run.Run(ConnectPurpose::kBrowse, [](CameraSession& s) {
+    SetOperationName("camera query");
+    return run.Run(ConnectPurpose::kBrowse, [&run](CameraSession& s) {
         LinkError r = ProbeModel(s);
         if (r != kLinkOk) return r;
         std::printf("model %d\nimages %d\n", s.model, s.image_count);
+        run.done = "telling its model and count";
         return kLinkOk;
     });
 }
@@ -574,7 +729,9 @@ int CmdInfo(const CliArgs& a) {
 int CmdList(const CliArgs& a) {
     CameraRun run(a);
     if (int e = run.Setup(); e >= 0) return e;
-    return run.Run(ConnectPurpose::kBrowse, [](CameraSession& s) {
+    SetOperationName("image list");
+    return run.Run(ConnectPurpose::kBrowse, [&run](CameraSession& s) {
+        run.done = "listing " + std::to_string(s.image_count) + " image(s)";
         if (s.model == 1) {
             ImageListModel list;
             BuildImageList(s, &list);
@@ -617,6 +774,7 @@ int CmdThumbs(const CliArgs& a) {
     const std::string dir = a.dir.empty() ? "." : a.dir;
     if (!OutputFolderUsable(dir)) return kExitFailed;
     run.CatchInterrupt();
+    SetOperationName("thumbnail transfer");
     return run.Run(ConnectPurpose::kBrowse, [&](CameraSession& s) {
         if (Interrupted()) return kLinkFailed;
         if (s.model == 1) {
@@ -625,6 +783,7 @@ int CmdThumbs(const CliArgs& a) {
         }
         std::vector<int> images;
         if (!ResolveSelection(sel, s.image_count, &images)) return kLinkFailed;
+        run.done = "copying " + std::to_string(images.size()) + " thumbnail(s)";
         if (!IsFolder(dir) && !MakeFolder(dir)) {
             NoteErrorReason(dir, errno);
             ShowError(kMsgCannotCopyDir);
@@ -662,14 +821,20 @@ int CmdPut(const CliArgs& a) {
     ResetErrorsPrinted();
     LinkError r = Connect(run.s, ConnectPurpose::kUpload);
     const size_t asked = a.operands.size();
-    std::printf("sent %d of %zu file(s)\n", run.s.upload.sent, asked);
-    if (r == kLinkOk && size_t(run.s.upload.sent) < asked) {
-        if (!Interrupted())
-            PrintError("sent " + std::to_string(run.s.upload.sent) + " of " +
-                       std::to_string(asked) + " file(s)");
+    run.done = "sending " + std::to_string(run.s.upload.sent) + " file(s)";
+    // The result is said once: on stdout when every file went in, else as the error line.
+    const std::string result =
+        "sent " + std::to_string(run.s.upload.sent) + " of " + std::to_string(asked) + " file(s)";
+    if (r == kLinkOk && size_t(run.s.upload.sent) == asked) {
+        std::printf("%s\n", result.c_str());
+    } else if (r == kLinkOk) {
+        if (!Interrupted()) PrintError(result);
         r = kLinkFailed;
+    } else {
+        run.view.EndBar();
+        std::fprintf(stderr, "%s\n", result.c_str());
     }
-    return run.Finish(r);
+    return run.Finish(run.AfterSessionEnd(r));
 }
 
 int CmdDelete(const CliArgs& a) {
@@ -682,10 +847,12 @@ int CmdDelete(const CliArgs& a) {
     CameraRun run(a);
     if (int e = run.Setup(); e >= 0) return e;
     run.CatchInterrupt();
+    SetOperationName("delete");
     return run.Run(ConnectPurpose::kBrowse, [&](CameraSession& s) {
         if (Interrupted()) return kLinkFailed;
         std::vector<int> images;
         if (!ResolveSelection(sel, s.image_count, &images)) return kLinkFailed;
+        const int count_before = s.image_count;
         LinkError r;
         if (s.model == 1) {
             ImageListModel list;
@@ -705,6 +872,7 @@ int CmdDelete(const CliArgs& a) {
             std::printf("deleted %d image(s)\n", deleted);
         }
         std::printf("camera holds %d image(s)\n", s.image_count);
+        run.done = "deleting " + std::to_string(count_before - s.image_count) + " image(s)";
         return r;
     });
 }
@@ -715,8 +883,10 @@ int CmdPreview(const CliArgs& a) {
     CameraRun run(a);
     if (int e = run.Setup(); e >= 0) return e;
     run.CatchInterrupt();
+    SetOperationName("viewfinder preview");
     return run.Run(ConnectPurpose::kBrowse, [&](CameraSession& s) {
         if (Interrupted()) return kLinkFailed;
+        run.done = "showing the images";
         if (s.model != 1) {
             ShowError(kMsgNotAvailable);
             return kLinkFailed;
@@ -754,6 +924,7 @@ int CmdClock(const CliArgs& a) {
     }
     CameraRun run(a);
     if (int e = run.Setup(); e >= 0) return e;
+    SetOperationName(set ? "clock setting" : "clock reading");
     return run.Run(ConnectPurpose::kClock, [&](CameraSession& s) {
         ClockTexts now;
         LinkError r = ReadCameraClock(s, &now);
@@ -762,6 +933,7 @@ int CmdClock(const CliArgs& a) {
         std::printf("camera clock %s-%02d-%02d %02d:%s\n", now.year.c_str(),
                     ClockFieldNumber(now.month), ClockFieldNumber(now.day), hour,
                     now.minute.c_str());
+        run.done = "reading the clock";
         if (!set) {
             ClockDialogCancel();
             return kLinkOk;
@@ -778,6 +950,7 @@ int CmdClock(const CliArgs& a) {
             return kLinkFailed;
         }
         std::printf("camera clock set\n");
+        run.done = "setting the clock";
         return kLinkOk;
     });
 }
@@ -786,15 +959,21 @@ int CmdAutodetect(const CliArgs& a) {
     CameraRun run(a);
     if (int e = run.Setup(); e >= 0) return e;
     run.posix.devices.clear();
-    for (size_t i = 0; i < a.operands.size(); ++i)
-        run.posix.devices["COM" + std::to_string(i + 1)] = a.operands[i];
+    std::vector<std::string> devices;
+    for (size_t i = 0; i < a.operands.size(); ++i) {
+        devices.push_back(PortDevice(a.operands[i]));
+        run.posix.devices["COM" + std::to_string(i + 1)] = devices.back();
+    }
     int n = AutoSetup(run.s);
     ClearErrorReason();
     if (n == 0) {
         PrintError("no camera answered on " + std::to_string(a.operands.size()) + " device(s)");
+        std::fprintf(stderr, "%s\n", kPortAccepts);
         return kExitFailed;
     }
-    std::printf("camera on %s (COM%d)\n", a.operands[size_t(n - 1)].c_str(), n);
+    const std::string& found = devices[size_t(n - 1)];
+    std::printf("camera on %s (COM%d)\n", found.c_str(), n);
+    std::printf("use: vistrel-cli --port %s COMMAND\n%s\n", found.c_str(), kPortAccepts);
     return kExitDone;
 }
 

@@ -24,9 +24,9 @@ const char kFooter[] =
 void DefineGlobalOptions(CLI::App& app, CliArgs& args) {
     app.set_version_flag("--version", "vistrel-cli " VISTREL_VERSION);
     app.add_option("--port", args.port,
-                   "serial device (/dev/ttyUSB0), or sim:model=N,images=K[,fault=SPEC]..."
-                   "[,card=DIR] for the built-in simulated camera; without it the remembered COM "
-                   "port, COM1..COM4 being /dev/ttyS0..3")
+                   "serial device (/dev/ttyUSB0), COM1..COM4 (/dev/ttyS0..3), or "
+                   "sim:model=N,images=K[,fault=SPEC]...[,card=DIR] for the built-in simulated "
+                   "camera; without it the remembered COM port")
         ->option_text("DEVICE");
     app.add_option("--speed", args.speed,
                    "line speed for this run: 9600, 19200, 38400, 57600 or 115200 (default: the "

@@ -15,6 +15,12 @@ bool g_verbose = false;
 int g_errors = 0;
 bool g_interrupted = false;
 std::string g_reason;
+std::string g_line_device;
+std::string g_operation = "image transfer";
+bool g_line_failed = false;
+bool g_hold = false;
+std::string g_last_error;  // the program's text of the last error line printed
+int g_held = 0;
 // Percentage of the progress bar drawn on the current line, -1 when there is none: anything else
 // printed on stderr first ends that line.
 int g_bar_percent = -1;
@@ -37,7 +43,31 @@ bool IsFileMessage(const std::string& text) {
     return false;
 }
 
+// The messages that say the line itself failed, as the exchanges show them.
+bool IsLineMessage(const std::string& text) {
+    for (int m : {kMsgCannotAccess, kMsgReadFailed, kMsgWriteFailed, kMsgTransferError})
+        if (text == ErrorText(m)) return true;
+    return false;
+}
+
 }  // namespace
+
+void SetLineDevice(const std::string& device) {
+    g_line_device = device;
+}
+void SetOperationName(const std::string& what) {
+    g_operation = what;
+}
+bool LineFailureReported() {
+    return g_line_failed;
+}
+void HoldErrors(bool on) {
+    g_hold = on;
+    g_held = 0;
+}
+int HeldErrors() {
+    return g_held;
+}
 
 void SetQuiet(bool on) {
     g_quiet = on;
@@ -106,15 +136,58 @@ void PrintInfo(const std::string& text) {
     std::fprintf(stderr, "%s\n", text.c_str());
 }
 
+namespace {
+
+// An error box of the program, said as one error line (or held back, or left out as a repeat).
+void SayError(const std::string& text) {
+    if (g_hold) {
+        ++g_held;
+        g_reason.clear();
+        return;
+    }
+    if (IsLineMessage(text)) {
+        // One failure of the line is said once, with the device it is on.
+        if (g_line_failed) {
+            g_reason.clear();
+            return;
+        }
+        std::string said = text;
+        if (text == ErrorText(kMsgTransferError)) {
+            const std::string transfer = "image transfer";
+            const size_t at = said.find(transfer);
+            if (at != std::string::npos) said.replace(at, transfer.size(), g_operation);
+            // Also the end of a block read that failed three times with damaged replies,
+            // said right after their "Data error has occurred.": no failure of the line.
+            const bool after_data_error = g_last_error == ErrorText(kMsgDataError);
+            if (!after_data_error) g_line_failed = true;
+            if (g_reason.empty())
+                g_reason = g_line_device +
+                           (after_data_error ? "" : ": the line failed or the device went away");
+        } else {
+            g_line_failed = true;
+            if (g_reason.empty() && !g_line_device.empty())
+                g_reason = g_line_device + (text == ErrorText(kMsgCannotAccess)
+                                                ? ": no answer from the camera"
+                                                : ": the device failed or went away");
+        }
+        PrintError(said);
+        return;
+    }
+    // A file message of the program gets the file call that failed, where the shared
+    // code's file helpers noted one and nothing more particular was noted here.
+    const FileFailure f = TakeFileFailure();
+    if (g_reason.empty() && f.error != 0 && IsFileMessage(text)) NoteErrorReason(f.path, f.error);
+    PrintError(text);
+}
+
+}  // namespace
+
 int TerminalPrompts::ShowBox(const std::string& text, const std::string&, BoxStyle style,
                              BoxOwner) {
     if (style == BoxStyle::kError) {
-        // A file message of the program gets the file call that failed, where the shared
-        // code's file helpers noted one and nothing more particular was noted here.
-        const FileFailure f = TakeFileFailure();
-        if (g_reason.empty() && f.error != 0 && IsFileMessage(text))
-            NoteErrorReason(f.path, f.error);
-        PrintError(text);
+        const bool held = g_hold;
+        SayError(text);
+        if (!held) g_last_error = text;
         return kBoxOk;
     }
     if (style == BoxStyle::kInfo) {

@@ -31,6 +31,18 @@ void PrintInfo(const std::string& text);
 // The user pressed Ctrl-C during this run (set by the camera commands' message pump).
 void NoteInterrupted();
 bool Interrupted();
+// The device the camera is on ("/dev/ttyS0"), named in the messages of a failing line.
+void SetLineDevice(const std::string& device);
+// What the command does, for the program's "Unexpected error has occurred during image
+// transfer.": a delete or a clock setting names itself there (default "image transfer").
+void SetOperationName(const std::string& what);
+// The line failed (no answer, or the device went away) and said so once: the messages of the
+// same failure that follow (the next command's, the end of the session's) are not repeated.
+bool LineFailureReported();
+// While held, error lines are counted but not printed (the end of a session that the caller
+// reports in its own words); HeldErrors counts them since the hold began.
+void HoldErrors(bool on);
+int HeldErrors();
 // A message text of the program on one line: its line breaks become blanks.
 std::string OneLine(const std::string& text);
 

@@ -7,6 +7,7 @@
 
 #include "base/byte_block.h"
 #include "base/serial_port.h"
+#include "link/link_error.h"
 
 using CameraPacket = std::array<uint8_t, 3000>;
 
@@ -46,4 +47,8 @@ struct CameraLink {
     // known), and model 1's quality codes of images 1 to 100 (255 = none).
     int32_t image_count = 0;
     std::array<uint8_t, 100> quality{};
+    // How the camera answered the last end-session command (0: acknowledged), checked without
+    // any message: the sequenced end is not checked by its callers, yet a camera that missed it
+    // stays in its session at the session's speed, which a caller may want to tell the user.
+    LinkError end_answer = kLinkOk;
 };

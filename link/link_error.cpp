@@ -57,6 +57,24 @@ int FailureMessageIndex(LinkError code) {
     }
 }
 
+bool IsLineFailure(LinkError code) {
+    switch (code) {
+        case kLinkOpenFailed:
+        case kLinkQueueSizes:
+        case kLinkPurge:
+        case kLinkGetState:
+        case kLinkSetState:
+        case kLinkTimeouts:
+        case kLinkDriverState:
+        case kLinkReadFailed:
+        case kLinkWriteFailed:
+        case kLinkTimeout:
+            return true;
+        default:
+            return false;
+    }
+}
+
 void ShowLinkError(LinkError code) {
     int index = LinkErrorMessageIndex(code);
     if (index >= 0) ShowError(index);

@@ -43,3 +43,7 @@ void ShowLinkError(LinkError code);
 // told them yet: the browser's mapping, and for the codes it leaves out (their message is
 // usually shown where they arise) the message that fits them.
 int FailureMessageIndex(LinkError code);
+// A failure of the line itself rather than of one reply: the port could not be driven, or the
+// camera gave no answer to a command and its retries. Nothing later in the same run can do
+// better, so a run of many images stops at the first one.
+bool IsLineFailure(LinkError code);

@@ -668,8 +668,9 @@ LinkError SigUploadData(CameraLink& s, const uint8_t* data, uint32_t size) {
 
 LinkError SigEndSession(CameraLink& s) {
     const int attempts = CurrentLinkProfile().single_signature_end ? 1 : 3;
-    return Retry(attempts, kRetryOnTimeout, true,
-                 [&] { return SigAckCommand(s, kSigEndSession, nullptr, 0, 2000); });
+    s.end_answer = Retry(attempts, kRetryOnTimeout, true,
+                         [&] { return SigAckCommand(s, kSigEndSession, nullptr, 0, 2000); });
+    return s.end_answer;
 }
 
 // --- sequenced commands -------------------------------------------------------------------
@@ -794,10 +795,20 @@ LinkError SeqBeginUpload(CameraLink& s, uint32_t size) {
                  [&] { return SeqAckCommand(s, kSeqBeginUpload, data, 4, 2000); });
 }
 
-LinkError SeqUploadBlock(CameraLink& s, uint32_t index, const uint8_t* block, bool last) {
+LinkError SeqUploadBlock(CameraLink& s, uint32_t index, const uint8_t* block, bool last,
+                         bool* answer_lost) {
     s.expected_sequence = 0;
+    if (answer_lost) *answer_lost = false;
     LinkError r = SendSequenced(s, kFrameLong, static_cast<uint8_t>(index), kSeqUploadBlock, block,
                                 kBlockSize, 16000);
+    if (!last && answer_lost && (r == kLinkOk || IsLostReply(r))) {
+        const AckResult a = r == kLinkOk ? SeqAckOf(s) : AckResult{r, false};
+        if (a.intact) return a.code;
+        // The block went out whole; only the answer did not come back intact. The caller
+        // decides whether to go on with the next block (the camera waits for it).
+        *answer_lost = true;
+        return kLinkOk;
+    }
     if (!last || (r != kLinkOk && !IsLostReply(r))) {
         if (r == kLinkTimeout) ShowError(kMsgCannotAccess);
         if (r != kLinkOk) return r;
@@ -842,7 +853,8 @@ LinkError SeqModelProbe(CameraLink& s, int* model) {
 
 LinkError SeqEndSession(CameraLink& s) {
     ResetSequences(s);
-    SendSequenced(s, kFrameShort, 0, kSeqEndSession, nullptr, 0, 1000);
+    const LinkError r = SendSequenced(s, kFrameShort, 0, kSeqEndSession, nullptr, 0, 1000);
+    s.end_answer = r == kLinkOk ? SeqCheckAck(s, false) : r;
     return kLinkOk;
 }
 

@@ -137,7 +137,11 @@ LinkError SeqBeginUpload(CameraLink& s, uint32_t size);
 // One 1024-byte upload block with sequence index (low 8 bits). The last block makes the camera
 // store the image: when its acknowledgement is lost and s.image_count holds the camera's count
 // (not -1), the count tells whether it was stored.
-LinkError SeqUploadBlock(CameraLink& s, uint32_t index, const uint8_t* block, bool last = false);
+// With answer_lost given, a block before the last whose answer was lost or damaged is not a
+// failure: *answer_lost is set, nothing is shown and 0 is returned, so that the caller can
+// finish the upload instead of leaving the camera waiting for blocks.
+LinkError SeqUploadBlock(CameraLink& s, uint32_t index, const uint8_t* block, bool last = false,
+                         bool* answer_lost = nullptr);
 LinkError SeqSetClockField(CameraLink& s, uint8_t selector, uint8_t variant, uint16_t value);
 // model3: send the selector followed by 1.
 LinkError SeqReadClockField(CameraLink& s, uint8_t selector, bool model3, uint16_t* value);

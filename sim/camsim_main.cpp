@@ -221,7 +221,8 @@ const char kUsage[] =
     "  --images N     generated images, 0 to 65535 (model 1: at most 100)\n"
     "  --dir DIR      serve the JPEG files of DIR instead\n"
     "  --fault SPEC   noise:CMD:N, drop:CMD, corrupt:CMD[:OFF], checksum:CMD, status:CMD:S,\n"
-    "                 noreply:CMD, emptylast or speed:CODE; *N limits it to N requests\n"
+    "                 noreply:CMD, unplug:CMD, emptylast or speed:CODE; *N limits it\n"
+    "                 to N requests\n"
     "  --memory BYTES image bytes the camera holds (default 8 MiB)\n"
     "  --seed N       seed of the generated pictures\n"
     "  --realtime     run at the line's real pace (8N1, 10 bits a byte at the current\n"
@@ -430,6 +431,11 @@ int main(int argc, char** argv) {
                 SimFeed(*cam, buf, static_cast<size_t>(n), baud, MsOf(arrived));
                 pacer.Queue(cam->out, reply_baud, arrived);
                 FlushLog(*cam, &shown);
+                if (cam->unplugged) {
+                    // The cable is pulled: the terminal goes away, as a USB adapter does.
+                    fprintf(stderr, "vistrel-camsim: unplugged\n");
+                    return 0;
+                }
             }
         }
         const int64_t now = NowNs();

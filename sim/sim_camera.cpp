@@ -166,7 +166,8 @@ void StoreUpload(SimCamera& cam, std::vector<uint8_t> jpeg, uint8_t quality) {
     SimStoredImage img;
     img.jpeg = std::move(jpeg);
     img.quality = quality;
-    if (!SimThumbnailOf(img.jpeg, cam.cfg.model, SimSecondsOf(cam.clock), &img.thumbnail))
+    img.seconds = SimSecondsOf(cam.clock);
+    if (!SimThumbnailOf(img.jpeg, cam.cfg.model, img.seconds, &img.thumbnail))
         img.thumbnail.clear();
     cam.images.push_back(std::move(img));
     cam.selection = SimCamera::Selection::kNone;
@@ -456,6 +457,19 @@ void Serve(SimCamera& cam, const Request& r, std::vector<uint8_t> raw) {
     for (const SimFault* f : hits) {
         if (f->kind == SimFaultKind::kStatus && status == nullptr) status = f;
         if (f->kind == SimFaultKind::kNoReply) silent = true;
+        if (f->kind == SimFaultKind::kUnplug) {
+            // The request arrived and is carried out; then the line is gone.
+            silent = true;
+            cam.unplugged = true;
+        }
+    }
+    if (r.sequenced && r.command == kSeqEnd && cam.seq_upload_active) {
+        char line[96];
+        snprintf(line, sizeof line,
+                 "!! protocol violation: end of session while the upload waits for block %u",
+                 cam.seq_upload_next);
+        cam.violations.push_back(line);
+        cam.log.push_back(line);
     }
 
     uint8_t new_speed = kNoSpeedChange;

@@ -21,7 +21,16 @@ enum : uint8_t {
 // 0 for a code that names no speed.
 uint32_t SimBaudOfCode(uint8_t code);
 
-enum class SimFaultKind { kNoise, kDrop, kCorrupt, kChecksum, kStatus, kNoReply, kEmptyLast };
+enum class SimFaultKind {
+    kNoise,
+    kDrop,
+    kCorrupt,
+    kChecksum,
+    kStatus,
+    kNoReply,
+    kEmptyLast,
+    kUnplug
+};
 
 struct SimFault {
     SimFaultKind kind = SimFaultKind::kNoReply;
@@ -37,6 +46,7 @@ struct SimStoredImage {
     std::vector<uint8_t> jpeg;
     std::vector<uint8_t> thumbnail;  // empty when the camera has none
     uint8_t quality = 1;             // model 1 quality code
+    uint32_t seconds = 0;            // when it was taken or stored (its thumbnail's date)
 };
 
 struct SimClock {
@@ -76,6 +86,12 @@ struct SimCamera {
     uint32_t seq_upload_size = 0;
     uint32_t seq_upload_next = 0;  // index of the next block
     std::vector<uint8_t> seq_upload_data;
+
+    // The cable was pulled: the port fails every call from then on.
+    bool unplugged = false;
+    // Requests that broke the protocol's order (an end of session while an upload still
+    // waits for blocks), as log lines; a PC side that is right leaves it empty.
+    std::vector<std::string> violations;
 };
 
 // How many log lines and raw requests the camera keeps at least (it keeps at most twice as

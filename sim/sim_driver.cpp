@@ -8,6 +8,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+#include <utime.h>
+
 #include "base/platform.h"
 #include "sim/sim_camera.h"
 #include "sim/sim_images.h"
@@ -44,15 +47,18 @@ struct SimPort : SerialPort {
         return true;
     }
     bool Purge() override {
+        if (cam_->unplugged) return false;
         cam_->out.clear();
         return true;
     }
     bool Write(const uint8_t* data, uint32_t count, uint32_t* written) override {
+        if (cam_->unplugged) return false;
         SimFeed(*cam_, data, count, line_.baud_rate, Plat().time->TickCount());
         *written = count;
         return true;
     }
     bool Read(uint8_t* data, uint32_t count, uint32_t* got) override {
+        if (cam_->unplugged) return false;
         const uint32_t n = static_cast<uint32_t>(std::min<size_t>(count, cam_->out.size()));
         std::copy(cam_->out.begin(), cam_->out.begin() + n, data);
         cam_->out.erase(cam_->out.begin(), cam_->out.begin() + n);
@@ -67,7 +73,7 @@ struct SimPort : SerialPort {
     bool GetStatus(uint32_t* errors, uint32_t* in_queue) override {
         *errors = 0;
         *in_queue = static_cast<uint32_t>(cam_->out.size());
-        return true;
+        return !cam_->unplugged;
     }
 
 private:
@@ -126,6 +132,10 @@ const std::vector<uint8_t>& SimThumbnail(const SimCamera& cam, int number) {
     return cam.images[number - 1].thumbnail;
 }
 
+const std::vector<std::string>& SimViolations(const SimCamera& cam) {
+    return cam.violations;
+}
+
 uint8_t SimSpeedCode(const SimCamera& cam) {
     return cam.speed_code;
 }
@@ -169,7 +179,14 @@ bool SimSaveCard(const SimCamera& cam, const std::string& dir) {
         std::ofstream f(folder / name, std::ios::binary);
         const std::vector<uint8_t>& jpeg = cam.images[i].jpeg;
         f.write(reinterpret_cast<const char*>(jpeg.data()), std::streamsize(jpeg.size()));
+        f.close();
         ok = ok && bool(f);
+        // The file's time keeps the picture's date for a picture without a dated segment.
+        if (cam.images[i].seconds != 0) {
+            struct utimbuf times;
+            times.actime = times.modtime = static_cast<time_t>(cam.images[i].seconds);
+            utime((folder / name).u8string().c_str(), &times);
+        }
     }
     std::ofstream clock(folder / "clock");
     clock << cam.clock.year << ' ' << cam.clock.month << ' ' << cam.clock.day << ' '

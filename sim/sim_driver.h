@@ -31,6 +31,8 @@ std::unique_ptr<SimCamera> MakeSimCamera(const SimConfig& cfg);
 //   status:CMD:S    an acknowledgement with status S instead of the normal reply (the command
 //                   is not carried out)
 //   noreply:CMD     no reply at all (the command is still carried out)
+//   unplug:CMD      the command is carried out, then the cable is pulled: no reply, and every
+//                   later call of the port fails (as a device that went away)
 //   emptylast       model 1: the reply to the last block of an image carries no data
 //   speed:CODE      the camera powers on at that speed code instead of 9600 (code 2)
 // CMD is the command code (decimal, or hex with 0x) of the request in the protocol it arrives
@@ -46,6 +48,8 @@ void SimSetClock(SimCamera& cam, int year, int month, int day, int hour, int min
 void SimGetClock(const SimCamera& cam, int* year, int* month, int* day, int* hour, int* minute);
 // One line per request, per reply and per run of bytes the camera discarded or ignored.
 const std::vector<std::string>& SimLog(const SimCamera& cam);
+// Requests that broke the protocol's order, one line each (empty when the PC side kept it).
+const std::vector<std::string>& SimViolations(const SimCamera& cam);
 // Raw request packets as received (a model-1 upload with its whole image).
 const std::vector<std::vector<uint8_t>>& SimRequests(const SimCamera& cam);
 

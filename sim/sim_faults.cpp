@@ -97,6 +97,8 @@ bool ParseSimFault(const std::string& spec, SimFault* fault, bool* is_speed, uin
         f.kind = SimFaultKind::kChecksum;
     } else if (kind == "noreply") {
         f.kind = SimFaultKind::kNoReply;
+    } else if (kind == "unplug") {
+        f.kind = SimFaultKind::kUnplug;
     } else {
         return false;
     }

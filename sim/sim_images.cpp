@@ -13,6 +13,7 @@
 
 extern "C" {
 #include <jpeglib.h>
+#include <sys/stat.h>
 }
 
 namespace {
@@ -260,9 +261,37 @@ bool SimDecodeEighth(const std::vector<uint8_t>& jpeg, int* width, int* height,
     return true;
 }
 
+uint32_t SimDateOfJpeg(const std::vector<uint8_t>& jpeg) {
+    // The segment must be the first after the start marker, with the layout written above.
+    constexpr size_t kBase = 30;
+    if (jpeg.size() < 4 || jpeg[2] != 0xFF || jpeg[3] != 0xE0) return 0;
+    if (jpeg.size() < 6) return 0;
+    const size_t length = static_cast<size_t>(jpeg[4]) << 8 | jpeg[5];
+    const size_t start = 2;  // the segment's marker
+    const size_t end = start + 2 + length;
+    if (length < kBase + 4 || end > jpeg.size()) return 0;
+    const uint8_t* seg = jpeg.data() + start;
+    if (seg[4] != 'I' || seg[5] != 'I' || memcmp(seg + 10, "HEAP", 4) != 0) return 0;
+    auto le16 = [&](size_t at) { return static_cast<uint32_t>(seg[at] | seg[at + 1] << 8); };
+    auto le32 = [&](size_t at) { return le16(at) | le16(at + 2) << 16; };
+    const size_t seg_size = end - start;
+    const size_t dir = kBase + static_cast<size_t>(le32(seg_size - 4));
+    if (dir + 2 > seg_size) return 0;
+    const uint32_t entries = le16(dir);
+    for (uint32_t i = 0; i < entries; ++i) {
+        const size_t e = dir + 2 + static_cast<size_t>(i) * 10;
+        if (e + 10 > seg_size) return 0;
+        if (le16(e) != kSimTagDate) continue;
+        const size_t at = kBase + static_cast<size_t>(le32(e + 6));
+        return at + 4 <= seg_size ? le32(at) : 0;
+    }
+    return 0;
+}
+
 SimStoredImage SimGenerateImage(int model, int number, uint32_t seed, uint32_t seconds) {
     static const uint8_t kQualities[3] = {1, 0, 2};  // fine, normal, super fine
     SimStoredImage img;
+    img.seconds = seconds;
     img.quality = model == 1 ? kQualities[(number - 1) % 3] : 1;
     const int w = (model == 1 && img.quality == 0) ? 320 : 640;
     const int h = w * 3 / 4;
@@ -343,7 +372,12 @@ bool SimLoadFolder(const std::string& dir, int model, uint32_t seconds,
         f.read(reinterpret_cast<char*>(img.jpeg.data()), static_cast<std::streamsize>(size));
         if (static_cast<uintmax_t>(f.gcount()) != size) continue;
         if (img.jpeg[0] != 0xFF || img.jpeg[1] != 0xD8) continue;
-        if (!SimThumbnailOf(img.jpeg, model, seconds, &img.thumbnail)) img.thumbnail.clear();
+        img.seconds = SimDateOfJpeg(img.jpeg);
+        struct stat st;
+        if (img.seconds == 0 && stat(p.u8string().c_str(), &st) == 0 && st.st_mtime > 0)
+            img.seconds = static_cast<uint32_t>(st.st_mtime);
+        if (img.seconds == 0) img.seconds = seconds;
+        if (!SimThumbnailOf(img.jpeg, model, img.seconds, &img.thumbnail)) img.thumbnail.clear();
         images->push_back(std::move(img));
     }
     return true;

@@ -43,5 +43,9 @@ bool SimThumbnailOf(const std::vector<uint8_t>& jpeg, int model, uint32_t second
 
 // The *.jpg and *.jpeg files of a folder in name order, each starting with FF D8 and at most
 // kSimMaxFileBytes long; others are skipped. False when the folder cannot be read.
+// The date of a picture's camera segment as SimCameraApp0 writes it; 0 when it has none.
+uint32_t SimDateOfJpeg(const std::vector<uint8_t>& jpeg);
+// Each picture's date is its own camera segment's, else the file's modification time (as
+// SimSaveCard leaves it), else seconds.
 bool SimLoadFolder(const std::string& dir, int model, uint32_t seconds,
                    std::vector<SimStoredImage>* images);

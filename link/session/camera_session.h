@@ -28,6 +28,10 @@ struct TransferRecord {
     // count as copied and its DSC number stays free.
     std::function<bool(int image, const uint8_t* data, uint32_t size, std::string* file_name)>
         name_file;
+    // Models 2 and 3: a run cancelled during an image that then arrived whole still saves that
+    // image before it stops (the command-line tool, whose user waited for it); unset, such an
+    // image is dropped, as the program's dialog does.
+    bool keep_whole_on_cancel = false;
 };
 
 // PC-to-camera upload of the chosen files.

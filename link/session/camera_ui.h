@@ -46,6 +46,11 @@ struct CameraUi {
     // A remark on finished work that is no error (an image kept although it arrived short):
     // the program's status text, a line on the terminal.
     virtual void Notice(const std::string& text) = 0;
+    // Around the end-session command: before it is sent, and after it with how the camera
+    // answered it (CameraLink::end_answer). Only a caller that says more than the program's
+    // own messages needs them.
+    virtual void EndingSession() {}
+    virtual void SessionEnded(LinkError answer) { (void)answer; }
 };
 
 // Does nothing and refuses every choice; for callers that need no windows.

@@ -300,7 +300,10 @@ LinkError Connect(CameraSession& s, ConnectPurpose purpose) {
 LinkError EndSession(CameraSession& s) {
     UserPrompts& p = *Plat().prompts;
     p.SetCursor(CursorKind::kHourglass);
+    s.end_answer = kLinkOk;
+    CamUi().EndingSession();
     LinkError r = EndSessionCommand(s);
+    CamUi().SessionEnded(s.end_answer);
     p.SetCursor(CursorKind::kArrow);
     return r;
 }

@@ -120,8 +120,9 @@ void MarkTruncatedImage(CameraSession& s) {
 }
 
 // One image of the loop; *stop is set when the loop must end after it, *left_out when the
-// caller's naming left the image out.
-LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop, bool* left_out) {
+// caller's naming left the image out, *written when its file was written.
+LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop, bool* left_out,
+                      bool* written) {
     OperationView& view = *Plat().view;
     const bool model1 = s.model == 1;
     view.SetText(kFieldTitle, "Now transferring image(Digital Camera -> PC).");
@@ -154,11 +155,14 @@ LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop, boo
     if (!model1 && CancelRequested()) {
         SetCancelRequested(false);
         if (AskYesNo(kAskCancelTransfer) == kBoxYes) {
-            FreeImageBuffer(s);
             *stop = true;
-            return r;
+            if (!s.transfer.keep_whole_on_cancel || r != kLinkOk) {
+                FreeImageBuffer(s);
+                return r;
+            }
+        } else {
+            view.ShowCancel(true);
         }
-        view.ShowCancel(true);
     }
     if (model1) {
         s.cancel_seen = CancelRequested();
@@ -179,9 +183,11 @@ LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop, boo
             path = FolderWithSeparator(s.transfer.folder) + name;
         }
         r = WriteWholeFile(path, s.image.data(), size);
+        *written = r == kLinkOk;
         if (r == kLinkOk && truncated) {
             if (CompressForCameraSilent(path, -1) != 0) {
                 std::remove(path.c_str());
+                *written = false;
                 r = kLinkFailed;
             }
             uint32_t again = 0;
@@ -206,6 +212,7 @@ LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop, boo
                 r = kLinkOk;
             } else {
                 std::remove(path.c_str());
+                *written = false;
             }
         }
     }
@@ -272,10 +279,15 @@ LinkError TransferSelected(CameraSession& s, const std::vector<int>& images, int
     for (int k = 1; k <= n; ++k) {
         bool stop = false;
         bool left_out = false;
-        result = TransferOne(s, images[k - 1], k, n, &stop, &left_out);
-        if (result == kLinkOk && !stop && !left_out) ++saved;
+        bool written = false;
+        result = TransferOne(s, images[k - 1], k, n, &stop, &left_out, &written);
+        if (result == kLinkOk && written) ++saved;
         if (result != kLinkOk && first_failure == kLinkOk) first_failure = result;
         if (stop) break;
+        // A line that no longer answers would make every further image wait out its own
+        // time-outs to fail the same way: the run stops at once. Only a data error of one
+        // image lets models 2 and 3 go on with the next.
+        if (IsLineFailure(result)) break;
         if (s.model == 1) {
             if (result != kLinkOk) break;
             if (s.cancel_seen) {

@@ -33,5 +33,6 @@ bool ChooseTransferFolder(CameraSession& s);
 bool CheckFolderRoom(CameraSession& s, int count);
 // Transfers the images (numbers from 1) into the session's folder; *copied (when given) is the
 // number of images saved (an image the transfer record's name_file left out is not). An image
-// that failed makes the run fail with its code, even where the run went on with the next image.
+// that failed makes the run fail with its code, even where the run went on with the next image;
+// a failure of the line itself (IsLineFailure) ends the run at once.
 LinkError TransferSelected(CameraSession& s, const std::vector<int>& images, int* copied = nullptr);

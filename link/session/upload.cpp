@@ -314,6 +314,7 @@ LinkError ExamineUploadList(CameraSession& s) {
     for (size_t i = 0; i < s.upload.files.size(); ++i) {
         const std::string& path = s.upload.files[i];
         const std::string name = PathFileName(path);
+        s.upload.current_file = path;
         UploadRefusal why = UploadRefusal::kNone;
         uint8_t code = UploadCodeOfFile(s.model, path, &why);
         if (why == UploadRefusal::kNotJpeg) ShowError(kMsgNotJpeg);
@@ -404,13 +405,25 @@ LinkError SendFileSequenced(CameraSession& s, int index) {
         r = ReadWhole(send_path, size, &buffer);
         if (r != kLinkOk) return r;
         uint8_t block[kBlockSize];
+        // A camera in the middle of an upload waits for its remaining blocks, and ending the
+        // session then breaks the protocol. So an answer lost or damaged on the way back does
+        // not end the upload: the next block goes out, and the last block's answer (or the
+        // image count) tells whether the camera stored the image. Two lost answers in a row
+        // mean the camera is not there any more.
+        bool lost_before = false;
         for (uint32_t i = 0; i < blocks && r == kLinkOk; ++i) {
             const uint32_t offset = i * kBlockSize;
             const uint32_t n = std::min(kBlockSize, size - offset);
             std::memset(block, 0, sizeof block);
             std::memcpy(block, buffer.data() + offset, n);
             Plat().view->SetMeterPos(i + 1);
-            r = SeqUploadBlock(s, i, block, i + 1 == blocks);
+            bool lost = false;
+            r = SeqUploadBlock(s, i, block, i + 1 == blocks, &lost);
+            if (r == kLinkOk && lost && lost_before) {
+                ShowError(kMsgCannotAccess);
+                r = kLinkTimeout;
+            }
+            lost_before = lost;
         }
     }
     return AfterFile(s, r);

@@ -186,4 +186,96 @@ TEST_F(CliFaults, Model1SessionEndWithoutAnswerFailsAfterTheWork) {
     EXPECT_EQ(Cli(1, "", "list").status, 0);
 }
 
+// A line that fails (no answer to a command and its retries, or the device gone) ends a run
+// of many images at once, with one message that names the device; the images before it are
+// kept.
+TEST_F(CliFaults, LineFailureEndsTheRunWithOneMessageNamingTheDevice) {
+    struct Case {
+        int model;
+        const char* fault;
+        const char* args;
+        const char* message;
+    } cases[] = {
+        {2, "noreply:30", "get all --dir PHOTOS",
+         "vistrel-cli: Unexpected error has occurred during image transfer."},
+        {2, "unplug:26*1", "get all --dir PHOTOS",
+         "vistrel-cli: Unexpected error has occurred during image transfer."},
+        {1, "noreply:26", "get all --dir PHOTOS", "vistrel-cli: Cannot access Camera."},
+        {2, "noreply:26", "get all --dir PHOTOS", "vistrel-cli: Cannot access Camera."},
+        {2, "noreply:22", "thumbs all --dir PHOTOS", "vistrel-cli: Cannot access Camera."},
+        {2, "unplug:17*1", "--yes delete 2",
+         "vistrel-cli: Unexpected error has occurred during delete."},
+        {2, "unplug:52*1", "clock --set \"2020-01-01 10:00\"",
+         "vistrel-cli: Unexpected error has occurred during clock setting."},
+        {1, "unplug:17*1", "--yes delete 2", "vistrel-cli: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.fault) + " model " + std::to_string(c.model) + " " + c.args);
+        ASSERT_EQ(std::system(("rm -rf '" + Card() + "' '" + work + "/photos'").c_str()), 0);
+        ASSERT_EQ(Cli(c.model, "", "info").status, 0);
+        std::string args = c.args;
+        const size_t at = args.find("PHOTOS");
+        if (at != std::string::npos) args.replace(at, 6, "'" + work + "/photos'");
+        Result r = Cli(c.model, c.fault, args);
+        EXPECT_EQ(r.status, 1) << r.out;
+        EXPECT_EQ(r.Count("vistrel-cli: "), 1) << r.out;
+        EXPECT_EQ(r.Count(c.message), 1) << r.out;
+        EXPECT_TRUE(r.Says("(the built-in simulator")) << r.out;
+        EXPECT_FALSE(r.Says("image transfer") && std::string(c.args).find("get") != 0) << r.out;
+    }
+}
+
+// No camera on the port: the tool says where it waits, and the failure names the device.
+TEST_F(CliFaults, NoCameraSaysWhereItWaits) {
+    Result r = Cli(2, "noreply:4", "info");
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_TRUE(r.Says("Waiting for the camera on the built-in simulator")) << r.out;
+    EXPECT_EQ(r.Count("vistrel-cli: "), 1) << r.out;
+    EXPECT_TRUE(
+        r.Says("vistrel-cli: Cannot access Camera. Make sure Camera is turned on and "
+               "properly connected. (the built-in simulator: no answer from the camera)"))
+        << r.out;
+}
+
+// The camera did the work and then missed the end of the session: every model says what was
+// done and that the camera may need switching off and on, once, and exits 1.
+TEST_F(CliFaults, UnansweredSessionEndIsReportedAlikeForEveryModel) {
+    struct Case {
+        int model;
+        const char* args;
+        const char* done;
+    } cases[] = {
+        {1, "list", "after listing 4 image(s)"},
+        {2, "list", "after listing 4 image(s)"},
+        {3, "info", "after telling its model and count"},
+        {1, "--yes delete 2", "after deleting 1 image(s)"},
+        {2, "--yes delete 2", "after deleting 1 image(s)"},
+        {2, "clock --set \"2020-01-01 10:00\"", "after setting the clock"},
+        {2, "get 1-2 --dir PHOTOS", "after copying 2 of 2 image(s)"},
+        {1, "get 1-2 --dir PHOTOS", "after copying 2 of 2 image(s)"},
+        {2, "--yes put PUT", "after sending 1 file(s)"},
+    };
+    for (const Case& c : cases) {
+        for (const char* fault : {"noreply:31", "corrupt:31"}) {
+            SCOPED_TRACE(std::string(fault) + " model " + std::to_string(c.model) + " " + c.args);
+            ASSERT_EQ(std::system(("rm -rf '" + Card() + "' '" + work + "/photos'").c_str()), 0);
+            ASSERT_EQ(Cli(c.model, "", "info").status, 0);
+            std::string args = c.args;
+            size_t at = args.find("PHOTOS");
+            if (at != std::string::npos) args.replace(at, 6, "'" + work + "/photos'");
+            at = args.find("PUT");
+            if (at != std::string::npos) {
+                WriteBytes(work + "/put.jpg", Images()[0]);
+                args.replace(at, 3, "'" + work + "/put.jpg'");
+            }
+            Result r = Cli(c.model, fault, args);
+            EXPECT_EQ(r.status, 1) << r.out;
+            EXPECT_EQ(r.Count("vistrel-cli: "), 1) << r.out;
+            EXPECT_EQ(r.Count("vistrel-cli: Cannot access Camera."), 1) << r.out;
+            EXPECT_TRUE(r.Says(c.done)) << r.out;
+            EXPECT_TRUE(r.Says("it may need switching off and on")) << r.out;
+        }
+    }
+}
+
 }  // namespace

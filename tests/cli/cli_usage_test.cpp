@@ -319,6 +319,76 @@ TEST_F(CliUsage, SkipExistingCopiesEachImageOnce) {
     EXPECT_FALSE(Exists(work + "/cwd/p/DSC0004.jpg"));
 }
 
+// Images already in the folder are recognised from their size and first block: no other block
+// of theirs is read. Without the flag the copies are made, and the summary says so.
+TEST_F(CliUsage, SkipExistingReadsOnlyTheFirstBlockOfWhatIsThere) {
+    for (int model : {1, 2}) {
+        SCOPED_TRACE(model);
+        ASSERT_EQ(std::system(("rm -rf '" + Card() + "' '" + work + "/cwd/p'").c_str()), 0);
+        ASSERT_EQ(Cam(model, "get 2-3 --dir p").status, 0);
+        Result r = Cam(model, "-v get 2-3 --dir p --skip-existing");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(r.Says("copied 0 of 2 image(s), 2 already there")) << r.out;
+        // Block reads: signature command 30 (after the 12 signature bytes and the length), or a
+        // sequenced short frame with command 30.
+        const std::string block = " 00 00 00 02 1E ";
+        int reads = 0;
+        for (const std::string& line : r.ErrLines()) {
+            if (line.rfind("-> ", 0) != 0) continue;
+            if (model == 1 ? line.find(block) != std::string::npos
+                           : line.find("bytes: 08 ") != std::string::npos &&
+                                 line.compare(line.find("bytes: 08 ") + 15, 4, " 1E ") == 0)
+                ++reads;
+        }
+        EXPECT_EQ(reads, 2) << r.err;
+        r = Cam(model, "get 2-3 --dir p");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(r.Says("copied 2 of 2 image(s)")) << r.out;
+        EXPECT_TRUE(r.Says("; 2 already in the folder by size and date: use --skip-existing"))
+            << r.out;
+    }
+}
+
+// What put says: a file it refuses is named, and the result is said once.
+TEST_F(CliUsage, PutNamesTheFileItRefusesAndSaysItsResultOnce) {
+    ASSERT_EQ(std::system(("printf 'not a picture' > '" + work + "/cwd/bad.jpg'").c_str()), 0);
+    Result r = Cam(2, "--yes put bad.jpg");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.Says("vistrel-cli: This is not a Jpeg file. (bad.jpg)")) << r.err;
+    int results = 0;
+    for (const std::string& line : r.ErrLines()) results += line.find("sent 0 of 1") != line.npos;
+    results += r.out.find("sent 0 of 1") != std::string::npos;
+    EXPECT_EQ(results, 1) << r.out << r.err;
+    WriteBytes(work + "/cwd/good.jpg", CardImage(1));
+    r = Cam(2, "--yes put good.jpg");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "sent 1 of 1 file(s)\n");
+    EXPECT_FALSE(r.Says("vistrel-cli:")) << r.err;
+}
+
+// COM1..COM4 name the first serial ports, as config and autodetect say.
+TEST_F(CliUsage, PortComNamesTheSystemsSerialPorts) {
+    for (const char* port : {"COM4", "com4"}) {
+        Result r = Run(std::string("--port ") + port + " info");
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(r.Says("/dev/ttyS3")) << r.err;
+        EXPECT_FALSE(r.Says("(" + std::string(port) + ":")) << "taken as a file name: " << r.err;
+    }
+    Result r = Run("autodetect /nonexistent/tty");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.Says("--port takes a serial device (/dev/ttyUSB0), COM1..COM4 (/dev/ttyS0..3)"))
+        << r.err;
+}
+
+// The simulated camera's card keeps each picture's date from one run to the next.
+TEST_F(CliUsage, CardKeepsThePicturesDates) {
+    Result first = Cam(2, "list");
+    ASSERT_EQ(first.status, 0) << first.err;
+    Result again = Cam(2, "list");
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, first.out);
+}
+
 TEST_F(CliUsage, FileNamesFromAPatternWithTheCamerasDate) {
     Result r = Cam(2, "get 1-2 --dir p --filename '%Y%m%d_%H%M_%n.jpg'");
     ASSERT_EQ(r.status, 0) << r.err;

@@ -153,6 +153,16 @@ TEST(Transfer, CancelDuringTheSecondImageLetsItFinishThenAsks) {
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"DSC0001.jpg"});
 }
 
+TEST(Transfer, CancelThatKeepsWholeImagesSavesTheSecondThenStops) {
+    TempFolder dir;
+    SimSession t(2, 3);
+    t.s.transfer.keep_whole_on_cancel = true;
+    EXPECT_EQ(TransferCancelledAtTheSecond(t, dir), kLinkOk);
+    EXPECT_EQ(t.fp.prompts.Texts(), std::vector<std::string>{"Cancel image transfer?"});
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"DSC0001.jpg", "DSC0002.jpg"}));
+    EXPECT_EQ(ReadAll(dir.File("DSC0002.jpg")), SimImage(*t.cam, 2));
+}
+
 TEST(Transfer, Model1CancelIsAskedAfterTheImageIsSaved) {
     TempFolder dir;
     SimSession t(1, 3);
@@ -201,6 +211,30 @@ TEST(Transfer, FailedReadLeavesNoFileAndModel2GoesOn) {
                                         "Unexpected error has occurred during image transfer."}));
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"DSC0002.jpg"});
     EXPECT_EQ(ReadAll(dir.File("DSC0002.jpg")), SimImage(*t.cam, 2));
+}
+
+// A line that stops answering (or goes away) in the middle of a run stops it at once: the
+// images after it are not even asked for, and the failure is said once.
+TEST(Transfer, LineFailureStopsTheRunAtOnce) {
+    for (int model : {1, 2}) {
+        for (const char* fault : {"noreply:30", "unplug:30*1", "noreply:26", "unplug:26*1"}) {
+            SCOPED_TRACE(std::string(fault) + " model " + std::to_string(model));
+            TempFolder dir;
+            SimSession t(model, 3);
+            ASSERT_EQ(t.Open(), kLinkOk);
+            ASSERT_TRUE(AddSimFault(*t.cam, fault));
+            t.s.transfer.folder = dir.path;
+            int copied = -1;
+            const LinkError r = TransferSelected(t.s, {1, 2, 3}, &copied);
+            EXPECT_TRUE(IsLineFailure(r)) << r;
+            EXPECT_EQ(copied, 0);
+            EXPECT_TRUE(dir.Names().empty());
+            EXPECT_EQ(t.fp.prompts.boxes.size(), 1u);
+            const size_t sizes =
+                model == 1 ? SigRequestsOf(*t.cam, 26).size() : SeqRequestsOf(*t.cam, 26).size();
+            EXPECT_LE(sizes, 3u) << "only the first image was asked for";
+        }
+    }
 }
 
 TEST(Transfer, AFullDiskLeavesNoPartOfTheImageAndSaysSo) {

@@ -573,6 +573,37 @@ TEST(UploadSession, Speed57600RunsAt38400AndKeepsTheSetting) {
     EXPECT_EQ(t.ui.events.back(), "commands enabled");
 }
 
+// A damaged or lost answer in the middle of an upload: the camera still waits for the
+// remaining blocks, so the upload is finished before the session ends, and the image is stored
+// whole; a camera that stops answering altogether ends the upload at the next block.
+TEST(UploadSession, DamagedAnswerInTheMiddleFinishesTheUploadBeforeTheSessionEnds) {
+    struct Case {
+        const char* fault;
+        LinkError result;
+        int stored;
+    } cases[] = {
+        {"corrupt:5*1", kLinkOk, 1}, {"checksum:5*1", kLinkOk, 1},   {"drop:5*1", kLinkOk, 1},
+        {"noreply:5*1", kLinkOk, 1}, {"noreply:5", kLinkTimeout, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fault);
+        ProgramStartNoticeTimes() = StartNoticeTimes{};
+        Workspace ws;
+        SimSession t(2, 2);
+        const std::vector<uint8_t> bytes = PadTo(MakeJpeg(16, 16, 2, 1, 50, 0), 3000);
+        t.ui.upload_files = {ws.Write("a.jpg", bytes)};
+        ASSERT_TRUE(AddSimFault(*t.cam, c.fault));
+        EXPECT_EQ(Connect(t.s, ConnectPurpose::kUpload), c.result);
+        ASSERT_EQ(SimImageCount(*t.cam), 2 + c.stored);
+        if (c.stored) {
+            EXPECT_EQ(SimViolations(*t.cam), std::vector<std::string>{}) << "ended mid-upload";
+            EXPECT_EQ(SimImage(*t.cam, 3), bytes);
+            EXPECT_TRUE(t.fp.prompts.boxes.empty());
+        }
+        EXPECT_EQ(SeqRequestsOf(*t.cam, 31).size(), 1u);
+    }
+}
+
 TEST(UploadSession, CancelledFileChoiceOpensNothing) {
     ProgramStartNoticeTimes() = StartNoticeTimes{};
     SimSession t(2, 2);
