@@ -6,6 +6,7 @@
 #include <commdlg.h>
 
 #include <string>
+#include <vector>
 
 #include "app/shell_rules.h"
 #include "base/win/ini_settings.h"
@@ -52,7 +53,8 @@ struct AppState {
     HWND modeless = nullptr;  // the camera browser's dialog while it is open
     PRINTDLGA print_dialog{};
     UINT splash_ms = 1000;
-    bool splash_done = false;  // the splash ended and the help key timer runs
+    bool splash_done = false;               // the splash ended and the help key timer runs
+    std::vector<std::string> handed_files;  // from a second start, opened after the splash
 
     // The seams the program installs.
     WinPrompts prompts;
@@ -83,6 +85,13 @@ bool RegisterWindowClasses(HINSTANCE instance);
 void ShowHelp(UINT command);
 INT_PTR RunSplash(HWND owner, UINT timer_ms);
 INT_PTR RunAbout(HWND owner);
+
+// Files handed over by a second start (startup.cpp): TakeHandedFiles keeps the names of a
+// WM_COPYDATA block (false for a block of another kind or too large); OpenHandedFiles opens the
+// kept names once the splash is over; ForgetHandedFiles drops them when the frame goes.
+bool TakeHandedFiles(const COPYDATASTRUCT* data);
+void OpenHandedFiles(HWND frame);
+void ForgetHandedFiles();
 
 // The frame (frame.cpp).
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

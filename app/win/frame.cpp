@@ -310,6 +310,7 @@ void OnDestroy(HWND frame) {
     app.settings.Set("Status", value);
     KillTimer(frame, kHelpKeyTimer);
     ShowHelp(kHelpQuit);
+    ForgetHandedFiles();
     SetCameraCommandsHook(nullptr);
     if (CurrentCameraWindow() == frame) SetCurrentCameraWindow(nullptr);
     SetCodingFrame(nullptr);
@@ -422,6 +423,16 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return OnCreate(hwnd);
         case kMsgSplash:
             OnSplash(hwnd);
+            if (IsWindow(hwnd)) OpenHandedFiles(hwnd);
+            return 0;
+        case WM_COPYDATA:
+            if (!TakeHandedFiles(reinterpret_cast<const COPYDATASTRUCT*>(lp))) break;
+            // Opened from the frame's own queue, so that the second start is answered at once
+            // and does not wait for a message box of the opening.
+            PostMessageA(hwnd, kMsgOpenHandedFiles, 0, 0);
+            return TRUE;
+        case kMsgOpenHandedFiles:
+            OpenHandedFiles(hwnd);
             return 0;
         case WM_SIZE:
             OnSize(hwnd, wp, lp);

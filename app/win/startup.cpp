@@ -63,17 +63,14 @@ HWND FindRunningInstance() {
 
 namespace {
 
-constexpr ULONG_PTR kOpenFilesTag = 0x56534F46;       // "VSOF": file names to open
-constexpr UINT kMsgOpenHandedFiles = WM_APP + 0x2A0;  // to the frame: open what was handed over
-constexpr DWORD kHandOverLimit = 64 * 1024;           // bytes; more than any command line holds
+constexpr DWORD kHandOverLimit = 64 * 1024;  // bytes; more than any command line holds
 constexpr UINT kHandOverTimeoutMs = 10000;
 
 std::vector<std::string>& HandedFiles() {
-    static std::vector<std::string> files;
-    return files;
+    return App().handed_files;
 }
 
-WNDPROC g_frame_proc = nullptr;
+}  // namespace
 
 void OpenHandedFiles(HWND frame) {
     if (!App().splash_done) return;  // the splash's end opens them with the command line
@@ -82,7 +79,6 @@ void OpenHandedFiles(HWND frame) {
     for (const std::string& path : files) OpenFileByPath(frame, path);
 }
 
-// Takes the names out of the message's block: checked against its size, never read past it.
 bool TakeHandedFiles(const COPYDATASTRUCT* data) {
     if (!data || data->dwData != kOpenFilesTag || !data->lpData || data->cbData == 0 ||
         data->cbData > kHandOverLimit)
@@ -100,30 +96,11 @@ bool TakeHandedFiles(const COPYDATASTRUCT* data) {
     return true;
 }
 
-LRESULT CALLBACK HandOverFrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-        case WM_COPYDATA:
-            if (!TakeHandedFiles(reinterpret_cast<const COPYDATASTRUCT*>(lp))) break;
-            // Opened from the frame's own queue, so that the second start is answered at once
-            // and does not wait for a message box of the opening.
-            PostMessageA(hwnd, kMsgOpenHandedFiles, 0, 0);
-            return TRUE;
-        case kMsgOpenHandedFiles:
-            OpenHandedFiles(hwnd);
-            return 0;
-        case kMsgSplash: {
-            LRESULT result = CallWindowProcA(g_frame_proc, hwnd, msg, wp, lp);
-            if (IsWindow(hwnd)) OpenHandedFiles(hwnd);
-            return result;
-        }
-        case WM_NCDESTROY:
-            HandedFiles().clear();
-            break;
-        default:
-            break;
-    }
-    return CallWindowProcA(g_frame_proc, hwnd, msg, wp, lp);
+void ForgetHandedFiles() {
+    HandedFiles().clear();
 }
+
+namespace {
 
 // The command line's words as full paths, each ended by a NUL; empty when it names no file.
 std::string HandOverBlock(const std::string& command_line) {
@@ -410,9 +387,6 @@ HWND AppStartup(HINSTANCE instance, const char* command_line, int show,
         app.frame = nullptr;
         return nullptr;
     }
-    // The frame also takes the files of a later second start.
-    g_frame_proc = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(frame, GWLP_WNDPROC));
-    SetWindowLongPtrA(frame, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(HandOverFrameProc));
     ShowWindow(frame, show);
     UpdateWindow(frame);
     return frame;
