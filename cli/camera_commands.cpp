@@ -795,6 +795,12 @@ int CmdThumbs(const CliArgs& a) {
             char name[32];
             std::snprintf(name, sizeof name, "dt%d.jpg", n);
             const std::string path = FolderWithSeparator(dir) + name;
+            // As get does: a file already there is never written over.
+            if (FileExists(path)) {
+                NoteErrorReasonText(path);
+                ShowError(kMsgNotSavedExists);
+                continue;
+            }
             LinkError r = FetchThumbnail(s, n, path);
             if (r == kLinkNoImage) {
                 std::printf("%d: no thumbnail\n", n);

@@ -139,7 +139,7 @@ int Fit(const CliArgs& a) {
     }
     reasons.prompts().set_alias(fitted.temp_path(), files[1]);
     if (!CopyJpegFile(files[0], fitted.temp_path())) return 1;
-    if (CompressForCameraSilent(fitted.temp_path(), size_class) != 0) {
+    if (!CompressForCameraSilent(fitted.temp_path(), size_class)) {
         // The silent form says nothing of some failures (the file it writes cannot be made).
         if (reasons.prompts().errors() == 0) ShowError(kMsgJpegCreateFailed);
         return 1;

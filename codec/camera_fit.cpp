@@ -189,22 +189,22 @@ int CompressForCameraSinglePass(const DibImage& dib, const std::string& jpeg_pat
 
 int CompressForCameraSilent(const std::string& jpeg_path, int size_class) {
     ScopedTempFile bmp;
-    if (!bmp.Make()) return -1;
-    if (!DecodeJpegFile(jpeg_path, bmp.name(), 0, JpegProgress())) return -1;
+    if (!bmp.Make()) return 0;
+    if (!DecodeJpegFile(jpeg_path, bmp.name(), 0, JpegProgress())) return 0;
     if (size_class < 0) size_class = SizeClassOfFile(jpeg_path);
-    if (size_class < 0 || size_class > 3) return -1;
+    if (size_class < 0 || size_class > 3) return 0;
     // As above: the file at jpeg_path is replaced once, by the last pass's result.
     PendingFile fitted;
-    if (!fitted.Reserve(jpeg_path)) return -1;
+    if (!fitted.Reserve(jpeg_path)) return 0;
     int quality = size_class == 2 ? 95 : 80;
     int last_step = 0;
     for (int passes = 0;; ++passes) {
         if (!EncodeJpegFile(bmp.name(), fitted.temp_path(), kCameraSampling, quality,
                             JpegProgress()))
-            return -1;
+            return 0;
         int next = NextFitQuality(fitted.temp_path(), size_class, quality, &last_step, 0);
         if (next == 0 || passes >= kMaxAdjustments)
-            return fitted.Commit() == CommitResult::kDone ? 0 : -1;
+            return fitted.Commit() == CommitResult::kDone ? 1 : 0;
         quality = next;
     }
 }

@@ -43,9 +43,9 @@ int CompressForCamera(const DibImage& dib, const std::string& jpeg_path, MeterSt
 int CompressForCameraSinglePass(const DibImage& dib, const std::string& jpeg_path,
                                 MeterState* meter, int size_class);
 // The silent form: decodes the JPEG at jpeg_path and re-encodes it in place, fitted to
-// size_class (a negative value: the file's own class). Returns 0 when the loop ended (fitted
-// or out of adjustments), -1 when the decode or an encode failed or there is no class; the file
-// is replaced once, by the last pass, and left as it was on -1.
+// size_class (a negative value: the file's own class). Returns 1 when the loop ended (fitted
+// or out of adjustments), 0 when the decode or an encode failed or there is no class; the file
+// is replaced once, by the last pass, and left as it was on 0.
 int CompressForCameraSilent(const std::string& jpeg_path, int size_class);
 
 // Copies a JPEG file byte for byte in blocks of 2048 bytes. Copying a file onto itself is a

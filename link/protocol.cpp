@@ -851,6 +851,9 @@ LinkError SeqModelProbe(CameraLink& s, int* model) {
     return kLinkOk;
 }
 
+// The session ends whatever the camera answers: the work is done and the port is closed next,
+// so there is nothing to retry and the answer is not the result. It is kept in end_answer for a
+// caller that tells the user the camera may still be in its session.
 LinkError SeqEndSession(CameraLink& s) {
     ResetSequences(s);
     const LinkError r = SendSequenced(s, kFrameShort, 0, kSeqEndSession, nullptr, 0, 1000);

@@ -148,6 +148,11 @@ LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop, boo
         return r;
     }
     if (r != kLinkOk) return r;
+    // The image's buffer goes on every path out of this image.
+    struct ReleaseImageBuffer {
+        CameraSession& s;
+        ~ReleaseImageBuffer() { FreeImageBuffer(s); }
+    } release{s};
     r = AllocateImageBuffer(s, size);
     if (r != kLinkOk) return r;
     view.SetMeterRange(s.block_count);
@@ -156,10 +161,7 @@ LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop, boo
         SetCancelRequested(false);
         if (AskYesNo(kAskCancelTransfer) == kBoxYes) {
             *stop = true;
-            if (!s.transfer.keep_whole_on_cancel || r != kLinkOk) {
-                FreeImageBuffer(s);
-                return r;
-            }
+            if (!s.transfer.keep_whole_on_cancel || r != kLinkOk) return r;
         } else {
             view.ShowCancel(true);
         }
@@ -175,7 +177,6 @@ LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop, boo
             std::string name = s.transfer.file_name;
             if (!s.transfer.name_file(image, s.image.data(), size, &name)) {
                 --s.transfer.last_file_number;
-                FreeImageBuffer(s);
                 *left_out = true;
                 return kLinkOk;
             }
@@ -185,7 +186,7 @@ LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop, boo
         r = WriteWholeFile(path, s.image.data(), size);
         *written = r == kLinkOk;
         if (r == kLinkOk && truncated) {
-            if (CompressForCameraSilent(path, -1) != 0) {
+            if (!CompressForCameraSilent(path, -1)) {
                 std::remove(path.c_str());
                 *written = false;
                 r = kLinkFailed;
@@ -217,7 +218,6 @@ LinkError TransferOne(CameraSession& s, int image, int k, int n, bool* stop, boo
         }
     }
     if (!model1) ++s.transfer.transferred_since_open;
-    FreeImageBuffer(s);
     return r;
 }
 

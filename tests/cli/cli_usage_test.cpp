@@ -349,6 +349,21 @@ TEST_F(CliUsage, SkipExistingReadsOnlyTheFirstBlockOfWhatIsThere) {
     }
 }
 
+// thumbs makes its folder and, as get, never writes over a file already there.
+TEST_F(CliUsage, ThumbsMakeTheirFolderAndNeverWriteOverAFile) {
+    ASSERT_EQ(std::system(("rm -rf '" + work + "/cwd/t'").c_str()), 0);
+    Result r = Cam(2, "thumbs 1-2 --dir t");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string kept = work + "/cwd/t/dt1.jpg";
+    ASSERT_EQ(std::system(("printf 'mine' > '" + kept + "'").c_str()), 0);
+    r = Cam(2, "thumbs 1-2 --dir t");
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_NE(r.err.find("Image not saved because it already existed."), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("dt1.jpg"), std::string::npos) << r.err;
+    EXPECT_EQ(ReadBytes(kept), (std::vector<uint8_t>{'m', 'i', 'n', 'e'}));
+}
+
 // What put says: a file it refuses is named, and the result is said once.
 TEST_F(CliUsage, PutNamesTheFileItRefusesAndSaysItsResultOnce) {
     ASSERT_EQ(std::system(("printf 'not a picture' > '" + work + "/cwd/bad.jpg'").c_str()), 0);

@@ -145,11 +145,11 @@ TEST_F(FitTest, SinglePassAndSilentForms) {
     JpegHeaderInfo info;
     ASSERT_EQ(ReadJpegHeaderInfo(jpg, &info), 1);
     EXPECT_EQ(SamplingText(info), "2x1,1x1,1x1");
-    EXPECT_EQ(CompressForCameraSilent(jpg, 0), 0);
+    EXPECT_EQ(CompressForCameraSilent(jpg, 0), 1);
     EXPECT_LT(FileLength(jpg), 21504);
     ASSERT_EQ(ReadJpegHeaderInfo(jpg, &info), 1);
     EXPECT_EQ(SamplingText(info), "4x1,1x1,1x1");
-    EXPECT_EQ(CompressForCameraSilent(TempPath(".missing"), 1), -1);
+    EXPECT_EQ(CompressForCameraSilent(TempPath(".missing"), 1), 0);
 }
 
 TEST_F(FitTest, CopyJpegFile) {
