@@ -494,6 +494,7 @@ TEST_F(PluginFlows, GridClicksAndScrollingWorkAsInTheBrowser) {
         ClickGrid(dlg, 4);
         g_shift = 0;
         after_shift = SelectedImages(grid);
+        SaveWindowShot(dlg, "vistrel-plugin-dialog");
         // To the end of the list: 5..18, the last row at the bottom.
         Scroll(dlg, SB_BOTTOM);
         Scroll(dlg, SB_ENDSCROLL);
