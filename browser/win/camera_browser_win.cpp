@@ -45,22 +45,11 @@ void EndBrowserWork(GridDialog&, HWND dlg) {
     CloseBrowser(dlg);
 }
 
-const GridDialogPolicy kBrowserPolicy = [] {
-    GridDialogPolicy p;
-    p.ids.grid_first = IDC_GRID_FIRST;
-    p.ids.grid_last = IDC_GRID_LAST;
-    p.ids.scroll = IDC_BROWSER_SCROLL;
-    p.ids.first_edit = IDC_FIRST_NUMBER;
-    p.ids.last_edit = IDC_LAST_NUMBER;
-    p.ids.total = IDC_TOTAL;
-    p.ids.preview = IDC_PREVIEW;
-    p.ids.transfer = IDC_TRANSFER;
-    p.ids.remove = IDC_DELETE;
-    p.ids.exit = IDCANCEL;
-    p.top_margin = 5;
-    p.end = EndBrowserWork;
-    return p;
-}();
+const GridDialogPolicy kBrowserPolicy{
+    {IDC_GRID_FIRST, IDC_GRID_LAST, IDC_BROWSER_SCROLL, IDC_FIRST_NUMBER, IDC_LAST_NUMBER,
+     IDC_TOTAL, IDC_PREVIEW, IDC_TRANSFER, IDC_DELETE, IDCANCEL},
+    5,
+    EndBrowserWork};
 
 void Transfer(GridDialog& g, HWND dlg) {
     if (g.running || g.st->selected_count == 0) return;

@@ -127,24 +127,13 @@ void RestartSeries(GridDialog& g) {
     static_cast<Dialog&>(g).next_image = 0;
 }
 
-const GridDialogPolicy kPluginPolicy = [] {
-    GridDialogPolicy p;
-    p.ids.grid_first = IDC_UI_GRID_FIRST;
-    p.ids.grid_last = IDC_UI_GRID_LAST;
-    p.ids.scroll = IDC_UI_SCROLL;
-    p.ids.first_edit = IDC_UI_FROM;
-    p.ids.last_edit = IDC_UI_TO;
-    p.ids.total = IDC_UI_TOTAL;
-    p.ids.preview = IDC_UI_PREVIEW;
-    p.ids.transfer = IDC_UI_TRANSFER;
-    p.ids.remove = IDC_UI_DELETE;
-    p.ids.exit = IDC_UI_EXIT;
-    p.top_margin = 4;  // the module's buttons are lower than the browser's
-    p.end = EndWork;
-    p.page_loaded = KeepCancelForNextFetch;
-    p.selection_changed = RestartSeries;
-    return p;
-}();
+const GridDialogPolicy kPluginPolicy{
+    {IDC_UI_GRID_FIRST, IDC_UI_GRID_LAST, IDC_UI_SCROLL, IDC_UI_FROM, IDC_UI_TO, IDC_UI_TOTAL,
+     IDC_UI_PREVIEW, IDC_UI_TRANSFER, IDC_UI_DELETE, IDC_UI_EXIT},
+    4,  // the module's buttons are lower than the browser's
+    EndWork,
+    KeepCancelForNextFetch,
+    RestartSeries};
 
 // --- the commands ---------------------------------------------------------------------------
 

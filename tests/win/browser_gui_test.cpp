@@ -68,18 +68,15 @@ void Click(HWND dlg, int id) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
 }
 
-// Whether any grid button waits to be drawn again.
-bool GridInvalid(HWND dlg) {
+// Whether any grid button has been invalidated since the last call; validates them all.
+bool GridRedrawn(HWND dlg) {
+    bool any = false;
     for (int id = IDC_GRID_FIRST; id <= IDC_GRID_LAST; ++id) {
-        RECT r;
-        if (GetUpdateRect(GetDlgItem(dlg, id), &r, FALSE)) return true;
+        HWND button = GetDlgItem(dlg, id);
+        any = GetUpdateRect(button, nullptr, FALSE) || any;
+        ValidateRect(button, nullptr);
     }
-    return false;
-}
-
-void ValidateGrid(HWND dlg) {
-    for (int id = IDC_GRID_FIRST; id <= IDC_GRID_LAST; ++id)
-        ValidateRect(GetDlgItem(dlg, id), nullptr);
+    return any;
 }
 
 class Browser : public ::testing::Test {
@@ -221,15 +218,13 @@ TEST_F(Browser, PreviewSelectTransferDeleteAndExit) {
     // grid draws again; another window's change redraws it, our own does not.
     SetActiveWindow(frame_);
     SetFocus(frame_);
-    ValidateGrid(dlg);
+    GridRedrawn(dlg);
     SendMessageA(dlg, WM_QUERYNEWPALETTE, 0, 0);
-    EXPECT_TRUE(GridInvalid(dlg));
-    ValidateGrid(dlg);
+    EXPECT_TRUE(GridRedrawn(dlg));
     SendMessageA(dlg, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(frame_), 0);
-    EXPECT_TRUE(GridInvalid(dlg));
-    ValidateGrid(dlg);
+    EXPECT_TRUE(GridRedrawn(dlg));
     SendMessageA(dlg, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(dlg), 0);
-    EXPECT_FALSE(GridInvalid(dlg));
+    EXPECT_FALSE(GridRedrawn(dlg));
 
     // Exit: the browser goes and the session ends (the port is free again).
     Click(dlg, IDCANCEL);

@@ -480,6 +480,7 @@ TEST_F(PluginFlows, GridClicksAndScrollingWorkAsInTheBrowser) {
     std::vector<int> after_click, after_shift, after_past_total;
     std::string to_after_click = "x";
     int32_t first_after_scroll = 0, page_after_scroll = 0, past_total = -1;
+    bool commands_while_scrolling = true, transfer_after_scroll = false;
     WhenConnected([] { dialogs::PostCommand(PluginDialogWindow(), IDC_UI_PREVIEW); });
     WhenThumbnailsShown([&] {
         HWND dlg = PluginDialogWindow();
@@ -497,6 +498,9 @@ TEST_F(PluginFlows, GridClicksAndScrollingWorkAsInTheBrowser) {
         SaveWindowShot(dlg, "vistrel-plugin-dialog");
         // To the end of the list: 5..18, the last row at the bottom.
         Scroll(dlg, SB_BOTTOM);
+        commands_while_scrolling = IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW)) ||
+                                   IsWindowEnabled(GetDlgItem(dlg, IDC_UI_EXIT)) ||
+                                   IsWindowEnabled(GetDlgItem(dlg, IDC_UI_TRANSFER));
         Scroll(dlg, SB_ENDSCROLL);
     });
     dialogs::WhenReady(
@@ -511,6 +515,7 @@ TEST_F(PluginFlows, GridClicksAndScrollingWorkAsInTheBrowser) {
             first_after_scroll = grid.first_shown;
             page_after_scroll = grid.page[13];
             past_total = grid.page[14];
+            transfer_after_scroll = IsWindowEnabled(GetDlgItem(dlg, IDC_UI_TRANSFER));
             ClickGrid(dlg, 14);  // past the last image: nothing happens
             after_past_total = SelectedImages(grid);
             dialogs::PostCommand(dlg, IDC_UI_EXIT);
@@ -521,6 +526,8 @@ TEST_F(PluginFlows, GridClicksAndScrollingWorkAsInTheBrowser) {
     EXPECT_EQ(after_click, std::vector<int>{2});
     EXPECT_EQ(to_after_click, "");
     EXPECT_EQ(after_shift, (std::vector<int>{2, 3, 4, 5}));
+    EXPECT_FALSE(commands_while_scrolling) << "the commands wait while the scroll bar moves";
+    EXPECT_TRUE(transfer_after_scroll) << "and come back with the page";
     EXPECT_EQ(first_after_scroll, 5);
     EXPECT_EQ(page_after_scroll, 18);
     EXPECT_EQ(past_total, 0);
