@@ -22,6 +22,7 @@
 #include "base/win/win_pump.h"
 #include "browser/browser_model.h"
 #include "browser/win/camera_browser_win.h"
+#include "browser/win/dialog_record.h"
 #include "browser/win/grid_dialog.h"
 #include "browser/win/meter.h"
 #include "browser/win/status_dialogs.h"
@@ -409,15 +410,16 @@ PluginPortSettings ChosenSettings(HWND dlg) {
 }  // namespace
 
 INT_PTR CALLBACK CommParaProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
-    auto* r = reinterpret_cast<PortSetupRecord*>(GetWindowLongPtrA(dlg, DWLP_USER));
+    PortSetupRecord* r = DialogRecordOf<PortSetupRecord>(dlg);
     switch (msg) {
         case WM_INITDIALOG: {
-            r = new (std::nothrow) PortSetupRecord;
-            if (!r) {
+            std::unique_ptr<PortSetupRecord> made(new (std::nothrow) PortSetupRecord);
+            if (!made) {
                 EndDialog(dlg, IDCANCEL);
                 return TRUE;
             }
-            SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(r));
+            r = made.get();
+            AttachDialogRecord(dlg, std::move(made));
             const PluginPortSettings s = ReadPluginSettings();
             const int port = PortRadioOfName(s.port);
             CheckRadioButton(dlg, IDC_PLUGIN_COM1, IDC_PLUGIN_COM4, port);
@@ -463,9 +465,8 @@ INT_PTR CALLBACK CommParaProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
             }
             return TRUE;
         }
-        case WM_DESTROY:
-            delete r;
-            SetWindowLongPtrA(dlg, DWLP_USER, 0);
+        case WM_NCDESTROY:
+            FreeDialogRecord<PortSetupRecord>(dlg);
             return FALSE;
         default:
             return FALSE;
