@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/messages.h"
-#include "browser/win/dialog_record.h"
+#include "base/win/window_record.h"
 #include "browser/win/grid_drawing.h"
 #include "browser/win/status_dialogs.h"
 #include "link/session/camera_tools.h"
@@ -158,7 +158,7 @@ void OnScroll(GridDialog& g, HWND dlg, WPARAM wp) {
     if (code == SB_ENDSCROLL) {
         if (!g.load_pending) {
             g.load_pending = true;
-            PostMessageA(dlg, kMsgLoadPending, 0, 0);
+            PostMessageA(dlg, kMsgLoadPage, 0, 0);
         }
         return;
     }
@@ -273,7 +273,7 @@ bool GridDialogMessage(HWND dlg, UINT msg, WPARAM wp, LPARAM lp, INT_PTR* result
             GridPaletteChanged(dlg, wp, ButtonsOf(*g));
             return true;
         default:
-            if (msg != kMsgLoadPending) return false;
+            if (msg != kMsgLoadPage) return false;
             OnLoadPending(*g, dlg);
             return true;
     }

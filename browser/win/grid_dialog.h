@@ -13,9 +13,7 @@
 #include "browser/browser_model.h"
 #include "link/link_error.h"
 #include "link/session/camera_session.h"
-
-// Posted to the dialog at the end of a scroll: load the page of the scroll position.
-constexpr UINT kMsgLoadPending = 1570;
+#include "res/shell_ids.h"
 
 // The control ids of one dialog template.
 struct GridDialogIds {
