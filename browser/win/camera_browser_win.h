@@ -6,8 +6,8 @@
 #pragma once
 #include <windows.h>
 
+#include "browser/win/grid_dialog.h"
 #include "link/session/camera_session.h"
-#include "res/shell_ids.h"
 
 // Creates the dialog from the region's template, owned by `owner`, and shows it. False (after
 // its message) when it could not be made; the caller then ends the session.

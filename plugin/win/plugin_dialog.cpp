@@ -18,11 +18,12 @@
 #include "base/region.h"
 #include "base/tempfile.h"
 #include "base/win/win_handles.h"
+#include "base/win/window_record.h"
 #include "base/win/win_prompts.h"
 #include "base/win/win_pump.h"
 #include "browser/browser_model.h"
 #include "browser/win/camera_browser_win.h"
-#include "browser/win/grid_drawing.h"
+#include "browser/win/grid_dialog.h"
 #include "browser/win/meter.h"
 #include "browser/win/status_dialogs.h"
 #include "codec/bmp_file.h"
@@ -81,102 +82,26 @@ struct PluginCameraUi : NullCameraUi {
 };
 PluginCameraUi g_camera_ui;
 
-// Everything the dialog keeps; it lives as long as the dialog window.
-struct Dialog {
+// Everything the dialog keeps beyond the grid; owned by the dialog window.
+struct Dialog : GridDialog {
     HWND host = nullptr;
-    CameraSession session;
-    std::unique_ptr<CameraBrowserState> grid;
+    CameraSession camera;
     int exit_state = 0;  // 0 waiting, 1 image fetched, -1 quit
     HWND focus = nullptr;
     int next_image = 0;
-    bool connected = false;
-    bool busy = false;
-    bool load_pending = false;
-    bool updating_edits = false;
-    int region = kRegionEnglish;  // the date form of the captions, from the system's language
-    ClickMemory clicks;
-    ScopedBitmap face;
-    ScopedBitmap no_thumb;
 };
 
 HWND g_dialog = nullptr;
 
 Dialog* DialogOf(HWND dlg) {
-    return reinterpret_cast<Dialog*>(GetWindowLongPtrA(dlg, DWLP_USER));
-}
-
-void Enable(HWND dlg, int id, bool on) {
-    if (HWND c = GetDlgItem(dlg, id)) EnableWindow(c, on ? TRUE : FALSE);
-}
-
-std::string Text(HWND dlg, int id) {
-    char text[32] = "";
-    GetDlgItemTextA(dlg, id, text, sizeof text);
-    return text;
-}
-
-void SetEditQuietly(Dialog& d, HWND dlg, int id, const std::string& text) {
-    d.updating_edits = true;
-    SetDlgItemTextA(dlg, id, text.c_str());
-    const LPARAM end = static_cast<LPARAM>(text.size());
-    SendDlgItemMessageA(dlg, id, EM_SETSEL, static_cast<WPARAM>(end), end);
-    d.updating_edits = false;
-}
-
-constexpr GridButtons kGridIds{IDC_UI_GRID_FIRST, IDC_UI_GRID_LAST, false};
-
-void RedrawGrid(HWND dlg) {
-    RedrawGridButtons(dlg, kGridIds);
-}
-
-void UpdateScrollBar(Dialog& d, HWND dlg) {
-    HWND bar = GetDlgItem(dlg, IDC_UI_SCROLL);
-    const ScrollState s = ScrollFor(d.grid->first_shown, d.grid->total);
-    SetScrollRange(bar, SB_CTL, s.min, s.max, FALSE);
-    SetScrollPos(bar, SB_CTL, s.position, TRUE);
-    EnableWindow(bar, s.enabled ? TRUE : FALSE);
-    if (s.enabled) {
-        UINT arrows = ESB_ENABLE_BOTH;
-        if (!s.up_arrow && !s.down_arrow)
-            arrows = ESB_DISABLE_BOTH;
-        else if (!s.up_arrow)
-            arrows = ESB_DISABLE_UP;
-        else if (!s.down_arrow)
-            arrows = ESB_DISABLE_DOWN;
-        EnableScrollBar(bar, SB_CTL, arrows);
-    }
-}
-
-// The controls of an idle dialog with images: the from-edit always, the to-edit and Preview
-// while the from-edit holds a number, Transfer and Delete while something is selected.
-void EnableIdle(Dialog& d, HWND dlg) {
-    const bool images = d.grid->total > 0;
-    const bool from = images && !Text(dlg, IDC_UI_FROM).empty();
-    Enable(dlg, IDC_UI_EXIT, true);
-    Enable(dlg, IDC_UI_FROM, images);
-    Enable(dlg, IDC_UI_TO, from);
-    Enable(dlg, IDC_UI_PREVIEW, from);
-    Enable(dlg, IDC_UI_TRANSFER, images && d.grid->selected_count > 0);
-    Enable(dlg, IDC_UI_DELETE, images && d.grid->selected_count > 0);
-}
-
-void DisableForWork(HWND dlg) {
-    for (int id :
-         {IDC_UI_PREVIEW, IDC_UI_FROM, IDC_UI_TO, IDC_UI_TRANSFER, IDC_UI_DELETE, IDC_UI_EXIT}) {
-        Enable(dlg, id, false);
-    }
-}
-
-void ReportFailure(LinkError r) {
-    const int index = LinkErrorMessageIndex(r);
-    if (index >= 0 && !ErrorWasShown(ErrorText(index))) ShowError(index);
+    return static_cast<Dialog*>(GridDialogOf(dlg));
 }
 
 // Ends the link (the camera back in its normal mode) and closes the port.
 void Disconnect(Dialog& d) {
     if (!d.connected) return;
-    EndSession(d.session);
-    ClosePort(d.session);
+    EndSession(d.camera);
+    ClosePort(d.camera);
     d.connected = false;
 }
 
@@ -185,79 +110,71 @@ void Quit(Dialog& d) {
     Disconnect(d);
 }
 
-bool LoadShownPage(Dialog& d, HWND dlg) {
-    ForgetErrorsShown();
-    d.busy = true;
-    const LinkError r = LoadPage(*d.grid, d.session);
-    d.busy = false;
-    // A Cancel pressed on the progress dialog meanwhile waits for the next fetch.
+// The grid's page loads and deletes end the dialog's work with quit when they fail.
+void EndWork(GridDialog& g, HWND) {
+    Quit(static_cast<Dialog&>(g));
+}
+
+// A Cancel pressed on the progress dialog during a page load waits for the next fetch.
+void KeepCancelForNextFetch(GridDialog& g) {
     if (CancelRequested()) {
         SetCancelRequested(false);
-        d.session.cancel_seen = 1;
+        g.session->cancel_seen = 1;
     }
-    RedrawGrid(dlg);
-    if (r == kLinkOk) {
-        d.grid->thumbnails_shown = true;
-        return true;
-    }
-    if (!ErrorWasShown(ErrorText(kMsgTransferError))) ShowError(kMsgTransferError);
-    Quit(d);
-    return false;
 }
+
+// A new selection starts its transfer series from its first image.
+void RestartSeries(GridDialog& g) {
+    static_cast<Dialog&>(g).next_image = 0;
+}
+
+const GridDialogPolicy kPluginPolicy{
+    {IDC_UI_GRID_FIRST, IDC_UI_GRID_LAST, IDC_UI_SCROLL, IDC_UI_FROM, IDC_UI_TO, IDC_UI_TOTAL,
+     IDC_UI_PREVIEW, IDC_UI_TRANSFER, IDC_UI_DELETE, IDC_UI_EXIT},
+    4,  // the module's buttons are lower than the browser's
+    EndWork,
+    KeepCancelForNextFetch,
+    RestartSeries};
 
 // --- the commands ---------------------------------------------------------------------------
 
 void Connect(Dialog& d, HWND dlg) {
-    Enable(dlg, IDC_UI_CONNECT, false);
-    d.session.driver = g_driver ? g_driver : &g_win32_driver;
+    EnableControl(dlg, IDC_UI_CONNECT, false);
+    d.camera.driver = g_driver ? g_driver : &g_win32_driver;
     SetCurrentCameraWindow(dlg);
     ForgetErrorsShown();
-    const LinkError r = ::Connect(d.session, ConnectPurpose::kBrowse);
-    if (r != kLinkOk || !d.session.port) {
+    const LinkError r = ::Connect(d.camera, ConnectPurpose::kBrowse);
+    if (r != kLinkOk || !d.camera.port) {
         d.connected = false;
-        if (d.session.port) {
-            EndSession(d.session);
-            ClosePort(d.session);
+        if (d.camera.port) {
+            EndSession(d.camera);
+            ClosePort(d.camera);
         }
-        Enable(dlg, IDC_UI_CONNECT, true);
+        EnableControl(dlg, IDC_UI_CONNECT, true);
         return;
     }
     d.connected = true;
     EnableWindow(dlg, TRUE);
     SetFocus(dlg);
-    CameraBrowserState& g = *d.grid;
-    g.total = d.session.image_count > 0 ? d.session.image_count : 0;
+    CameraBrowserState& g = *d.st;
+    g.total = d.camera.image_count > 0 ? d.camera.image_count : 0;
     int32_t first = (g.total / kGridButtons) * kGridButtons + 1;
     if (g.total % kGridButtons == 0) first -= kGridButtons;
     g.first_shown = std::max(1, first);
     g.last_shown = 0;
-    SetEditQuietly(d, dlg, IDC_UI_FROM, "1");
+    SetGridEditQuietly(d, dlg, IDC_UI_FROM, "1");
     g.first_text = "1";
-    SetDlgItemTextA(dlg, IDC_UI_TOTAL, std::to_string(g.total).c_str());
-    Enable(dlg, IDC_UI_PORT_SETUP, false);
-    UpdateScrollBar(d, dlg);
-    Enable(dlg, IDC_UI_FROM, true);
-    Enable(dlg, IDC_UI_PREVIEW, true);
-}
-
-void Preview(Dialog& d, HWND dlg) {
-    if (d.busy || !d.connected) return;
-    DisableForWork(dlg);
-    int32_t from = std::atoi(Text(dlg, IDC_UI_FROM).c_str());
-    if (from < 1) from = 1;
-    const PageRange p = PageForJump(from, d.grid->total);
-    d.grid->first_shown = p.first;
-    d.grid->last_shown = p.last;
-    if (!LoadShownPage(d, dlg)) return;
-    UpdateScrollBar(d, dlg);
-    RedrawGrid(dlg);
-    EnableIdle(d, dlg);
+    ShowGridTotal(d, dlg);
+    EnableControl(dlg, IDC_UI_PORT_SETUP, false);
+    UpdateGridScrollBar(d, dlg);
+    EnableControl(dlg, IDC_UI_FROM, true);
+    EnableControl(dlg, IDC_UI_PREVIEW, true);
 }
 
 // Fetches the next image of the selection into "Pitmpjpg.jpg". True when the image is there.
 bool FetchNext(Dialog& d, bool* fetched) {
     *fetched = false;
-    std::vector<int> chosen = SelectedImages(*d.grid);
+    std::vector<int> chosen = SelectedImages(*d.st);
     if (chosen.empty()) return true;
     if (!ShowMeter()) return false;
     if (d.next_image >= static_cast<int>(chosen.size())) {
@@ -265,7 +182,7 @@ bool FetchNext(Dialog& d, bool* fetched) {
         HideMeter();
         return true;
     }
-    CameraSession& s = d.session;
+    CameraSession& s = d.camera;
     OperationView& view = *Plat().view;
     const int image = chosen[static_cast<size_t>(d.next_image)];
     const bool more = d.next_image + 1 < static_cast<int>(chosen.size());
@@ -289,7 +206,7 @@ bool FetchNext(Dialog& d, bool* fetched) {
     FreeImageBuffer(s);
     if (r != kLinkOk) {
         HideMeter();
-        ReportFailure(r);
+        ReportLinkFailure(r);
         return false;
     }
     view.SetMeterRange(25);
@@ -311,13 +228,13 @@ bool FetchNext(Dialog& d, bool* fetched) {
 }
 
 void Transfer(Dialog& d, HWND dlg) {
-    if (d.busy || !d.connected) return;
-    DisableForWork(dlg);
-    d.busy = true;
+    if (d.running || !d.connected) return;
+    DisableGridForWork(d, dlg);
+    d.running = true;
     ForgetErrorsShown();
     bool fetched = false;
     const bool ok = FetchNext(d, &fetched);
-    d.busy = false;
+    d.running = false;
     SetCurrentCameraWindow(dlg);
     EnableWindow(dlg, TRUE);
     SetFocus(dlg);
@@ -326,118 +243,8 @@ void Transfer(Dialog& d, HWND dlg) {
         SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_UI_EXIT, BN_CLICKED), 0);
         return;
     }
-    EnableIdle(d, dlg);
+    EnableGridIdle(d, dlg);
     if (fetched) d.exit_state = 1;
-}
-
-void Delete(Dialog& d, HWND dlg) {
-    if (d.busy) {
-        SetFocus(GetDlgItem(dlg, IDC_UI_EXIT));
-        return;
-    }
-    if (!d.connected || d.grid->selected_count == 0) return;
-    DisableForWork(dlg);
-    d.busy = true;
-    ForgetErrorsShown();
-    std::vector<int> images = SelectedImages(*d.grid);
-    std::sort(images.begin(), images.end());
-    const LinkError r = DeleteSelectedSequenced(d.session, &images);
-    d.busy = false;
-    SetCurrentCameraWindow(dlg);
-    if (r != kLinkOk) {
-        ReportFailure(r);
-        Quit(d);
-        return;
-    }
-    RenumberAfterDelete(*d.grid, images);
-    d.grid->page.fill(0);
-    d.next_image = 0;
-    if (d.grid->thumbnails_shown && d.grid->total > 0 && !LoadShownPage(d, dlg)) return;
-    SetDlgItemTextA(dlg, IDC_UI_TOTAL, std::to_string(d.grid->total).c_str());
-    SetEditQuietly(d, dlg, IDC_UI_TO, "");
-    d.grid->last_text.clear();
-    EnableIdle(d, dlg);
-    UpdateScrollBar(d, dlg);
-    Enable(dlg, IDC_UI_TRANSFER, false);
-    Enable(dlg, IDC_UI_DELETE, false);
-    RedrawGrid(dlg);
-    SetFocus(GetDlgItem(dlg, IDC_UI_EXIT));
-}
-
-void OnGridClick(Dialog& d, HWND dlg, int button) {
-    CameraBrowserState& g = *d.grid;
-    const int32_t n = g.page[static_cast<size_t>(button)];
-    if (g.total == 0 || d.busy || n == 0 || n > g.total) return;
-    if (g.range_typed && IsWindowEnabled(GetDlgItem(dlg, IDC_UI_TO))) {
-        SetEditQuietly(d, dlg, IDC_UI_TO, "");
-        g.last_text.clear();
-        g.range_typed = false;
-    }
-    const bool twice = IsDoubleClick(&d.clicks, static_cast<uint32_t>(GetMessageTime()), button,
-                                     GetDoubleClickTime(), g.thumbnails_shown, FindCell(g, n) >= 0,
-                                     g.selected_count);
-    ClickGridImage(g, n);
-    d.next_image = 0;
-    RedrawGrid(dlg);
-    EnableIdle(d, dlg);
-    if (twice) PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDC_UI_TRANSFER, BN_CLICKED), 0);
-}
-
-void OnEditChange(Dialog& d, HWND dlg, int id) {
-    if (d.updating_edits || !d.connected) return;
-    const int which = id == IDC_UI_FROM ? kFirstNumberEdit : kLastNumberEdit;
-    const EditOutcome o = OnRangeEdit(*d.grid, which, Text(dlg, id));
-    if (o.set_first) SetEditQuietly(d, dlg, IDC_UI_FROM, d.grid->first_text);
-    if (o.set_last) SetEditQuietly(d, dlg, IDC_UI_TO, d.grid->last_text);
-    if (o.selection_changed) {
-        d.next_image = 0;
-        RedrawGrid(dlg);
-    }
-    if (!d.busy) {
-        Enable(dlg, IDC_UI_TRANSFER, o.transfer_delete_enabled);
-        Enable(dlg, IDC_UI_DELETE, o.transfer_delete_enabled);
-        Enable(dlg, IDC_UI_PREVIEW, o.preview_and_last_enabled);
-        Enable(dlg, IDC_UI_TO, o.preview_and_last_enabled);
-    }
-}
-
-void OnScroll(Dialog& d, HWND dlg, WPARAM wp) {
-    if (d.busy || d.grid->total <= kGridButtons) return;
-    HWND bar = GetDlgItem(dlg, IDC_UI_SCROLL);
-    if (LOWORD(wp) == SB_ENDSCROLL) {
-        if (!d.load_pending) {
-            d.load_pending = true;
-            PostMessageA(dlg, kMsgLoadPage, 0, 0);
-        }
-        return;
-    }
-    ScrollAction action;
-    if (!GridScrollAction(LOWORD(wp), &action)) return;
-    const int32_t pos = ScrollTo(GetScrollPos(bar, SB_CTL), action, HIWORD(wp), d.grid->total);
-    SetScrollPos(bar, SB_CTL, pos, TRUE);
-}
-
-void OnLoadPage(Dialog& d, HWND dlg) {
-    if (!d.load_pending) return;
-    d.load_pending = false;
-    DisableForWork(dlg);
-    const PageRange p = PageOfScrollPosition(GetScrollPos(GetDlgItem(dlg, IDC_UI_SCROLL), SB_CTL));
-    d.grid->first_shown = p.first;
-    d.grid->last_shown = std::min(p.last, d.grid->total);
-    if (!LoadShownPage(d, dlg)) return;
-    UpdateScrollBar(d, dlg);
-    EnableIdle(d, dlg);
-}
-
-// --- drawing ----------------------------------------------------------------------------------
-
-void DrawButton(Dialog& d, const DRAWITEMSTRUCT& di) {
-    GridLook look;
-    look.face = d.face.get();
-    look.no_thumb = d.no_thumb.get();
-    look.top_margin = 4;
-    look.region = d.region;
-    DrawGridButton(di, *d.grid, look, kGridIds, d.load_pending);
 }
 
 // The language of the system's common dialog library picks the date form.
@@ -487,42 +294,31 @@ int RegionOfLanguage(int index) {
 }
 
 bool InitDialog(HWND dlg, HWND host) {
-    PlaceDialog(dlg);
-    Dialog* d = new (std::nothrow) Dialog;
-    if (d) d->grid.reset(new (std::nothrow) CameraBrowserState);
-    if (!d || !d->grid) {
-        delete d;
-        return false;
+    std::unique_ptr<Dialog> made(new (std::nothrow) Dialog);
+    if (made) {
+        made->host = host;
+        made->session = &made->camera;
+        if (PluginState* st = CurrentPluginState()) {
+            std::copy(std::begin(kDitherMatrix), std::end(kDitherMatrix), st->dither);
+            st->instance = reinterpret_cast<intptr_t>(g_instance);
+            st->range_edit = false;
+            st->language = LanguageIndex();
+            made->region = RegionOfLanguage(st->language);
+        } else {
+            made->region = kRegionEnglish;
+        }
     }
-    d->host = host;
-    if (PluginState* st = CurrentPluginState()) {
-        std::copy(std::begin(kDitherMatrix), std::end(kDitherMatrix), st->dither);
-        st->instance = reinterpret_cast<intptr_t>(g_instance);
-        st->range_edit = false;
-        st->language = LanguageIndex();
-        d->region = RegionOfLanguage(st->language);
-    }
-    d->face.reset(LoadBitmapA(g_instance, "BUTTONBITMAP"));
-    d->no_thumb.reset(LoadBitmapA(g_instance, "NOTHUMBBITMAP"));
-    SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(d));
-    SendDlgItemMessageA(dlg, IDC_UI_FROM, EM_LIMITTEXT, 5, 0);
-    SendDlgItemMessageA(dlg, IDC_UI_TO, EM_LIMITTEXT, 5, 0);
-    for (int id : {IDC_UI_TRANSFER, IDC_UI_DELETE, IDC_UI_FROM, IDC_UI_TO, IDC_UI_PREVIEW}) {
-        Enable(dlg, id, false);
-    }
-    EnableWindow(GetDlgItem(dlg, IDC_UI_SCROLL), FALSE);
-    if (HMENU sys = GetSystemMenu(dlg, FALSE)) {
-        DeleteMenu(sys, SC_SIZE, MF_BYCOMMAND);
-        DeleteMenu(sys, SC_MAXIMIZE, MF_BYCOMMAND);
-    }
+    if (!InitGridDialog(dlg, std::move(made), kPluginPolicy)) return false;
+    // Nothing to choose before the camera is connected.
+    for (int id : {IDC_UI_FROM, IDC_UI_TO, IDC_UI_PREVIEW}) EnableControl(dlg, id, false);
     SetFocus(dlg);
     return true;
 }
 
 void PortSetup(HWND dlg, HWND host) {
-    for (int id : {IDC_UI_EXIT, IDC_UI_CONNECT, IDC_UI_PORT_SETUP}) Enable(dlg, id, false);
+    for (int id : {IDC_UI_EXIT, IDC_UI_CONNECT, IDC_UI_PORT_SETUP}) EnableControl(dlg, id, false);
     DialogBoxParamA(g_instance, "COMMPARASET", host ? host : dlg, CommParaProc, 0);
-    for (int id : {IDC_UI_EXIT, IDC_UI_CONNECT, IDC_UI_PORT_SETUP}) Enable(dlg, id, true);
+    for (int id : {IDC_UI_EXIT, IDC_UI_CONNECT, IDC_UI_PORT_SETUP}) EnableControl(dlg, id, true);
 }
 
 }  // namespace
@@ -530,34 +326,21 @@ void PortSetup(HWND dlg, HWND host) {
 // --- the dialog procedures --------------------------------------------------------------------
 
 INT_PTR CALLBACK UIProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_INITDIALOG) {
+        InitDialog(dlg, reinterpret_cast<HWND>(lp));
+        return FALSE;
+    }
+    if (msg == WM_DESTROY) {
+        if (Dialog* d = DialogOf(dlg)) Disconnect(*d);
+        if (g_dialog == dlg) g_dialog = nullptr;
+        return FALSE;
+    }
+    INT_PTR result = FALSE;
+    if (GridDialogMessage(dlg, msg, wp, lp, &result)) return result;
     Dialog* d = DialogOf(dlg);
+    if (!d) return FALSE;
     switch (msg) {
-        case WM_INITDIALOG:
-            if (!InitDialog(dlg, reinterpret_cast<HWND>(lp))) {
-                SetWindowLongPtrA(dlg, DWLP_USER, 0);
-                return FALSE;
-            }
-            return FALSE;
-        case WM_DRAWITEM:
-            if (!d) return FALSE;
-            DrawButton(*d, *reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
-            return TRUE;
-        case WM_QUERYNEWPALETTE:
-            // The thumbnails' colours on a palette display, as the camera browser does.
-            SetWindowLongPtrA(dlg, DWLP_MSGRESULT,
-                              d && d->grid ? RealizeGridPalette(*d->grid, dlg, kGridIds) : FALSE);
-            return TRUE;
-        case WM_PALETTECHANGED:
-            if (d && d->grid) GridPaletteChanged(dlg, wp, kGridIds);
-            return TRUE;
-        case WM_VSCROLL:
-            if (d) OnScroll(*d, dlg, wp);
-            return TRUE;
-        case kMsgLoadPage:
-            if (d) OnLoadPage(*d, dlg);
-            return TRUE;
         case WM_ACTIVATE:
-            if (!d) return FALSE;
             if (LOWORD(wp) == WA_INACTIVE) {
                 d->focus = GetFocus();
                 // While the dialog waits, the host's window cannot be used: the dialog takes
@@ -574,57 +357,29 @@ INT_PTR CALLBACK UIProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             }
             return FALSE;
         case kMsgReactivate:
-            if (d && d->exit_state == 0) SetActiveWindow(dlg);
+            if (d->exit_state == 0) SetActiveWindow(dlg);
             return TRUE;
-        case WM_COMMAND: {
-            if (!d) return FALSE;
-            const int id = LOWORD(wp);
-            const int code = HIWORD(wp);
-            if (id >= IDC_UI_GRID_FIRST && id <= IDC_UI_GRID_LAST) {
-                if (code == BN_CLICKED || code == BN_DOUBLECLICKED) {
-                    OnGridClick(*d, dlg, id - IDC_UI_GRID_FIRST);
-                }
-                return TRUE;
-            }
-            if (id == IDC_UI_FROM || id == IDC_UI_TO) {
-                if (code == EN_UPDATE || code == EN_MAXTEXT) OnEditChange(*d, dlg, id);
-                return TRUE;
-            }
-            if (code != BN_CLICKED) return TRUE;
-            switch (id) {
+        case WM_COMMAND:
+            // The module's own buttons act on the click notification only.
+            if (HIWORD(wp) != BN_CLICKED) return TRUE;
+            switch (LOWORD(wp)) {
                 case IDC_UI_CONNECT:
                     Connect(*d, dlg);
                     break;
                 case IDC_UI_PORT_SETUP:
                     PortSetup(dlg, d->host);
                     break;
-                case IDC_UI_PREVIEW:
-                    Preview(*d, dlg);
-                    break;
                 case IDC_UI_TRANSFER:
                     Transfer(*d, dlg);
                     break;
-                case IDC_UI_DELETE:
-                    Delete(*d, dlg);
-                    break;
                 case IDC_UI_EXIT:
                 case IDCANCEL:
-                    if (!d->busy) Quit(*d);
+                    if (!d->running) Quit(*d);
                     break;
                 default:
                     break;
             }
             return TRUE;
-        }
-        case WM_DESTROY:
-            if (d) {
-                Disconnect(*d);
-                FreeCells(*d->grid);
-                delete d;
-                SetWindowLongPtrA(dlg, DWLP_USER, 0);
-            }
-            if (g_dialog == dlg) g_dialog = nullptr;
-            return FALSE;
         default:
             return FALSE;
     }
@@ -655,15 +410,16 @@ PluginPortSettings ChosenSettings(HWND dlg) {
 }  // namespace
 
 INT_PTR CALLBACK CommParaProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
-    auto* r = reinterpret_cast<PortSetupRecord*>(GetWindowLongPtrA(dlg, DWLP_USER));
+    PortSetupRecord* r = DialogRecordOf<PortSetupRecord>(dlg);
     switch (msg) {
         case WM_INITDIALOG: {
-            r = new (std::nothrow) PortSetupRecord;
-            if (!r) {
+            std::unique_ptr<PortSetupRecord> made(new (std::nothrow) PortSetupRecord);
+            if (!made) {
                 EndDialog(dlg, IDCANCEL);
                 return TRUE;
             }
-            SetWindowLongPtrA(dlg, DWLP_USER, reinterpret_cast<LONG_PTR>(r));
+            r = made.get();
+            AttachDialogRecord(dlg, std::move(made));
             const PluginPortSettings s = ReadPluginSettings();
             const int port = PortRadioOfName(s.port);
             CheckRadioButton(dlg, IDC_PLUGIN_COM1, IDC_PLUGIN_COM4, port);
@@ -690,8 +446,8 @@ INT_PTR CALLBACK CommParaProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
                 WritePluginSettings(s);
                 EndDialog(dlg, IDCANCEL);
             } else if (id == IDC_AUTO_SET) {
-                Enable(dlg, IDOK, false);
-                Enable(dlg, IDCANCEL, false);
+                EnableControl(dlg, IDOK, false);
+                EnableControl(dlg, IDCANCEL, false);
                 PluginPortSettings s = ChosenSettings(dlg);
                 WritePluginSettings(s);
                 CameraSession session;
@@ -704,14 +460,13 @@ INT_PTR CALLBACK CommParaProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
                 CheckRadioButton(dlg, IDC_BAUD_9600, IDC_BAUD_115200, BaudRadioOfStored(r->baud));
                 s.baud = r->baud;
                 WritePluginSettings(s);
-                Enable(dlg, IDOK, true);
-                Enable(dlg, IDCANCEL, true);
+                EnableControl(dlg, IDOK, true);
+                EnableControl(dlg, IDCANCEL, true);
             }
             return TRUE;
         }
-        case WM_DESTROY:
-            delete r;
-            SetWindowLongPtrA(dlg, DWLP_USER, 0);
+        case WM_NCDESTROY:
+            FreeDialogRecord<PortSetupRecord>(dlg);
             return FALSE;
         default:
             return FALSE;
@@ -751,7 +506,7 @@ HWND PluginDialogWindow() {
 
 const CameraBrowserState* PluginGrid() {
     Dialog* d = g_dialog ? DialogOf(g_dialog) : nullptr;
-    return d ? d->grid.get() : nullptr;
+    return d ? d->st.get() : nullptr;
 }
 
 int PluginNextImage() {
@@ -890,7 +645,7 @@ bool WinPluginUi::EnterDialog(PluginState& st) {
             return true;
         }
     }
-    if (d->next_image > 0 && d->next_image < d->grid->selected_count) {
+    if (d->next_image > 0 && d->next_image < d->st->selected_count) {
         SendMessageA(g_dialog, WM_COMMAND, MAKEWPARAM(IDC_UI_TRANSFER, BN_CLICKED), 0);
     } else {
         d->next_image = 0;

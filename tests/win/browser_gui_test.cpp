@@ -68,6 +68,17 @@ void Click(HWND dlg, int id) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
 }
 
+// Whether any grid button has been invalidated since the last call; validates them all.
+bool GridRedrawn(HWND dlg) {
+    bool any = false;
+    for (int id = IDC_GRID_FIRST; id <= IDC_GRID_LAST; ++id) {
+        HWND button = GetDlgItem(dlg, id);
+        any = GetUpdateRect(button, nullptr, FALSE) || any;
+        ValidateRect(button, nullptr);
+    }
+    return any;
+}
+
 class Browser : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -183,6 +194,37 @@ TEST_F(Browser, PreviewSelectTransferDeleteAndExit) {
     ASSERT_TRUE(PumpUntil([&] { return st->first_shown == 5; }, 5000));
     EXPECT_EQ(st->page[13], 18);
     EXPECT_EQ(st->page[14], 0);
+
+    // A click on a button past the last image selects nothing.
+    Click(dlg, IDC_GRID_FIRST + 2);
+    EXPECT_EQ(SelectedImages(*st), std::vector<int>{7});
+    Click(dlg, IDC_GRID_FIRST + 14);
+    EXPECT_EQ(SelectedImages(*st), std::vector<int>{7});
+
+    // While the scroll bar moves, the commands wait; the page load brings them back.
+    SendMessageA(dlg, WM_VSCROLL, MAKEWPARAM(SB_LINEUP, 0),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_BROWSER_SCROLL)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_PREVIEW)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDCANCEL)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dlg, IDC_TRANSFER)));
+    SendMessageA(dlg, WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_BROWSER_SCROLL)));
+    ASSERT_TRUE(PumpUntil([&] { return st->first_shown == 1; }, 5000));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDC_PREVIEW)));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDCANCEL)));
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dlg, IDC_TRANSFER)));
+
+    // Palette messages while another window is active: the cube palette is realised and the
+    // grid draws again; another window's change redraws it, our own does not.
+    SetActiveWindow(frame_);
+    SetFocus(frame_);
+    GridRedrawn(dlg);
+    SendMessageA(dlg, WM_QUERYNEWPALETTE, 0, 0);
+    EXPECT_TRUE(GridRedrawn(dlg));
+    SendMessageA(dlg, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(frame_), 0);
+    EXPECT_TRUE(GridRedrawn(dlg));
+    SendMessageA(dlg, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(dlg), 0);
+    EXPECT_FALSE(GridRedrawn(dlg));
 
     // Exit: the browser goes and the session ends (the port is free again).
     Click(dlg, IDCANCEL);

@@ -14,6 +14,7 @@
 
 #include "base/platform.h"
 #include "browser/browser_model.h"
+#include "browser/win/status_dialogs.h"
 #include "base/win/win_pump.h"
 #include "decoded_planes.h"
 #include "gui_harness.h"
@@ -453,6 +454,84 @@ TEST_F(PluginFlows, PaletteMessagesRedrawTheGridAsTheBrowserDoes) {
     EXPECT_TRUE(after_query) << "the cube palette realised, the grid drawn with it";
     EXPECT_TRUE(after_other) << "another window's palette: the grid draws again";
     EXPECT_FALSE(own_change) << "our own palette change: nothing to do";
+    EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
+}
+
+SHORT g_shift = 0;
+SHORT WINAPI FakeKeys(int key) {
+    return key == VK_SHIFT ? g_shift : 0;
+}
+
+void ClickGrid(HWND dlg, int button) {
+    const int id = IDC_UI_GRID_FIRST + button;
+    SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+}
+
+void Scroll(HWND dlg, int code) {
+    SendMessageA(dlg, WM_VSCROLL, MAKEWPARAM(code, 0),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDC_UI_SCROLL)));
+}
+
+TEST_F(PluginFlows, GridClicksAndScrollingWorkAsInTheBrowser) {
+    Camera(18);
+    SetKeyStateSource(FakeKeys);
+    WindowedHost host(InProcessEntry);
+    std::vector<int> after_click, after_shift, after_past_total;
+    std::string to_after_click = "x";
+    int32_t first_after_scroll = 0, page_after_scroll = 0, past_total = -1;
+    bool commands_while_scrolling = true, transfer_after_scroll = false;
+    WhenConnected([] { dialogs::PostCommand(PluginDialogWindow(), IDC_UI_PREVIEW); });
+    WhenThumbnailsShown([&] {
+        HWND dlg = PluginDialogWindow();
+        const CameraBrowserState& grid = *PluginGrid();
+        // A typed range, then a click: the to-edit empties and the click selects image 2.
+        SetEdit(dlg, IDC_UI_FROM, "3");
+        SetEdit(dlg, IDC_UI_TO, "4");
+        ClickGrid(dlg, 1);
+        after_click = SelectedImages(grid);
+        to_after_click = WindowText(GetDlgItem(dlg, IDC_UI_TO));
+        g_shift = static_cast<SHORT>(0x8000);
+        ClickGrid(dlg, 4);
+        g_shift = 0;
+        after_shift = SelectedImages(grid);
+        SaveWindowShot(dlg, "vistrel-plugin-dialog");
+        // To the end of the list: 5..18, the last row at the bottom.
+        Scroll(dlg, SB_BOTTOM);
+        commands_while_scrolling = IsWindowEnabled(GetDlgItem(dlg, IDC_UI_PREVIEW)) ||
+                                   IsWindowEnabled(GetDlgItem(dlg, IDC_UI_EXIT)) ||
+                                   IsWindowEnabled(GetDlgItem(dlg, IDC_UI_TRANSFER));
+        Scroll(dlg, SB_ENDSCROLL);
+    });
+    dialogs::WhenReady(
+        [] {
+            HWND dlg = PluginDialogWindow();
+            return dlg && PluginGrid()->first_shown == 5 &&
+                   IsWindowEnabled(GetDlgItem(dlg, IDC_UI_EXIT));
+        },
+        [&] {
+            HWND dlg = PluginDialogWindow();
+            const CameraBrowserState& grid = *PluginGrid();
+            first_after_scroll = grid.first_shown;
+            page_after_scroll = grid.page[13];
+            past_total = grid.page[14];
+            transfer_after_scroll = IsWindowEnabled(GetDlgItem(dlg, IDC_UI_TRANSFER));
+            ClickGrid(dlg, 14);  // past the last image: nothing happens
+            after_past_total = SelectedImages(grid);
+            dialogs::PostCommand(dlg, IDC_UI_EXIT);
+        });
+    ASSERT_EQ(host.Call(host::kSelectorPrepare), 0);
+    EXPECT_EQ(host.Call(host::kSelectorStart), host::kUserCanceledErr);
+    SetKeyStateSource(nullptr);
+    EXPECT_EQ(after_click, std::vector<int>{2});
+    EXPECT_EQ(to_after_click, "");
+    EXPECT_EQ(after_shift, (std::vector<int>{2, 3, 4, 5}));
+    EXPECT_FALSE(commands_while_scrolling) << "the commands wait while the scroll bar moves";
+    EXPECT_TRUE(transfer_after_scroll) << "and come back with the page";
+    EXPECT_EQ(first_after_scroll, 5);
+    EXPECT_EQ(page_after_scroll, 18);
+    EXPECT_EQ(past_total, 0);
+    EXPECT_EQ(after_past_total, (std::vector<int>{2, 3, 4, 5}));
     EXPECT_EQ(host.Call(host::kSelectorFinalize), 0);
 }
 
