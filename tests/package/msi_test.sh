@@ -9,22 +9,8 @@ set -euo pipefail
 root=$1
 probe=$2
 version=$3
-source "$root/scripts/lib.sh"
-work=$(mktemp -d)
-cleanup() {
-  if [ -n "${WINEPREFIX:-}" ] && [ "$WINEPREFIX" = "$work/prefix" ]; then
-    wineserver -k >/dev/null 2>&1 || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-VISTREL_DIST="$work/dist" "$root/scripts/package" --no-build --no-deb >/dev/null
-name=vistrel-$version-win64
-msi="$work/dist/$name.msi"
-[ -f "$msi" ] || fail "no $name.msi"
-(cd "$work/dist" && sha256sum --quiet -c "$name.msi.sha256") || fail "the msi's checksum does not match"
+source "$root/tests/package/windows_package.sh"
+msi=$(checked_package msi)
 
 # A prefix of its own, as on a machine that never saw the build; no menu entries on this
 # machine's desktop from the shortcut.

@@ -7,22 +7,8 @@ set -euo pipefail
 root=$1
 probe=$2
 version=$3
-source "$root/scripts/lib.sh"
-work=$(mktemp -d)
-cleanup() {
-  if [ -n "${WINEPREFIX:-}" ] && [ "$WINEPREFIX" = "$work/prefix" ]; then
-    wineserver -k >/dev/null 2>&1 || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-VISTREL_DIST="$work/dist" "$root/scripts/package" --no-build --no-deb >/dev/null
-name=vistrel-$version-win64
-zip="$work/dist/$name.zip"
-[ -f "$zip" ] || fail "no $name.zip"
-(cd "$work/dist" && sha256sum --quiet -c "$name.zip.sha256") || fail "checksum does not match"
+source "$root/tests/package/windows_package.sh"
+zip=$(checked_package zip)
 size=$(stat -c %s "$zip")
 [ "$size" -lt $((3 * 1024 * 1024)) ] || fail "the zip has $size bytes, more than 3 MB"
 
