@@ -392,9 +392,9 @@ TEST_F(JpegTest, MeterAndDrainsArePacedByTheClock) {
         uint32_t step;
     };
     const Row rows[] = {
-        {"decode, still clock", false, 0},  {"decode, slow blocks", false, 60},
+        {"decode, still clock", false, 0},    {"decode, slow blocks", false, 60},
         {"decode, 1 ms a reading", false, 1}, {"encode, still clock", true, 0},
-        {"encode, slow blocks", true, 60},  {"encode, 1 ms a reading", true, 1},
+        {"encode, slow blocks", true, 60},    {"encode, 1 ms a reading", true, 1},
     };
     std::map<std::pair<bool, uint32_t>, PacedRun> runs;
     for (const Row& row : rows) {
