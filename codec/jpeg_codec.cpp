@@ -55,6 +55,52 @@ void PumpCodingMessages() {
     }
 }
 
+namespace {
+
+// Each drain of the queue is a trip to the window server and each new meter position a
+// synchronous repaint, so both go by the clock: a drain at every step of the bar and whenever
+// the pace has passed, a repaint at the first position and then at most once per pace. The
+// number of either per picture does not grow with its rows, and the windows still answer
+// within the pace (Cancel included) however slow the rows are.
+constexpr uint32_t kCodingPaceMs = 50;
+
+struct MeterPace {
+    uint32_t reached = UINT32_MAX;  // the position the rows have reached
+    uint32_t shown = UINT32_MAX;    // the position on the bar
+    uint32_t last_drain = 0;
+    uint32_t last_paint = 0;
+    bool started = false;
+};
+
+void ShowPosition(MeterPace* m, uint32_t* position_out, uint32_t now) {
+    Plat().view->SetMeterPos(m->reached);
+    m->shown = m->reached;
+    m->last_paint = now;
+    if (position_out) *position_out = m->reached;
+}
+
+// Before each block of rows, with the position the rows have reached.
+void PaceStep(MeterPace* m, uint32_t pos, uint32_t* position_out) {
+    const uint32_t now = Plat().time->TickCount();
+    const bool step = pos != m->reached;
+    m->reached = pos;
+    if (!m->started || step || now - m->last_drain >= kCodingPaceMs) {
+        PumpCodingMessages();
+        m->last_drain = now;
+    }
+    if (m->reached != m->shown && (!m->started || now - m->last_paint >= kCodingPaceMs))
+        ShowPosition(m, position_out, now);
+    m->started = true;
+}
+
+// After the last block: the bar ends where the rows ended.
+void PaceEnd(MeterPace* m, uint32_t* position_out) {
+    if (m->started && m->reached != m->shown)
+        ShowPosition(m, position_out, Plat().time->TickCount());
+}
+
+}  // namespace
+
 bool ParseSampling(const std::string& text, int* h, int* v, int max_components, int* count) {
     for (int i = 0; i < max_components; ++i) h[i] = v[i] = 1;
     int n = 0;
@@ -171,7 +217,7 @@ struct DecodeJob {
     PendingFile* out;  // not owned; null when the picture stays in memory
     int colors;
     JpegMeter meter;
-    uint32_t last_meter;
+    MeterPace pace;
     uint32_t* position_out;
     DibImage picture;  // the BMP's block, rows bottom-up; owned by the job, so by the caller
 };
@@ -262,15 +308,9 @@ int RunDecode(DecodeJob* job) {
     uint8_t* image = job->picture.data() + DibPixelOffset(job->picture);
 
     while (c->output_scanline < height) {
-        if (job->meter != JpegMeter::kNone) {
-            PumpCodingMessages();
-            uint32_t pos = DecodeMeterPos(job->meter, c->output_scanline, height);
-            if (pos != job->last_meter) {
-                Plat().view->SetMeterPos(pos);
-                job->last_meter = pos;
-                if (job->position_out) *job->position_out = pos;
-            }
-        }
+        if (job->meter != JpegMeter::kNone)
+            PaceStep(&job->pace, DecodeMeterPos(job->meter, c->output_scanline, height),
+                     job->position_out);
         JSAMPROW rows[16];
         const uint32_t y = c->output_scanline;
         const uint32_t n = height - y < 16 ? height - y : 16;
@@ -278,6 +318,7 @@ int RunDecode(DecodeJob* job) {
             rows[i] = image + static_cast<size_t>(height - 1 - (y + i)) * stride;
         jpeg_read_scanlines(c, rows, n);
     }
+    if (job->meter != JpegMeter::kNone) PaceEnd(&job->pace, job->position_out);
     if (job->out && !WriteBmpRows(job->out, job->picture))
         Fail(reinterpret_cast<j_common_ptr>(c), JERR_FILE_WRITE);
     jpeg_finish_decompress(c);
@@ -324,7 +365,7 @@ struct EncodeJob {
     const char* sampling;
     int quality;
     JpegProgress progress;
-    uint32_t last_meter;
+    MeterPace pace;
     int width;
     int height;
     int bits;
@@ -412,15 +453,9 @@ int RunEncode(EncodeJob* job) {
     const uint32_t height = c->image_height;
     const size_t row_bytes = static_cast<size_t>(job->width) * 3;
     while (c->next_scanline < height) {
-        if (job->progress.meter != JpegMeter::kNone) {
-            PumpCodingMessages();
-            uint32_t pos = EncodeMeterPos(job->progress, c->next_scanline, height);
-            if (pos != job->last_meter) {
-                Plat().view->SetMeterPos(pos);
-                job->last_meter = pos;
-                if (job->progress.position_out) *job->progress.position_out = pos;
-            }
-        }
+        if (job->progress.meter != JpegMeter::kNone)
+            PaceStep(&job->pace, EncodeMeterPos(job->progress, c->next_scanline, height),
+                     job->progress.position_out);
         JSAMPROW rows[16];
         const uint32_t y = c->next_scanline;
         const uint32_t n = height - y < 16 ? height - y : 16;
@@ -430,6 +465,7 @@ int RunEncode(EncodeJob* job) {
         }
         jpeg_write_scanlines(c, rows, n);
     }
+    if (job->progress.meter != JpegMeter::kNone) PaceEnd(&job->pace, job->progress.position_out);
     jpeg_finish_compress(c);
     jpeg_destroy_compress(c);
     return 1;
@@ -492,7 +528,6 @@ int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, in
     job->colors = colors;
     job->meter = progress.meter == JpegMeter::kRange ? JpegMeter::kFull : progress.meter;
     job->position_out = progress.position_out;
-    job->last_meter = UINT32_MAX;
     int ok = RunDecode(job.get());
     if (!ok) {
         ShowError(IsNotJpegError(job->err.pub.msg_code) ? kMsgNotJpeg : kMsgBitmapCreateFailed2);
@@ -511,7 +546,6 @@ DibImage DecodeJpegBytes(const uint8_t* data, size_t size, int colors) {
     job->byte_count = size;
     job->colors = colors;
     job->meter = JpegMeter::kNone;
-    job->last_meter = UINT32_MAX;
     if (!RunDecode(job.get())) return DibImage();
     return std::move(job->picture);
 }
@@ -536,7 +570,6 @@ int EncodeJpegFile(const std::string& bmp_path, const std::string& jpeg_path,
     job->quality = quality;
     job->progress = progress;
     if (job->progress.meter == JpegMeter::kFirstHalf) job->progress.meter = JpegMeter::kFull;
-    job->last_meter = UINT32_MAX;
     int ok = RunEncode(job.get());
     std::free(job->rows);
     if (!ok) {

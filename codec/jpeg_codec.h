@@ -12,8 +12,10 @@
 
 #include "codec/dib.h"
 
-// How a coding call shows its progress on the installed operation view's meter. The meter is
-// set, and the message queue drained, before each block of rows.
+// How a coding call shows its progress on the installed operation view's meter. Both go by the
+// installed clock: the message queue is drained at each step of the meter and at least every
+// 50 ms; the meter is set at its first position, then at most every 50 ms, and at the end to
+// where the rows ended.
 enum class JpegMeter {
     kNone,       // no meter, no message pump
     kFull,       // 0..25
@@ -80,7 +82,7 @@ int ReadJpegHeaderInfo(const std::string& path, JpegHeaderInfo* info);
 std::string SamplingText(const JpegHeaderInfo& info);
 
 // Drains the message queue through the pump seam until it is empty or a quit message was met
-// (the pump posts that again). Coding calls it once per block of rows.
+// (the pump posts that again). Coding calls it on the pace described at JpegMeter.
 void PumpCodingMessages();
 
 // Limits the decoder works under (pixel rows of the BMP it writes, scans of a progressive

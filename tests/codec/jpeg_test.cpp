@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 #ifndef _WIN32
 #include <csignal>
@@ -357,6 +358,114 @@ TEST_F(JpegTest, PumpDrainsQueueAndStopsAtQuit) {
     pump.quit = true;
     PumpCodingMessages();
     EXPECT_EQ(pump.calls, calls + 1);
+}
+
+// A clock that moves by a fixed step at every reading: a step of 0 is a machine so fast that
+// no time passes, a large step one where every block of rows is slow.
+struct SteppingClock : TimeSource {
+    uint32_t now = 0xFFFFFF00u;  // wraps around during the run
+    uint32_t step = 0;
+    int readings = 0;
+    uint32_t TickCount() override {
+        ++readings;
+        return now += step;
+    }
+    void Sleep(uint32_t ms) override { now += ms; }
+};
+
+// Notes the clock at every drain: the widest gap is how long a click could wait.
+struct TimedPump : MessagePump {
+    const SteppingClock* clock = nullptr;
+    int calls = 0;
+    uint32_t last = 0;
+    uint32_t widest_gap = 0;
+    PumpResult PumpOne(bool) override {
+        if (calls++ > 0 && clock->now - last > widest_gap) widest_gap = clock->now - last;
+        last = clock->now;
+        return PumpResult::kEmpty;
+    }
+};
+
+struct PacedRun {
+    std::vector<uint32_t> positions;
+    int drains = 0;
+    int readings = 0;  // about one a block of rows
+    uint32_t reached = 0;
+};
+
+TEST_F(JpegTest, MeterAndDrainsArePacedByTheClock) {
+    JpegSpec spec;
+    spec.width = 16;
+    spec.height = 4000;  // at least 250 blocks of rows either way
+    const std::string jpg = Jpeg(spec);
+    const std::string bmp = Bmp(MakeBmp24(16, 4000, TestPattern));
+    struct Row {
+        const char* what;
+        bool encode;
+        uint32_t step;
+    };
+    const Row rows[] = {
+        {"decode, still clock", false, 0},    {"decode, slow blocks", false, 60},
+        {"decode, 1 ms a reading", false, 1}, {"encode, still clock", true, 0},
+        {"encode, slow blocks", true, 60},    {"encode, 1 ms a reading", true, 1},
+        {"decode, 7 ms a reading", false, 7}, {"encode, 7 ms a reading", true, 7},
+    };
+    std::map<std::pair<bool, uint32_t>, PacedRun> runs;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        SteppingClock stepping;
+        stepping.step = row.step;
+        Platform seams = Plat();
+        seams.time = &stepping;
+        TimedPump timed;
+        timed.clock = &stepping;
+        seams.pump = &timed;
+        ScopedPlatform scoped(seams);
+        view.positions.clear();
+        JpegProgress p;
+        p.meter = row.encode ? JpegMeter::kRange : JpegMeter::kFull;
+        p.lo = 10;
+        p.hi = 60;
+        PacedRun run;
+        p.position_out = &run.reached;
+        ASSERT_EQ(row.encode ? EncodeJpegFile(bmp, TempPath(".jpg"), kSaveSampling, 75, p)
+                             : DecodeJpegFile(jpg, TempPath(".bmp"), 0, p),
+                  1);
+        run.positions = view.positions;
+        run.drains = timed.calls;
+        run.readings = stepping.readings;
+        // The windows answer within the pace and one block, however slow the blocks are.
+        EXPECT_LE(timed.widest_gap, 50 + row.step);
+        ASSERT_FALSE(run.positions.empty());
+        EXPECT_EQ(run.positions.front(), row.encode ? 10u : 0u);
+        for (size_t i = 1; i < run.positions.size(); ++i)
+            EXPECT_GT(run.positions[i], run.positions[i - 1]);
+        EXPECT_EQ(run.reached, run.positions.back());
+        runs[{row.encode, row.step}] = run;
+    }
+    for (bool encode : {false, true}) {
+        SCOPED_TRACE(encode ? "encode" : "decode");
+        const PacedRun& still = runs[{encode, 0}];
+        const PacedRun& slow = runs[{encode, 60}];
+        const PacedRun& fast = runs[{encode, 1}];
+        // Whatever the clock, the bar ends where the rows ended.
+        EXPECT_EQ(still.positions.back(), slow.positions.back());
+        EXPECT_EQ(fast.positions.back(), slow.positions.back());
+        EXPECT_GE(still.positions.back(), encode ? 59u : 24u);
+        // No time passing: the first and the last position only, and a drain at each step of
+        // the bar, not at each block of rows.
+        EXPECT_EQ(still.positions.size(), 2u);
+        EXPECT_GE(still.drains, 2);
+        EXPECT_LE(still.drains, encode ? 51 : 26);
+        // Every block slower than the pace: every step drawn and a drain at every block.
+        EXPECT_EQ(slow.positions.size(), slow.positions.back() - slow.positions.front() + 1);
+        EXPECT_GE(slow.readings, 250);
+        EXPECT_GE(slow.drains, slow.readings - 1);
+        // 1 ms a reading: a repaint about every 50 blocks, a drain at each step and every 50.
+        EXPECT_GT(fast.positions.size(), 2u);
+        EXPECT_LE(static_cast<int>(fast.positions.size()), fast.readings / 50 + 2);
+        EXPECT_LE(fast.drains, still.drains + fast.readings / 50 + 1);
+    }
 }
 
 TEST_F(JpegTest, EncodeRoundTripKeepsThePicture) {

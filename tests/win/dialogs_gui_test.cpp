@@ -10,6 +10,7 @@
 #include "base/region.h"
 #include "base/platform.h"
 #include "base/win/win_prompts.h"
+#include "base/win/win_pump.h"
 #include "link/session/start_status.h"
 #include "browser/win/coding_progress.h"
 #include "browser/win/meter.h"
@@ -385,6 +386,51 @@ TEST_F(Dialogs, CompressAndExtractUnderTheirOwnDialogs) {
     // No progress dialog is left behind.
     EXPECT_EQ(FindWindowA("#32770", "Vistrel"), nullptr);
     SetCodingFrame(nullptr);
+    DeleteFileA(bmp.c_str());
+    DeleteFileA(jpg.c_str());
+    DeleteFileA(back.c_str());
+}
+
+int g_app_messages = 0;
+
+LRESULT CALLBACK CountingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_APP) {
+        ++g_app_messages;
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+TEST_F(Dialogs, CodingAnswersWaitingMessagesAndGivesTheFrameBack) {
+    std::string bmp = TempFilePath("in3.bmp"), jpg = TempFilePath("out3.jpg"),
+                back = TempFilePath("back3.bmp");
+    WriteTestBmp(bmp);
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = CountingProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VistrelCountingWindow";
+    RegisterClassA(&wc);
+    HWND other = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 wc.hInstance, nullptr);
+    ASSERT_NE(other, nullptr);
+    SetCodingFrame(owner_);
+    WinMessagePump pump;
+    Platform seams = Plat();
+    seams.pump = &pump;
+    ScopedPlatform scoped(seams);
+    // A message waiting when the coding starts is handled by the coding's own drains,
+    // however quickly the picture goes by.
+    g_app_messages = 0;
+    PostMessageA(other, WM_APP, 0, 0);
+    EXPECT_EQ(CompressWithProgress(owner_, bmp, jpg, "out3.jpg", 75), 1);
+    EXPECT_EQ(g_app_messages, 1);
+    EXPECT_TRUE(IsWindowEnabled(owner_));
+    PostMessageA(other, WM_APP, 0, 0);
+    EXPECT_EQ(ExtractWithProgress(owner_, jpg, back, "out3.jpg", 0), 1);
+    EXPECT_EQ(g_app_messages, 2);
+    EXPECT_TRUE(IsWindowEnabled(owner_));
+    SetCodingFrame(nullptr);
+    DestroyWindow(other);
     DeleteFileA(bmp.c_str());
     DeleteFileA(jpg.c_str());
     DeleteFileA(back.c_str());
