@@ -97,8 +97,6 @@ void ForgetHandedFiles();
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 void ShowCameraBusyRefusal(HWND owner);
 
-// Where a pop-up of the menu bar stands now, or -1.
-int PopupPosition(HMENU bar, HMENU popup);
 // The frame's menu: works out the Edit, Image and View pop-ups, Image Cutout and the View
 // check mark from the active child's state. Children call it (through their hooks) whenever that
 // state may have changed; the command table calls it after every command.

@@ -320,14 +320,15 @@ void OnDestroy(HWND frame) {
     PostQuitMessage(0);
 }
 
-}  // namespace
-
+// Where a pop-up of the menu bar stands now, or -1.
 int PopupPosition(HMENU bar, HMENU popup) {
     const int count = GetMenuItemCount(bar);
     for (int i = 0; i < count; ++i)
         if (GetSubMenu(bar, i) == popup) return i;
     return -1;
 }
+
+}  // namespace
 
 void UpdateMenuState() {
     AppState& app = App();
