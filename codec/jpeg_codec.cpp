@@ -524,6 +524,34 @@ bool IsNotJpegError(int code) {
 
 }  // namespace
 
+namespace {
+
+// Decodes an open file into job->picture (and job->out when set) with the meter the progress
+// asks for; 1, or 0 after the failure's message.
+int DecodeOpenFile(std::FILE* in, PendingFile* out, int colors, const JpegProgress& progress,
+                   int fit_width, int fit_height, DibImage* picture) {
+    std::unique_ptr<DecodeJob> job(new (std::nothrow) DecodeJob());
+    if (!job) {
+        ShowError(kMsgBitmapCreateFailed2);
+        return 0;
+    }
+    job->in = in;
+    job->out = out;
+    job->colors = colors;
+    job->fit_width = fit_width;
+    job->fit_height = fit_height;
+    job->meter = progress.meter == JpegMeter::kRange ? JpegMeter::kFull : progress.meter;
+    job->position_out = progress.position_out;
+    if (!RunDecode(job.get())) {
+        ShowError(IsNotJpegError(job->err.pub.msg_code) ? kMsgNotJpeg : kMsgBitmapCreateFailed2);
+        return 0;
+    }
+    if (picture) *picture = std::move(job->picture);
+    return 1;
+}
+
+}  // namespace
+
 int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, int colors,
                    const JpegProgress& progress) {
     ScopedFile in;
@@ -531,21 +559,7 @@ int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, in
     if (!OpenInputAndOutput(jpeg_path, bmp_path, &in, &out,
                             progress.meter != JpegMeter::kFirstHalf))
         return 0;
-    std::unique_ptr<DecodeJob> job(new (std::nothrow) DecodeJob());
-    if (!job) {
-        ShowError(kMsgBitmapCreateFailed2);
-        return 0;
-    }
-    job->in = in.get();
-    job->out = &out;
-    job->colors = colors;
-    job->meter = progress.meter == JpegMeter::kRange ? JpegMeter::kFull : progress.meter;
-    job->position_out = progress.position_out;
-    int ok = RunDecode(job.get());
-    if (!ok) {
-        ShowError(IsNotJpegError(job->err.pub.msg_code) ? kMsgNotJpeg : kMsgBitmapCreateFailed2);
-        return 0;
-    }
+    if (!DecodeOpenFile(in.get(), &out, colors, progress, 0, 0, nullptr)) return 0;
     // The input is read to its end; closed first, so that it may be the output as well.
     in.Close();
     return CommitOrShow(&out, kMsgBitmapCreateFailed2);
@@ -571,23 +585,7 @@ int DecodeJpegToDib(const std::string& jpeg_path, int colors, const JpegProgress
         if (progress.meter != JpegMeter::kFirstHalf) ShowError(kMsgFileOpenFailed);
         return 0;
     }
-    std::unique_ptr<DecodeJob> job(new (std::nothrow) DecodeJob());
-    if (!job) {
-        ShowError(kMsgBitmapCreateFailed2);
-        return 0;
-    }
-    job->in = in.get();
-    job->colors = colors;
-    job->fit_width = fit_width;
-    job->fit_height = fit_height;
-    job->meter = progress.meter == JpegMeter::kRange ? JpegMeter::kFull : progress.meter;
-    job->position_out = progress.position_out;
-    if (!RunDecode(job.get())) {
-        ShowError(IsNotJpegError(job->err.pub.msg_code) ? kMsgNotJpeg : kMsgBitmapCreateFailed2);
-        return 0;
-    }
-    *out = std::move(job->picture);
-    return 1;
+    return DecodeOpenFile(in.get(), nullptr, colors, progress, fit_width, fit_height, out);
 }
 
 namespace {

@@ -151,47 +151,9 @@ TEST_F(JpegTest, ColourDecodeMatchesTheLibraryAndItsGoldenDigest) {
     EXPECT_TRUE(prompts.boxes.empty());
 }
 
-// The in-memory decode gives the very picture the file decode writes, and fails where it fails.
-TEST_F(JpegTest, DecodingBytesGivesTheFilesPicture) {
-    JpegSpec grey;
-    grey.components = 1;
-    grey.width = 33;
-    grey.height = 17;
-    JpegSpec odd;
-    odd.width = 70;
-    odd.height = 45;
-    const std::vector<uint8_t> whole = MakeJpeg(JpegSpec());
-    const struct {
-        const char* what;
-        std::vector<uint8_t> bytes;
-        int colors;
-    } cases[] = {
-        {"colour", MakeJpeg(odd), 0},
-        {"grey", MakeJpeg(grey), 0},
-        {"sixteen colours", whole, 16},
-        {"cut in the scan", std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() / 2),
-         0},
-        {"cut in the headers", std::vector<uint8_t>(whole.begin(), whole.begin() + 100), 0},
-        {"not a JPEG", std::vector<uint8_t>(200, 0x42), 0},
-        {"empty", {}, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const std::string in = TempPath(".jpg"), out = TempPath(".bmp");
-        WriteBytes(in, c.bytes);
-        const int from_file = DecodeJpegFile(in, out, c.colors, JpegProgress());
-        const DibImage from_bytes = DecodeJpegBytes(c.bytes.data(), c.bytes.size(), c.colors);
-        ASSERT_EQ(static_cast<bool>(from_bytes), from_file == 1);
-        if (!from_file) continue;
-        const std::vector<uint8_t> file = ReadBytes(out);
-        ASSERT_EQ(file.size(), 14 + from_bytes.size());
-        EXPECT_EQ(0, std::memcmp(file.data() + 14, from_bytes.data(), from_bytes.size()));
-    }
-}
-
-// Decoding a file into memory gives the picture the BMP file route gives back, with the same
-// messages; scaling down to a size keeps to the smallest eighth that covers it.
-TEST_F(JpegTest, DecodingIntoMemoryGivesWhatTheBmpFileRouteGives) {
+// The in-memory decodes (of bytes, of a file) give the very picture the file decode writes, as
+// the BMP reader gives it back, and fail where it fails, with the same messages.
+TEST_F(JpegTest, DecodingIntoMemoryGivesTheFilesPicture) {
     JpegSpec grey;
     grey.components = 1;
     grey.width = 33;
@@ -221,6 +183,7 @@ TEST_F(JpegTest, DecodingIntoMemoryGivesWhatTheBmpFileRouteGives) {
          0},
         {"cut in the scan", std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() / 2),
          0},
+        {"cut in the headers", std::vector<uint8_t>(whole.begin(), whole.begin() + 100), 0},
         {"not a JPEG", std::vector<uint8_t>(200, 0x42), 0},
         {"empty", {}, 0},
     };
@@ -235,10 +198,15 @@ TEST_F(JpegTest, DecodingIntoMemoryGivesWhatTheBmpFileRouteGives) {
         ASSERT_EQ(DecodeJpegToDib(in, c.colors, JpegProgress(), &in_memory), from_file);
         EXPECT_EQ(prompts.boxes, file_boxes);
         prompts.boxes.clear();
+        const DibImage from_bytes = DecodeJpegBytes(c.bytes.data(), c.bytes.size(), c.colors);
+        ASSERT_EQ(static_cast<bool>(from_bytes), from_file == 1);
         if (!from_file) {
             EXPECT_FALSE(in_memory);
             continue;
         }
+        const std::vector<uint8_t> file = ReadBytes(out);
+        ASSERT_EQ(file.size(), 14 + from_bytes.size());
+        EXPECT_EQ(0, std::memcmp(file.data() + 14, from_bytes.data(), from_bytes.size()));
         const DibImage loaded = LoadBmpFile(out);
         ASSERT_EQ(loaded.size(), in_memory.size());
         EXPECT_EQ(0, std::memcmp(loaded.data(), in_memory.data(), loaded.size()));
@@ -246,8 +214,11 @@ TEST_F(JpegTest, DecodingIntoMemoryGivesWhatTheBmpFileRouteGives) {
     DibImage none;
     EXPECT_EQ(DecodeJpegToDib(TempPath(".missing"), 0, JpegProgress(), &none), 0);
     ExpectOneBox(kOpenFailed);
+}
 
-    // 64 x 48 scaled to cover a size: by eighths, never above the full size.
+// Decoding to a size scales 64 x 48 down to the smallest eighth that covers it, never above the
+// full size.
+TEST_F(JpegTest, DecodingToASizeScalesByEighths) {
     const std::string in = Jpeg(JpegSpec());
     const struct {
         int fit_w, fit_h, w, h;
