@@ -25,10 +25,11 @@ struct PostScriptImage {
     int width = 0;      // samples a row
     int rows_left = 0;  // rows still to come
     int column = 0;     // characters on the current output line
-    uint8_t group[4] = {};
-    int grouped = 0;  // bytes waiting in group
     std::vector<char> piece;
-    std::vector<uint8_t> rgb;  // one row in red, green, blue order
+    size_t used = 0;            // characters in piece
+    std::vector<uint8_t> rgb;   // one row in red, green, blue order
+    std::vector<uint8_t> runs;  // its run-length code, after the bytes of the last group left
+    size_t left = 0;            // those bytes (0..3) at the start of runs
 };
 
 // Starts a picture of width x height samples drawn into the rectangle x, y, place_width x
