@@ -3,8 +3,9 @@
 // program prints (its pictures as PostScript code of its own) and, in the same run, with every
 // picture through the driver's picture call, as before. For each: the time a page from the
 // call to the finished file, the loading's share of it, and the spool file's size against the
-// pixel bytes sent. scripts/bench-print runs it several times and sets the time a page against
-// `vistrel-cli sheet` making the PDF of the same sheets. Prints figures, not a test.
+// pixel bytes sent; then once more the program's way with both caption lines under each picture.
+// scripts/bench-print runs it several times and sets the time a page against `vistrel-cli sheet`
+// making the PDF of the same sheets. Prints figures, not a test.
 //
 //   print_bench.exe [FOLDER]
 //
@@ -119,8 +120,12 @@ int main(int argc, char** argv) {
     PrintOnce(frame, {files[0]}, ps, true);
     const JobRun own = PrintOnce(frame, files, ps, true);
     const JobRun driver = PrintOnce(frame, files, ps, false);
+    Plat().settings->Set("PrnName", "1");
+    Plat().settings->Set("PrnDate", "1");
+    const JobRun captions = PrintOnce(frame, files, ps, true);
     Report("printing 100 camera JPEGs 16 to a sheet", own);
     Report("  every picture through the driver", driver);
+    Report("  with the file name and date lines", captions);
     std::printf("  this way / through the driver, a page: %.3f\n",
                 driver.seconds > 0 ? own.seconds / driver.seconds : 0.0);
 

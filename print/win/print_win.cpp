@@ -489,6 +489,9 @@ void PrintAlbum(HWND frame, const PRINTDLGA& pd, const std::vector<std::string>&
             DrawLine(job.dc, place.date, date);
             DrawLine(job.dc, place.name, PrintFileName(paths[i]));
             if (picture) DrawDib(&job, picture, place.image, 0, 0, w, h);
+            // The system asks the abort procedure only between pages; asked after every
+            // picture too, Cancel and the dialog's painting need not wait for a page of 16.
+            AbortProc(job.dc, 0);
         }
         if (page_open && Going(job)) FinishPage(job.dc);
     }

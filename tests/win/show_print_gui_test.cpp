@@ -1095,6 +1095,35 @@ TEST_F(ShowPrintGui, CancelInThePrintingDialogAbortsTheDocument) {
     EXPECT_EQ(boxes::Seen().size(), 0u);  // a cancelled job says nothing
 }
 
+// Clicks Cancel in the "Printing..." dialog while the third picture is loaded: the click waits
+// in the queue like a user's.
+DibImage LoadAndClickCancelAtThird(const std::string& path) {
+    if (++g_loads == 3) {
+        HWND dlg = PrintAbortDialog();
+        EXPECT_NE(dlg, nullptr);
+        if (dlg) PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    }
+    return LoadBmpFile(path);
+}
+
+TEST_F(ShowPrintGui, CancelIsAnsweredBetweenThePicturesOfAPage) {
+    ASSERT_TRUE(InstallTestPrinter());
+    const std::string out = folder_ + "cancelled16.ps";
+    made_.push_back(out);
+    PrinterBlocks blocks(out);
+    std::vector<std::string> pictures;
+    for (int i = 0; i < 8; ++i) pictures.push_back(Bmp("k" + std::to_string(i) + ".bmp", 40, 30));
+    Plat().settings->Set("AlbType", "3");  // all eight on one page
+    DeleteFileA(out.c_str());
+    g_loads = 0;
+    PrintAlbum(frame_, blocks.pd, pictures, LoadAndClickCancelAtThird);
+    EXPECT_EQ(g_loads, 3);
+    EXPECT_TRUE(IsWindowEnabled(frame_));
+    EXPECT_EQ(PrintAbortDialog(), nullptr);
+    EXPECT_EQ(GetFileAttributesA(out.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(boxes::Seen().size(), 0u);
+}
+
 TEST_F(ShowPrintGui, PrintCommandShowsTheProgramsOptionsInTheSystemDialog) {
     ASSERT_TRUE(InstallTestPrinter());
     SetDefaultPrinterA(kTestPrinter);
