@@ -1,12 +1,9 @@
-// Slide show and printing figures in the running program under Wine, from one run:
+// Slide show figures in the running program under Wine, from one run:
 //  (a) the slide show at Speed 10 over camera JPEGs (640 x 480) in pictures a second, against
 //      loading the same files alone with the show's own loader (decode to a temporary BMP and
-//      read it back); target at least 0.8 of that rate;
-//  (b) a 100-picture album printed 16 to a sheet on Wine's PostScript driver into a file: the
-//      time a page and the spool file's size against 1.2 x the pixel bytes sent to the printer.
-// Prints figures, not a test.
+//      read it back); target at least 0.8 of that rate.
+// (Album printing has its own benchmark, print_bench.cpp.) Prints figures, not a test.
 #include <windows.h>
-#include <winspool.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -20,13 +17,10 @@
 #include "app/win/app.h"
 #include "app/win/show_and_print.h"
 #include "base/platform.h"
-#include "print/print_layout.h"
-#include "print/win/print_win.h"
 #include "res/resource.h"
 #include "bench_support.h"
 #include "gui_frame.h"
 #include "slideshow/win/slide_show_win.h"
-#include "wine_printer.h"
 
 namespace {
 
@@ -44,12 +38,6 @@ void Pump() {
 
 DibImage LoadPlain(const std::string& path) {
     return LoadAlbumSource(path, nullptr);
-}
-
-long long FileSize(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-    return (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 // Runs a show over the album until it has drawn `pictures` more pictures after the first;
@@ -142,34 +130,8 @@ int main() {
         show_rate / load_rate, bare_rate, bare_rate / load_rate,
         1000.0 / show_rate - 1000.0 / bare_rate);
 
-    // (b) 100 pictures, 16 to a sheet, into a PostScript file.
-    if (!InstallTestPrinter()) {
-        std::printf("printing: the PostScript printer could not be installed\n");
-        return 1;
-    }
-    const std::string ps = dir + "album16.ps";
-    DeleteFileA(ps.c_str());
-    PrinterBlocks blocks(ps);
-    const PRINTDLGA& pd = blocks.pd;
-    Plat().settings->Set("AlbType", "3");
-    Plat().settings->Set("AlbAll", "1");
-    Plat().settings->Set("PrnName", "0");
-    Plat().settings->Set("PrnDate", "0");
-    t0 = Now();
-    PrintAlbum(frame, pd, files, LoadPlain);
-    const double print = Now() - t0;
-    const PrintJobFigures figures = LastPrintJobFigures();
-    const long long spool = FileSize(ps);
-    const double budget = 1.2 * static_cast<double>(figures.pixel_bytes);
-    std::printf(
-        "printing 100 pictures 16 to a sheet: %d pages, %.2f s a page; spool file %.1f MB, "
-        "pixel bytes sent %.1f MB, spool / (1.2 x pixel bytes) %.2f (target <= 1)\n",
-        figures.pages, figures.pages ? print / figures.pages : 0.0, spool / 1e6,
-        figures.pixel_bytes / 1e6, budget > 0 ? spool / budget : 0.0);
-
     for (const std::string& f : files) DeleteFileA(f.c_str());
     DeleteFileA(alb.c_str());
-    DeleteFileA(ps.c_str());
     DeleteFileA(settings.c_str());
     RemoveDirectoryA(dir.c_str());
     DestroyWindow(frame);

@@ -6,11 +6,14 @@
 #include <commctrl.h>
 #include <dlgs.h>
 
+#include <cstring>
+
 #include "base/messages.h"
 #include "base/platform.h"
 #include "base/region.h"
 #include "base/settings.h"
 #include "codec/camera_segments.h"
+#include "print/postscript_image.h"
 #include "print/print_layout.h"
 #include "res/resource.h"
 
@@ -45,9 +48,14 @@ struct PrintJob {
     HDC dc = nullptr;
     bool cancelled = false;
     bool started = false;
+    // Pictures go to a PostScript printer as PostScript code of their own (see DrawDib).
+    bool postscript = false;
+    int page_width = 0, page_height = 0;
+    std::vector<char> packet;  // one passthrough escape: its size word and its data
 };
 PrintJob* g_job = nullptr;
 PrintJobFigures g_figures;
+bool g_own_postscript = true;
 
 // Ends a page and counts it.
 void FinishPage(HDC dc) {
@@ -84,7 +92,7 @@ BOOL CALLBACK AbortProc(HDC, int) {
 
 // The printer's device context from the record's blocks; null when there are none or they
 // cannot be used.
-HDC PrinterDc(const PRINTDLGA& pd, int* y_resolution, int* print_quality) {
+HDC PrinterDc(const PRINTDLGA& pd, int* y_resolution, int* print_quality, bool* colour) {
     if (!pd.hDevNames) return nullptr;
     auto* names = static_cast<DEVNAMES*>(GlobalLock(pd.hDevNames));
     if (!names) return nullptr;
@@ -94,23 +102,42 @@ HDC PrinterDc(const PRINTDLGA& pd, int* y_resolution, int* print_quality) {
                        base + names->wOutputOffset, mode);
     *y_resolution = mode ? mode->dmYResolution : 0;
     *print_quality = mode ? mode->dmPrintQuality : 0;
+    *colour = !mode || !(mode->dmFields & DM_COLOR) || mode->dmColor != DMCOLOR_MONOCHROME;
     if (mode) GlobalUnlock(pd.hDevMode);
     GlobalUnlock(pd.hDevNames);
     return dc;
+}
+
+// Whether the device is a PostScript printer that takes code of the program's own in the
+// page (the passthrough escape, in the driver's coordinates: printer pixels from the printable
+// area's top left corner, as the driver draws its own pictures).
+bool TakesPostScript(HDC dc) {
+    int escape = PASSTHROUGH;
+    if (ExtEscape(dc, QUERYESCSUPPORT, sizeof escape, reinterpret_cast<LPCSTR>(&escape), 0,
+                  nullptr) <= 0)
+        return false;
+    char technology[64] = "";
+    if (ExtEscape(dc, GETTECHNOLOGY, 0, nullptr, sizeof technology - 2, technology) <= 0)
+        return false;
+    return std::strncmp(technology, "PostScript", 10) == 0;
 }
 
 // Begins a job: device context, abort dialog, document. False after message 42.
 bool BeginJob(PrintJob* job, HWND frame, const PRINTDLGA& pd, const std::string& document,
               PrintPage* page) {
     int y_resolution = 0, print_quality = 0;
+    bool colour = true;
     job->frame = frame;
-    job->dc = PrinterDc(pd, &y_resolution, &print_quality);
+    job->dc = PrinterDc(pd, &y_resolution, &print_quality, &colour);
     if (!job->dc) {
         ShowError(kMsgPrintFailed);
         return false;
     }
-    *page = MakePrintPage(GetDeviceCaps(job->dc, HORZRES), GetDeviceCaps(job->dc, VERTRES),
-                          y_resolution, print_quality);
+    job->page_width = GetDeviceCaps(job->dc, HORZRES);
+    job->page_height = GetDeviceCaps(job->dc, VERTRES);
+    *page = MakePrintPage(job->page_width, job->page_height, y_resolution, print_quality);
+    // A grey printer makes grey pictures from what the driver sends; left to the driver.
+    job->postscript = g_own_postscript && colour && TakesPostScript(job->dc);
     g_figures = PrintJobFigures();
     g_job = job;
     job->dialog = CreateDialogParamA(Instance(), "PRTDLG", frame, AbortDialogProc, 0);
@@ -193,12 +220,56 @@ struct ScaledPicture {
     bool ok() const { return bits != nullptr && old != nullptr; }
 };
 
+// One piece of PostScript code into the page through the passthrough escape.
+bool PassThrough(void* context, const char* data, size_t size) {
+    auto* job = static_cast<PrintJob*>(context);
+    if (size > 0xFFFF) return false;
+    job->packet.resize(size + 2);
+    const WORD count = static_cast<WORD>(size);
+    std::memcpy(job->packet.data(), &count, 2);
+    std::memcpy(job->packet.data() + 2, data, size);
+    return ExtEscape(job->dc, PASSTHROUGH, static_cast<int>(size + 2), job->packet.data(), 0,
+                     nullptr) > 0;
+}
+
+// The rows of a bottom-up 24-bit picture's part, w x h, from its lowest row up.
+struct DibRows {
+    const uint8_t* first = nullptr;  // the lowest row of the part, at its left edge
+    ptrdiff_t step = 0;              // from a row to the one above it
+    int w = 0, h = 0;
+};
+
+// Sends the rows into place as PostScript code, the way the driver itself sends a picture
+// (the same placement, the same samples, bottom row first), but in a few large writes: the
+// driver writes its picture data in lines of 60 characters, each a write of its own. False
+// when nothing was sent; a failure part-way stops the fast way for the rest of the job.
+bool SendAsPostScript(PrintJob* job, const PrintRect& place, const DibRows& rows) {
+    if (!job->postscript || place.x < 0 || place.y < 0 || place.x + place.width > job->page_width ||
+        place.y + place.height > job->page_height)
+        return false;  // a picture over the page's edge is left to the driver to clip
+    PostScriptImage image;
+    image.sink = PassThrough;
+    image.context = job;
+    if (!BeginPostScriptImage(&image, place.x, place.y, place.width, place.height, rows.w, rows.h,
+                              true)) {
+        job->postscript = false;
+        return false;
+    }
+    for (int i = 0; i < rows.h && image.ok; ++i)
+        PutPostScriptImageRow(&image, rows.first + i * rows.step);
+    if (!EndPostScriptImage(&image)) job->postscript = false;
+    ++g_figures.postscript_pictures;
+    return true;
+}
+
 // Draws the part (sx, sy from the top, sw x sh) of a picture into place. A picture larger than
 // its place is brought down to the place's size first, with the same rule the printer would
 // use (pixels dropped, not blended): the printer then gets only the pixels it prints, which
 // keeps the spool file and the driver's work in proportion to the sheet, not to the camera.
-void DrawDib(HDC dc, const DibImage& dib, const PrintRect& place, int sx, int sy, int sw, int sh) {
+void DrawDib(PrintJob* job, const DibImage& dib, const PrintRect& place, int sx, int sy, int sw,
+             int sh) {
     if (place.width <= 0 || place.height <= 0) return;
+    HDC dc = job->dc;
     const int h = DibHeight(dib) < 0 ? -DibHeight(dib) : DibHeight(dib);
     const int src_y = DibHeight(dib) < 0 ? sy : h - sy - sh;
     const uint8_t* pixels = dib.data() + DibPixelOffset(dib);
@@ -211,17 +282,34 @@ void DrawDib(HDC dc, const DibImage& dib, const PrintRect& place, int sx, int sy
             StretchDIBits(scaled.dc, 0, 0, place.width, place.height, sx, src_y, sw, sh, pixels,
                           info, DIB_RGB_COLORS, SRCCOPY);
             GdiFlush();
+            g_figures.pixel_bytes += static_cast<long long>(place.width) * place.height * 3;
+            DibRows rows;
+            rows.first = static_cast<const uint8_t*>(scaled.bits);
+            rows.step = (static_cast<ptrdiff_t>(place.width) * 3 + 3) & ~static_cast<ptrdiff_t>(3);
+            rows.w = place.width;
+            rows.h = place.height;
+            if (SendAsPostScript(job, place, rows)) return;
             StretchDIBits(dc, place.x, place.y, place.width, place.height, 0, 0, place.width,
                           place.height, scaled.bits,
                           reinterpret_cast<const BITMAPINFO*>(&scaled.header), DIB_RGB_COLORS,
                           SRCCOPY);
-            g_figures.pixel_bytes += static_cast<long long>(place.width) * place.height * 3;
             return;
         }
     }
+    g_figures.pixel_bytes += static_cast<long long>(sw) * sh * 3;
+    DibLayout layout;
+    if (DibHeight(dib) > 0 && GetDibLayout(dib, &layout) && layout.header.bit_count == 24 &&
+        layout.header.compression == kBiRgb) {
+        DibRows rows;
+        rows.first = dib.data() + layout.pixel_offset + static_cast<size_t>(src_y) * layout.stride +
+                     static_cast<size_t>(sx) * 3;
+        rows.step = static_cast<ptrdiff_t>(layout.stride);
+        rows.w = sw;
+        rows.h = sh;
+        if (SendAsPostScript(job, place, rows)) return;
+    }
     StretchDIBits(dc, place.x, place.y, place.width, place.height, sx, src_y, sw, sh, pixels, info,
                   DIB_RGB_COLORS, SRCCOPY);
-    g_figures.pixel_bytes += static_cast<long long>(sw) * sh * 3;
 }
 
 struct ScopedFont {
@@ -363,7 +451,7 @@ void PrintImage(HWND frame, const PRINTDLGA& pd, const DibImage* picture, const 
         const PrintPlacement place = PlaceSingleImage(page, options, w, h, !date.empty());
         DrawLine(job.dc, place.date, date);
         DrawLine(job.dc, place.name, PrintFileName(path));
-        DrawDib(job.dc, *picture, place.image, sx, sy, w, h);
+        DrawDib(&job, *picture, place.image, sx, sy, w, h);
         if (Going(job)) FinishPage(job.dc);
     }
     EndJob(&job);
@@ -400,7 +488,10 @@ void PrintAlbum(HWND frame, const PRINTDLGA& pd, const std::vector<std::string>&
                 PlaceAlbumEntry(page, options, i, w, h, !date.empty(), em.cx);
             DrawLine(job.dc, place.date, date);
             DrawLine(job.dc, place.name, PrintFileName(paths[i]));
-            if (picture) DrawDib(job.dc, picture, place.image, 0, 0, w, h);
+            if (picture) DrawDib(&job, picture, place.image, 0, 0, w, h);
+            // The system asks the abort procedure only between pages; asked after every
+            // picture too, Cancel and the dialog's painting need not wait for a page of 16.
+            AbortProc(job.dc, 0);
         }
         if (page_open && Going(job)) FinishPage(job.dc);
     }
@@ -413,4 +504,8 @@ HWND PrintAbortDialog() {
 
 PrintJobFigures LastPrintJobFigures() {
     return g_figures;
+}
+
+void SetOwnPostScriptPictures(bool on) {
+    g_own_postscript = on;
 }

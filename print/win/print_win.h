@@ -47,10 +47,18 @@ void PrintAlbum(HWND frame, const PRINTDLGA& pd, const std::vector<std::string>&
 // The job running now, for tests: its abort dialog (null when none runs).
 HWND PrintAbortDialog();
 
-// What the last job sent, for the benchmark: the pages ended and the bytes of the pictures'
-// pixels at the size they went to the printer (width x height x 3 each).
+// What the last job sent, for the benchmark: the pages ended, the bytes of the pictures'
+// pixels at the size they went to the printer (width x height x 3 each), and how many pictures
+// went as the program's own PostScript code rather than through the driver.
 struct PrintJobFigures {
     int pages = 0;
     long long pixel_bytes = 0;
+    int postscript_pictures = 0;
 };
 PrintJobFigures LastPrintJobFigures();
+
+// Whether pictures go to a PostScript colour printer as the program's own code in the page (the
+// default: the same samples in the same place as the driver would send them, in far fewer
+// writes), or through the driver's picture call as on any other printer. The benchmark and the
+// tests compare the two.
+void SetOwnPostScriptPictures(bool on);

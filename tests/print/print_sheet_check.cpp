@@ -6,6 +6,10 @@
 // resolution, one PPM image per page, and finds each colour's bounding box on its page: the
 // page count and every box must match within a few printer pixels.
 //
+// The pictures a PostScript printer gets as the program's own code are printed by the Wine test
+// both ways, once more through the driver's picture call, and listed in pairs (sheets-same.txt):
+// each pair must render to the same pages, pixel for pixel.
+//
 // It runs natively (Ghostscript is a Linux program) after the Wine test, as its fixture.
 #include <gtest/gtest.h>
 
@@ -208,6 +212,62 @@ TEST(PrintSheets, EveryPictureLandsInItsPlace) {
         }
         for (int page = 0; page < job.pages; ++page) std::remove(RenderName(job, page).c_str());
     }
+}
+
+// Renders every page of a file at a resolution; the number of pages Ghostscript made.
+int RenderFile(const std::string& file, int dpi_x, int dpi_y) {
+    Job job;
+    job.file = file;
+    job.dpi_x = dpi_x;
+    job.dpi_y = dpi_y;
+    job.pages = 8;
+    return Render(job);
+}
+
+// The pictures the program sends to a PostScript printer as its own code print as the driver
+// prints the same pictures: each pair of files renders to the same pages, pixel for pixel.
+TEST(PrintSheets, OwnPostScriptPicturesPrintAsTheDriversDo) {
+    ASSERT_FALSE(g_dir.empty()) << "name the sheets folder (argument or VISTREL_PRINT_SHEETS)";
+    ASSERT_EQ(std::system("gs --version >/dev/null 2>&1"), 0) << "Ghostscript (gs) is missing";
+    FILE* f = std::fopen((g_dir + "/sheets-same.txt").c_str(), "rb");
+    ASSERT_NE(f, nullptr) << g_dir << "/sheets-same.txt";
+    char line[600];
+    int pairs = 0;
+    while (std::fgets(line, sizeof line, f)) {
+        char own[256], driver[256];
+        int dpi_x = 0, dpi_y = 0;
+        ASSERT_EQ(std::sscanf(line, "same %255s %255s %d %d", own, driver, &dpi_x, &dpi_y), 4)
+            << line;
+        SCOPED_TRACE(own);
+        ++pairs;
+        const int pages = RenderFile(own, dpi_x, dpi_y);
+        ASSERT_GE(pages, 1);
+        ASSERT_EQ(RenderFile(driver, dpi_x, dpi_y), pages);
+        Job a, b;
+        a.file = own;
+        b.file = driver;
+        for (int page = 0; page < pages; ++page) {
+            SCOPED_TRACE("page " + std::to_string(page + 1));
+            Ppm pa, pb;
+            ASSERT_TRUE(ReadPpm(RenderName(a, page), &pa));
+            ASSERT_TRUE(ReadPpm(RenderName(b, page), &pb));
+            ASSERT_EQ(pa.width, pb.width);
+            ASSERT_EQ(pa.height, pb.height);
+            long differing = 0, inked = 0;
+            for (size_t i = 0; i + 2 < pa.rgb.size(); i += 3) {
+                if (pa.rgb[i] != pb.rgb[i] || pa.rgb[i + 1] != pb.rgb[i + 1] ||
+                    pa.rgb[i + 2] != pb.rgb[i + 2])
+                    ++differing;
+                if (pb.rgb[i] < 250 || pb.rgb[i + 1] < 250 || pb.rgb[i + 2] < 250) ++inked;
+            }
+            EXPECT_EQ(differing, 0);
+            EXPECT_GT(inked, 10000) << "the driver's page is empty";
+            std::remove(RenderName(a, page).c_str());
+            std::remove(RenderName(b, page).c_str());
+        }
+    }
+    std::fclose(f);
+    EXPECT_GE(pairs, 5);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -905,6 +906,95 @@ TEST_F(ShowPrintGui, FilePrintPutsTheOpenPictureOrItsSelectionOnPaper) {
                  50, w, h, mid_x, mid_y, 100);
 }
 
+// ---- pictures as the program's own PostScript -----------------------------------------------
+//
+// A PostScript printer gets the pictures as code written by the program, in few large writes,
+// rather than through the driver's picture call. Each job is printed both ways; the native
+// check renders the two files and finds every page the same to the pixel (sheets-same.txt).
+
+// A picture of noise, so that any sample out of place or of another colour shows.
+DibImage NoiseDib(int w, int h, unsigned seed) {
+    DibImage d = NewDib(w, h, 24, 0);
+    DibLayout l;
+    EXPECT_TRUE(GetDibLayout(d, &l));
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = d.data() + l.pixel_offset + static_cast<size_t>(y) * l.stride;
+        for (int x = 0; x < w * 3; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            row[x] = static_cast<uint8_t>(seed >> 16);
+        }
+    }
+    return d;
+}
+
+TEST_F(ShowPrintGui, PicturesSentAsPostScriptPrintAsTheDriverPrintsThem) {
+    const std::string sheets = SheetFolder();
+    ASSERT_FALSE(sheets.empty()) << "VISTREL_PRINT_SHEETS is not set";
+    CreateDirectoryA(sheets.c_str(), nullptr);
+    ASSERT_TRUE(InstallTestPrinter());
+    PrinterBlocks probe(sheets + "scratch.ps");
+    SheetDevice device;
+    ASSERT_TRUE(TestPrinterPage(probe.pd, &device));
+    FILE* list = std::fopen((sheets + "sheets-same.txt").c_str(), "wb");
+    ASSERT_NE(list, nullptr);
+    // Prints a job both ways: the program's code, then the driver's.
+    auto both = [&](const std::string& name, int pictures,
+                    const std::function<void(const PRINTDLGA&)>& job) {
+        for (bool own : {true, false}) {
+            const std::string out = sheets + name + (own ? ".ps" : "-driver.ps");
+            DeleteFileA(out.c_str());
+            PrinterBlocks blocks(out);
+            SetOwnPostScriptPictures(own);
+            job(blocks.pd);
+            SetOwnPostScriptPictures(true);
+            EXPECT_EQ(LastPrintJobFigures().postscript_pictures, own ? pictures : 0) << name;
+            EXPECT_GE(PostScriptPages(out), 1) << out;
+        }
+        std::fprintf(list, "same %s.ps %s-driver.ps %d %d\n", name.c_str(), name.c_str(),
+                     device.dpi_x, device.dpi_y);
+    };
+
+    // Album sheets with both caption lines: pictures brought down to their cells, enlarged
+    // and a strip, over two pages of 16.
+    std::vector<std::string> files;
+    const int sizes[][2] = {{640, 480}, {40, 30}, {800, 100}, {30, 40}};
+    for (int i = 0; i < 18; ++i) {
+        const std::string f = folder_ + "noise" + std::to_string(i) + ".bmp";
+        ASSERT_EQ(SaveBmpFile(f, NoiseDib(sizes[i % 4][0], sizes[i % 4][1], i + 1)), 1);
+        made_.push_back(f);
+        files.push_back(f);
+    }
+    Plat().settings->Set("AlbType", "3");
+    Plat().settings->Set("PrnName", "1");
+    Plat().settings->Set("PrnDate", "1");
+    both("same-album-16", 18,
+         [&](const PRINTDLGA& pd) { PrintAlbum(frame_, pd, files, LoadBmpForPrint); });
+    Plat().settings->Set("AlbType", "2");
+    both("same-album-4", 4, [&](const PRINTDLGA& pd) {
+        PrintAlbum(frame_, pd, {files[0], files[1], files[2], files[3]}, LoadBmpForPrint);
+    });
+
+    // One picture fitted to the paper, another at original size and a selection of it in the
+    // upper half.
+    Plat().settings->Set("PrnDate", "0");
+    const DibImage up = NoiseDib(320, 240, 99);
+    const DibImage down = NoiseDib(330, 250, 77);
+    Plat().settings->Set("NorType", "0");
+    both("same-fit", 1, [&](const PRINTDLGA& pd) {
+        PrintImage(frame_, pd, &up, nullptr, "up.bmp", folder_ + "up.bmp");
+    });
+    Plat().settings->Set("NorType", "1");
+    both("same-original", 1, [&](const PRINTDLGA& pd) {
+        PrintImage(frame_, pd, &down, nullptr, "down.bmp", folder_ + "down.bmp");
+    });
+    const RECT part{30, 20, 250, 190};
+    Plat().settings->Set("NorType", "2");
+    both("same-selection", 1, [&](const PRINTDLGA& pd) {
+        PrintImage(frame_, pd, &down, &part, "down.bmp", folder_ + "down.bmp");
+    });
+    std::fclose(list);
+}
+
 // A picture of soft colours across and down, nicer to look at on a screenshot.
 std::string GradientBmp(const std::string& path, int w, int h) {
     DibImage d = NewDib(w, h, 24, 0);
@@ -1003,6 +1093,35 @@ TEST_F(ShowPrintGui, CancelInThePrintingDialogAbortsTheDocument) {
     EXPECT_EQ(PostScriptPages(out), 4);
     EXPECT_TRUE(IsWindowEnabled(frame_));
     EXPECT_EQ(boxes::Seen().size(), 0u);  // a cancelled job says nothing
+}
+
+// Clicks Cancel in the "Printing..." dialog while the third picture is loaded: the click waits
+// in the queue like a user's.
+DibImage LoadAndClickCancelAtThird(const std::string& path) {
+    if (++g_loads == 3) {
+        HWND dlg = PrintAbortDialog();
+        EXPECT_NE(dlg, nullptr);
+        if (dlg) PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+    }
+    return LoadBmpFile(path);
+}
+
+TEST_F(ShowPrintGui, CancelIsAnsweredBetweenThePicturesOfAPage) {
+    ASSERT_TRUE(InstallTestPrinter());
+    const std::string out = folder_ + "cancelled16.ps";
+    made_.push_back(out);
+    PrinterBlocks blocks(out);
+    std::vector<std::string> pictures;
+    for (int i = 0; i < 8; ++i) pictures.push_back(Bmp("k" + std::to_string(i) + ".bmp", 40, 30));
+    Plat().settings->Set("AlbType", "3");  // all eight on one page
+    DeleteFileA(out.c_str());
+    g_loads = 0;
+    PrintAlbum(frame_, blocks.pd, pictures, LoadAndClickCancelAtThird);
+    EXPECT_EQ(g_loads, 3);
+    EXPECT_TRUE(IsWindowEnabled(frame_));
+    EXPECT_EQ(PrintAbortDialog(), nullptr);
+    EXPECT_EQ(GetFileAttributesA(out.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(boxes::Seen().size(), 0u);
 }
 
 TEST_F(ShowPrintGui, PrintCommandShowsTheProgramsOptionsInTheSystemDialog) {
