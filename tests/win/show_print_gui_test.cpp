@@ -322,12 +322,19 @@ TEST_F(ShowPrintGui, InputDuringLoadingWaitsForThePictureAndEachPictureLoadsOnce
     Plat().settings->Set("Size", "0");
     const std::string alb =
         AlbumOf("load.alb", {Bmp("l1.bmp", 16, 12), Bmp("l2.bmp", 16, 12), Bmp("l3.bmp", 16, 12)});
+    // Every picture through this loader, on this thread.
     DibImage (*saved)(const std::string&) = SlideShowShell().load_picture;
+    auto saved_quietly = SlideShowShell().load_quietly;
     SlideShowShell().load_picture = LoadWhilePumping;
+    SlideShowShell().load_quietly = nullptr;
     struct Restore {
         DibImage (*loader)(const std::string&);
-        ~Restore() { SlideShowShell().load_picture = loader; }
-    } restore{saved};
+        decltype(saved_quietly) quietly;
+        ~Restore() {
+            SlideShowShell().load_picture = loader;
+            SlideShowShell().load_quietly = quietly;
+        }
+    } restore{saved, saved_quietly};
 
     // Running on by itself, each picture is loaded once, the next one while this one shows.
     g_loading = LoadingStep();
