@@ -59,8 +59,7 @@ void ReleaseJob(LoadJob* job) {
 
 DWORD WINAPI LoadThread(void* param) {
     auto* job = static_cast<LoadJob*>(param);
-    job->picture =
-        job->load(job->path, job->fit_width, job->fit_height, &job->width, &job->height);
+    job->picture = job->load(job->path, job->fit_width, job->fit_height, &job->width, &job->height);
     SetEvent(job->done);
     ReleaseJob(job);
     return 0;
@@ -106,7 +105,7 @@ struct SlideShow {
     bool pointer_shown = true;
     bool drawing = false;  // a picture is being loaded or waited for (messages are pumped)
     bool pending = false;
-    bool timer_running = false;  // the next step is on its way
+    bool timer_running = false;   // the next step is on its way
     HANDLE step_timer = nullptr;  // a timer-queue timer that posts a step due within ~10 ms
     bool ending = false;
     // What arrived while drawing, acted on afterwards.
@@ -387,9 +386,8 @@ void DrawPicture(SlideShow* s, HDC dc, bool count = true) {
     }
     const int w = DibWidth(s->picture);
     const int h = PictureHeight(s->picture);
-    SlideRect r =
-        SlidePlacement(client.right, client.bottom, s->picture_width, s->picture_height,
-                       s->settings.size);
+    SlideRect r = SlidePlacement(client.right, client.bottom, s->picture_width, s->picture_height,
+                                 s->settings.size);
     const RECT place{r.x, r.y, r.x + r.width, r.y + r.height};
     // Black around the picture only: every pixel is drawn once.
     const int saved = SaveDC(dc);
