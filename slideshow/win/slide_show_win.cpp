@@ -780,7 +780,9 @@ LRESULT CALLBACK SlideShowWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
             if (s) EndShow(s);
             return 0;
         case WM_COMMAND:
-            if (s && s->drawing) {
+            if (s && s->drawing && LOWORD(wp) == IDC_SLD_EXIT) {
+                EndShow(s);  // the end does not wait for a picture being loaded
+            } else if (s && s->drawing) {
                 s->deferred_command = LOWORD(wp);
             } else if (s) {
                 Command(s, LOWORD(wp));
