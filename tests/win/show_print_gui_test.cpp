@@ -462,8 +462,9 @@ TEST_F(ShowPrintGui, EndingAShowDoesNotWaitForAPictureBeingLoaded) {
     }
 }
 
-// The camera's own pictures through the program's loader (the decoder pumps messages while
-// the next picture is loaded ahead): placed as the rule says, and a letter ends the show.
+// The camera's own pictures through the program's loaders (on the show's worker, the next
+// while this one is drawn): the same pixels as through a BMP file, placed as the rule says, and
+// a letter ends the show.
 TEST_F(ShowPrintGui, ShowOfTheCamerasPicturesRunsOnAndEndsOnALetter) {
     Plat().settings->Set("Speed", "10");
     Plat().settings->Set("Size", "0");
@@ -486,6 +487,22 @@ TEST_F(ShowPrintGui, ShowOfTheCamerasPicturesRunsOnAndEndsOnALetter) {
     }
     JpegHeaderInfo info;
     ASSERT_TRUE(ReadJpegHeaderInfo(files[0], &info));
+    // The show's own loader, in memory and without a word, gives the very pixels of the loader
+    // through a BMP file, for pictures that fit the screen.
+    ASSERT_NE(SlideShowShell().load_quietly, nullptr);
+    for (const std::string& f : {files[0], files[1], Bmp("fits.bmp", 33, 17)}) {
+        SCOPED_TRACE(f);
+        int w = 0, h = 0;
+        const DibImage quiet = SlideShowShell().load_quietly(
+            f, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &w, &h);
+        const DibImage loud = SlideShowShell().load_picture(f);
+        ASSERT_TRUE(quiet);
+        ASSERT_TRUE(loud);
+        EXPECT_EQ(w, DibWidth(loud));
+        EXPECT_EQ(h, std::abs(DibHeight(loud)));
+        ASSERT_EQ(quiet.size(), loud.size());
+        EXPECT_EQ(std::memcmp(quiet.data(), loud.data(), loud.size()), 0);
+    }
     const std::string alb = AlbumOf("camera.alb", files);
     HWND show = CreateSlideShow(frame_, alb);
     ASSERT_NE(show, nullptr);
