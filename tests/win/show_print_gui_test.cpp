@@ -493,8 +493,8 @@ TEST_F(ShowPrintGui, ShowOfTheCamerasPicturesRunsOnAndEndsOnALetter) {
     for (const std::string& f : {files[0], files[1], Bmp("fits.bmp", 33, 17)}) {
         SCOPED_TRACE(f);
         int w = 0, h = 0;
-        const DibImage quiet = SlideShowShell().load_quietly(
-            f, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), &w, &h);
+        const DibImage quiet = SlideShowShell().load_quietly(f, GetSystemMetrics(SM_CXSCREEN),
+                                                             GetSystemMetrics(SM_CYSCREEN), &w, &h);
         const DibImage loud = SlideShowShell().load_picture(f);
         ASSERT_TRUE(quiet);
         ASSERT_TRUE(loud);
