@@ -43,11 +43,13 @@ struct LoadJob {
     std::string path;
     int fit_width = 0;
     int fit_height = 0;
+    int size = kSlideFit;
     QuietLoader load = nullptr;
     DibImage picture;
     int width = 0;
     int height = 0;
     HANDLE done = nullptr;  // manual-reset event: set once picture, width and height are there
+    LONG finished = 0;      // the same, read without a trip to the server
     LONG refs = 0;
 };
 
@@ -60,6 +62,15 @@ void ReleaseJob(LoadJob* job) {
 DWORD WINAPI LoadThread(void* param) {
     auto* job = static_cast<LoadJob*>(param);
     job->picture = job->load(job->path, job->fit_width, job->fit_height, &job->width, &job->height);
+    // A picture larger than its place is brought to the place's size here, off the window's
+    // thread: drawing it is then a copy instead of a stretch of every pixel of the file.
+    const SlideRect place =
+        SlidePlacement(job->fit_width, job->fit_height, job->width, job->height, job->size);
+    if (job->picture && place.width < DibWidth(job->picture)) {
+        DibImage shrunk = ShrinkSlidePicture(job->picture, place.width, place.height);
+        if (shrunk) job->picture = std::move(shrunk);
+    }
+    InterlockedExchange(&job->finished, 1);
     SetEvent(job->done);
     ReleaseJob(job);
     return 0;
@@ -107,6 +118,8 @@ struct SlideShow {
     bool pending = false;
     bool timer_running = false;   // the next step is on its way
     HANDLE step_timer = nullptr;  // a timer-queue timer that posts a step due within ~10 ms
+    bool system_timer = false;    // the window's timer is set
+    bool step_posted = false;     // a step may be in the queue
     bool ending = false;
     // What arrived while drawing, acted on afterwards.
     bool end_requested = false;
@@ -143,35 +156,48 @@ VOID CALLBACK PostStep(PVOID window, BOOLEAN) {
     PostMessageA(static_cast<HWND>(window), kMsgSlideStep, 0, 0);
 }
 
+// Each call here is a trip to the window server under Wine: only what was set is undone.
 void StopTimer(SlideShow* s) {
-    KillTimer(s->window, kSlideTimer);
+    if (s->system_timer) KillTimer(s->window, kSlideTimer);
+    s->system_timer = false;
     if (s->step_timer) {
-        // Waits for a call under way, then takes back a step it may have posted.
+        // Waits for a call under way.
         DeleteTimerQueueTimer(nullptr, s->step_timer, INVALID_HANDLE_VALUE);
         s->step_timer = nullptr;
+    }
+    if (s->step_posted) {
+        // Takes back a step already posted.
         MSG m;
         while (PeekMessageA(&m, s->window, kMsgSlideStep, kMsgSlideStep, PM_REMOVE)) {
         }
+        s->step_posted = false;
     }
     s->timer_running = false;
 }
 
 // Arms the next step: after the display time less what has passed since the picture began to
-// be shown at `shown`. A step due sooner than the system timer's minimum (~10 ms) comes from a
-// timer-queue timer of 1 ms and more, which posts it: the show is not held to the system
-// timer's pace, and the queue still runs dry between pictures, so the user's input and others'
-// timers come through.
+// be shown at `shown`. A step due at once is posted: the user's input still comes first, as it
+// does before the paint that the step asks for. A step due sooner than the system timer's
+// minimum (~10 ms), or at once while a timer of this thread is due, comes from a timer-queue
+// timer that posts it: the show is not held to the system timer's pace, and the queue runs dry
+// for a moment, so that others' timers come through.
 void StartTimerFrom(SlideShow* s, uint32_t shown) {
     if (s->order.count <= 1) return;
     StopTimer(s);
     const uint32_t interval = SlideIntervalMs(s->settings.speed);
     const uint32_t spent = Tick() - shown;
     const uint32_t left = spent < interval ? interval - spent : 0;
-    if (left >= USER_TIMER_MINIMUM ||
-        !CreateTimerQueueTimer(&s->step_timer, nullptr, PostStep, s->window, left ? left : 1, 0,
-                               WT_EXECUTEINTIMERTHREAD | WT_EXECUTEONLYONCE)) {
+    if (left == 0 && !(HIWORD(GetQueueStatus(QS_TIMER)) & QS_TIMER)) {
+        PostMessageA(s->window, kMsgSlideStep, 0, 0);
+        s->step_posted = true;
+    } else if (left < USER_TIMER_MINIMUM &&
+               CreateTimerQueueTimer(&s->step_timer, nullptr, PostStep, s->window, left, 0,
+                                     WT_EXECUTEINTIMERTHREAD | WT_EXECUTEONLYONCE)) {
+        s->step_posted = true;
+    } else {
         s->step_timer = nullptr;
         SetTimer(s->window, kSlideTimer, left, nullptr);
+        s->system_timer = true;
     }
     s->timer_running = true;
 }
@@ -259,7 +285,7 @@ void Loaded(SlideShow* s, DibImage picture, int width, int height) {
 bool TakeLoaded(SlideShow* s) {
     LoadJob* job = s->ahead.job;
     if (!job) return true;
-    if (WaitForSingleObject(job->done, 0) != WAIT_OBJECT_0) return false;
+    if (InterlockedCompareExchange(&job->finished, 0, 0) == 0) return false;
     DibImage picture = std::move(job->picture);
     const int width = job->width, height = job->height;
     s->ahead.job = nullptr;
@@ -292,6 +318,7 @@ void StartLoad(SlideShow* s, SlideOrder order, SlideRandom random) {
             job->path = path;
             job->fit_width = client.right;
             job->fit_height = client.bottom;
+            job->size = s->settings.size;
             job->load = hooks.load_quietly;
             job->refs = 2;  // the show's and the worker's
             job->done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -752,6 +779,12 @@ LRESULT CALLBACK SlideShowWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
         case WM_ERASEBKGND:
             return 1;
         case kMsgSlideStep:
+            if (s && s->step_timer) {
+                // Done with its one call: let go of it without waiting.
+                DeleteTimerQueueTimer(nullptr, s->step_timer, nullptr);
+                s->step_timer = nullptr;
+            }
+            if (s) s->step_posted = false;
             if (s && s->timer_running) {
                 if (s->drawing) {
                     s->timer_due = true;
