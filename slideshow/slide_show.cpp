@@ -120,8 +120,8 @@ DibImage ShrinkSlidePicture(const DibImage& source, int width, int height) {
     const int bits = l.header.bit_count;
     const int64_t sw = l.header.width;
     const int64_t sh = l.header.height < 0 ? -int64_t{l.header.height} : l.header.height;
-    if (width <= 0 || height <= 0 || width > sw || height > sh ||
-        (width == sw && height == sh) || !DibSizeAllowed(width, height, bits))
+    if (width <= 0 || height <= 0 || width > sw || height > sh || (width == sw && height == sh) ||
+        !DibSizeAllowed(width, height, bits))
         return DibImage();
     const size_t bytes_per_pixel = static_cast<size_t>(bits / 8);
     const size_t stride = static_cast<size_t>(DibStride(width, bits));
@@ -136,7 +136,8 @@ DibImage ShrinkSlidePicture(const DibImage& source, int width, int height) {
     h.x_pels_per_meter = l.header.x_pels_per_meter;
     h.y_pels_per_meter = l.header.y_pels_per_meter;
     WriteInfoHeader(out.data(), h);
-    if (palette) std::memcpy(out.data() + kInfoHeaderSize, source.data() + l.palette_offset, palette);
+    if (palette)
+        std::memcpy(out.data() + kInfoHeaderSize, source.data() + l.palette_offset, palette);
     for (int x = 0; x < width; ++x)
         columns[static_cast<size_t>(x)] =
             static_cast<uint32_t>((2 * int64_t{x} + 1) * sw / (2 * int64_t{width}));
