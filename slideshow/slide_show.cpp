@@ -119,7 +119,7 @@ DibImage ShrinkSlidePicture(const DibImage& source, int width, int height) {
         return DibImage();
     const int bits = l.header.bit_count;
     const int64_t sw = l.header.width;
-    const int64_t sh = l.header.height < 0 ? -int64_t{l.header.height} : l.header.height;
+    const int64_t sh = l.header.height;  // rows bottom-up: the layout refuses any other
     if (width <= 0 || height <= 0 || width > sw || height > sh || (width == sw && height == sh) ||
         !DibSizeAllowed(width, height, bits))
         return DibImage();
@@ -143,10 +143,9 @@ DibImage ShrinkSlidePicture(const DibImage& source, int width, int height) {
             static_cast<uint32_t>((2 * int64_t{x} + 1) * sw / (2 * int64_t{width}));
     const uint8_t* pixels = source.data() + l.pixel_offset;
     uint8_t* rows = out.data() + kInfoHeaderSize + palette;
-    const bool top_down = l.header.height < 0;
     for (int y = 0; y < height; ++y) {  // y from the top
         const int64_t sy = (2 * int64_t{y} + 1) * sh / (2 * int64_t{height});
-        const uint8_t* from = pixels + static_cast<size_t>(top_down ? sy : sh - 1 - sy) * l.stride;
+        const uint8_t* from = pixels + static_cast<size_t>(sh - 1 - sy) * l.stride;
         uint8_t* to = rows + static_cast<size_t>(height - 1 - y) * stride;
         if (bytes_per_pixel == 3) {
             for (int x = 0; x < width; ++x) {
