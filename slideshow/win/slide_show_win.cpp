@@ -370,7 +370,9 @@ void WaitForLoad(SlideShow* s) {
             WaitForSingleObject(done, INFINITE);
             continue;
         }
-        if (MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0)
+        // Messages already waiting count too, not only those come since the last look.
+        if (MsgWaitForMultipleObjectsEx(1, &done, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) ==
+            WAIT_OBJECT_0)
             continue;
         for (int i = 0; i < 100 && !s->end_requested && !s->window_gone; ++i) {
             const PumpResult r = Plat().pump->PumpOne(false);
