@@ -80,6 +80,7 @@ DWORD WINAPI LoadThread(void* param) {
 // it stands once the show has stepped to it.
 struct Ahead {
     int entry = -1;  // none
+    int after = -1;  // the entry it is the step after (-1: not a step, the entry itself asked for)
     SlideOrder order;
     SlideRandom random;
     LoadJob* job = nullptr;  // loading on the worker (the show's reference)
@@ -97,6 +98,7 @@ struct Ahead {
         ReleaseJob(job);
         job = nullptr;
         entry = -1;
+        after = -1;
         ready = false;
         failed = false;
         picture = DibImage();
@@ -242,10 +244,10 @@ void ShowPending(SlideShow* s) {
     InvalidateRect(s->window, nullptr, FALSE);
 }
 
-// The next entry of the order: the one loading or loaded ahead when there is one.
+// The next entry of the order: the one loading or loaded ahead for this step when there is one.
 void NextImage(SlideShow* s) {
     StopTimer(s);
-    if (s->ahead.entry >= 0) {
+    if (s->ahead.entry >= 0 && s->ahead.after == s->order.current) {
         s->order = s->ahead.order;
         s->random = s->ahead.random;
     } else {
@@ -356,6 +358,7 @@ void LoadNext(SlideShow* s) {
     SlideRandom random = s->random;
     NextSlide(&order, Tick(), &random);
     StartLoad(s, std::move(order), random);
+    s->ahead.after = s->order.current;
 }
 
 // Waits for the worker's picture with the window answering: input, the toolbar, the timer and

@@ -286,6 +286,11 @@ TEST_F(ShowPrintGui, ToolbarButtonsDriveTheShow) {
     const bool pointer_mode = CurrentSlideShow().pointer_mode;
     click(IDC_SLD_POINTER);
     EXPECT_NE(CurrentSlideShow().pointer_mode, pointer_mode);
+    // Two steps before a paint go two pictures on (the picture loaded ahead serves one).
+    const int current = CurrentSlideShow().current;
+    SendMessageA(show, WM_COMMAND, IDC_SLD_NEXT, 0);
+    SendMessageA(show, WM_COMMAND, IDC_SLD_NEXT, 0);
+    EXPECT_EQ(CurrentSlideShow().current, (current + 2) % 3);
     click(IDC_SLD_EXIT);
     EXPECT_FALSE(IsWindow(show));
     EXPECT_FALSE(IsWindow(bar));
