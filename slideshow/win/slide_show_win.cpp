@@ -37,8 +37,8 @@ namespace {
 
 using QuietLoader = DibImage (*)(const std::string&, int, int, int*, int*);
 
-// One picture loaded on a worker thread. The show and the worker each hold a reference; the
-// last to let go frees it, so that a show may end in the middle of a long decode.
+// One picture loaded on the show's worker thread. The show and the worker each hold a
+// reference; the last to let go frees it, so that a show may end in the middle of a long decode.
 struct LoadJob {
     std::string path;
     int fit_width = 0;
@@ -48,19 +48,17 @@ struct LoadJob {
     DibImage picture;
     int width = 0;
     int height = 0;
-    HANDLE done = nullptr;  // manual-reset event: set once picture, width and height are there
-    LONG finished = 0;      // the same, read without a trip to the server
+    HANDLE done = nullptr;  // the worker's event, set after any job it finishes (not owned)
+    LONG finished = 0;      // set once picture, width and height are there
     LONG refs = 0;
 };
 
 void ReleaseJob(LoadJob* job) {
     if (!job || InterlockedDecrement(&job->refs) != 0) return;
-    if (job->done) CloseHandle(job->done);
     delete job;
 }
 
-DWORD WINAPI LoadThread(void* param) {
-    auto* job = static_cast<LoadJob*>(param);
+void RunJob(LoadJob* job) {
     job->picture = job->load(job->path, job->fit_width, job->fit_height, &job->width, &job->height);
     // A picture larger than its place is brought to the place's size here, off the window's
     // thread: drawing it is then a copy instead of a stretch of every pixel of the file.
@@ -73,8 +71,104 @@ DWORD WINAPI LoadThread(void* param) {
     InterlockedExchange(&job->finished, 1);
     SetEvent(job->done);
     ReleaseJob(job);
+}
+
+// The show's worker thread, one a show, made at its first picture: it takes one job at a time,
+// the latest one queued (a job queued and replaced before it began is dropped). The show and
+// the thread each hold a reference; the show's end asks the thread to stop after the job under
+// way, whose picture is then thrown away.
+struct LoadWorker {
+    CRITICAL_SECTION lock;
+    HANDLE wake = nullptr;  // auto-reset: a job queued, or the end
+    HANDLE done = nullptr;  // auto-reset: a job finished
+    LoadJob* queued = nullptr;
+    bool quit = false;
+    LONG refs = 0;
+};
+
+void ReleaseWorker(LoadWorker* w) {
+    if (!w || InterlockedDecrement(&w->refs) != 0) return;
+    ReleaseJob(w->queued);
+    if (w->wake) CloseHandle(w->wake);
+    if (w->done) CloseHandle(w->done);
+    DeleteCriticalSection(&w->lock);
+    delete w;
+}
+
+DWORD WINAPI WorkerThread(void* param) {
+    auto* w = static_cast<LoadWorker*>(param);
+    for (;;) {
+        EnterCriticalSection(&w->lock);
+        LoadJob* job = w->queued;
+        w->queued = nullptr;
+        const bool quit = w->quit;
+        LeaveCriticalSection(&w->lock);
+        if (quit) {
+            ReleaseJob(job);
+            break;
+        }
+        if (job) {
+            RunJob(job);
+        } else {
+            WaitForSingleObject(w->wake, INFINITE);
+        }
+    }
+    ReleaseWorker(w);
     return 0;
 }
+
+// A worker with its thread running; null when one cannot be had.
+LoadWorker* StartWorker() {
+    auto* w = new (std::nothrow) LoadWorker();
+    if (!w) return nullptr;
+    InitializeCriticalSection(&w->lock);
+    w->refs = 1;
+    w->wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    w->done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    if (w->wake && w->done) {
+        w->refs = 2;  // the show's and the thread's
+        HANDLE thread = CreateThread(nullptr, 0, WorkerThread, w, 0, nullptr);
+        if (thread) {
+            CloseHandle(thread);
+            return w;
+        }
+        w->refs = 1;
+    }
+    ReleaseWorker(w);
+    return nullptr;
+}
+
+// Hands a job to the worker (which takes a reference of its own).
+void QueueJob(LoadWorker* w, LoadJob* job) {
+    job->done = w->done;
+    InterlockedIncrement(&job->refs);
+    EnterCriticalSection(&w->lock);
+    LoadJob* dropped = w->queued;
+    w->queued = job;
+    LeaveCriticalSection(&w->lock);
+    ReleaseJob(dropped);
+    SetEvent(w->wake);
+}
+
+// The show's end: the worker stops after the job under way and lets go of the rest.
+void StopWorker(LoadWorker* w) {
+    if (!w) return;
+    EnterCriticalSection(&w->lock);
+    w->quit = true;
+    LeaveCriticalSection(&w->lock);
+    SetEvent(w->wake);
+    ReleaseWorker(w);
+}
+
+// The show's reference to its worker.
+struct WorkerRef {
+    LoadWorker* worker = nullptr;
+    bool failed = false;  // none could be had: pictures load on the window's thread
+    WorkerRef() = default;
+    WorkerRef(const WorkerRef&) = delete;
+    WorkerRef& operator=(const WorkerRef&) = delete;
+    ~WorkerRef() { StopWorker(worker); }
+};
 
 // The picture of one entry of the order, loading or loaded ahead of its step, with the order as
 // it stands once the show has stepped to it.
@@ -129,6 +223,7 @@ struct SlideShow {
     bool timer_due = false;
     int deferred_command = 0;
     Ahead ahead;
+    WorkerRef worker;
     DibImage picture;  // the picture on the screen
     int picture_width = 0;  // its size in its file (it may have been loaded smaller)
     int picture_height = 0;
@@ -315,24 +410,21 @@ void StartLoad(SlideShow* s, SlideOrder order, SlideRandom random) {
     if (hooks.load_quietly) {
         RECT client{};
         GetClientRect(s->window, &client);
-        auto* job = new (std::nothrow) LoadJob();
+        if (!s->worker.worker && !s->worker.failed) {
+            s->worker.worker = StartWorker();
+            s->worker.failed = s->worker.worker == nullptr;
+        }
+        auto* job = s->worker.worker ? new (std::nothrow) LoadJob() : nullptr;
         if (job) {
             job->path = path;
             job->fit_width = client.right;
             job->fit_height = client.bottom;
             job->size = s->settings.size;
             job->load = hooks.load_quietly;
-            job->refs = 2;  // the show's and the worker's
-            job->done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-            HANDLE thread =
-                job->done ? CreateThread(nullptr, 0, LoadThread, job, 0, nullptr) : nullptr;
-            if (thread) {
-                CloseHandle(thread);
-                s->ahead.job = job;
-                return;
-            }
-            job->refs = 1;
-            ReleaseJob(job);
+            job->refs = 1;  // the show's
+            QueueJob(s->worker.worker, job);
+            s->ahead.job = job;
+            return;
         }
         // No worker to be had: loaded here.
         int width = 0, height = 0;
