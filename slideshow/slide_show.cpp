@@ -1,6 +1,8 @@
 // The slide show's portable rules; see slide_show.h.
 #include "slideshow/slide_show.h"
 
+#include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -108,6 +110,55 @@ SlideRect SlidePlacement(int screen_width, int screen_height, int w, int h, int 
         return r;
     }
     return Fit(screen_width, screen_height, w, h);
+}
+
+DibImage ShrinkSlidePicture(const DibImage& source, int width, int height) {
+    DibLayout l;
+    if (!GetDibLayout(source, &l) || l.header.size != kInfoHeaderSize ||
+        l.header.compression != kBiRgb || (l.header.bit_count != 8 && l.header.bit_count != 24))
+        return DibImage();
+    const int bits = l.header.bit_count;
+    const int64_t sw = l.header.width;
+    const int64_t sh = l.header.height;  // rows bottom-up: the layout refuses any other
+    if (width <= 0 || height <= 0 || width > sw || height > sh || (width == sw && height == sh) ||
+        !DibSizeAllowed(width, height, bits))
+        return DibImage();
+    const size_t bytes_per_pixel = static_cast<size_t>(bits / 8);
+    const size_t stride = static_cast<size_t>(DibStride(width, bits));
+    const size_t palette = static_cast<size_t>(l.colors) * 4;
+    std::vector<uint32_t> columns;
+    DibImage out;
+    if (!out.block.Allocate(kInfoHeaderSize + palette + stride * static_cast<size_t>(height)))
+        return DibImage();
+    columns.resize(static_cast<size_t>(width));
+    DibHeader h = InfoHeaderFor(width, height, bits);
+    h.clr_used = l.colors;
+    h.x_pels_per_meter = l.header.x_pels_per_meter;
+    h.y_pels_per_meter = l.header.y_pels_per_meter;
+    WriteInfoHeader(out.data(), h);
+    if (palette)
+        std::memcpy(out.data() + kInfoHeaderSize, source.data() + l.palette_offset, palette);
+    for (int x = 0; x < width; ++x)
+        columns[static_cast<size_t>(x)] =
+            static_cast<uint32_t>((2 * int64_t{x} + 1) * sw / (2 * int64_t{width}));
+    const uint8_t* pixels = source.data() + l.pixel_offset;
+    uint8_t* rows = out.data() + kInfoHeaderSize + palette;
+    for (int y = 0; y < height; ++y) {  // y from the top
+        const int64_t sy = (2 * int64_t{y} + 1) * sh / (2 * int64_t{height});
+        const uint8_t* from = pixels + static_cast<size_t>(sh - 1 - sy) * l.stride;
+        uint8_t* to = rows + static_cast<size_t>(height - 1 - y) * stride;
+        if (bytes_per_pixel == 3) {
+            for (int x = 0; x < width; ++x) {
+                const uint8_t* p = from + size_t{3} * columns[static_cast<size_t>(x)];
+                to[3 * x] = p[0];
+                to[3 * x + 1] = p[1];
+                to[3 * x + 2] = p[2];
+            }
+        } else {
+            for (int x = 0; x < width; ++x) to[x] = from[columns[static_cast<size_t>(x)]];
+        }
+    }
+    return out;
 }
 
 void SeedSlideRandom(SlideRandom* random, uint32_t seed) {

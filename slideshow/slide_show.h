@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "codec/dib.h"
+
 struct SettingsStore;
 
 enum SlideSize { kSlideFit = 0, kSlideOriginal = 1 };
@@ -42,6 +44,13 @@ struct SlideRect {
 // unless that is too tall, then the height. Original: a picture that fits is drawn 1:1 and
 // centred, a larger one is fitted.
 SlideRect SlidePlacement(int screen_width, int screen_height, int w, int h, int size);
+
+// A picture larger than its place made as small as the place (width x height) by dropping
+// pixels, as the show's stretch mode does, so that drawing it is a plain copy: each pixel of
+// the place takes the source pixel under its centre. Uncompressed 8- and 24-bit pictures only;
+// empty for any other picture, a place larger than the picture, or memory short (the picture is
+// then drawn as it is). Says nothing: the show calls it off the window's thread.
+DibImage ShrinkSlidePicture(const DibImage& source, int width, int height);
 
 // The pseudo-random numbers of random order (a xorshift generator; never 0 state).
 struct SlideRandom {

@@ -18,6 +18,8 @@
 #include "base/messages.h"
 #include "base/platform.h"
 #include "base/region.h"
+#include "codec/bmp_file.h"
+#include "codec/jpeg_codec.h"
 #include "edit/win/image_window.h"
 #include "print/print_layout.h"
 #include "print/win/print_win.h"
@@ -52,6 +54,38 @@ bool IsAlbumFile(const std::string& path) {
 // Pictures of the show: decoded without a progress dialog.
 DibImage LoadForShow(const std::string& path) {
     return LoadAlbumSource(path, nullptr);
+}
+
+// Pictures of the show without a word, on the show's worker thread: a JPEG file decoded from
+// memory (the same pixels as through a temporary BMP file, without the file), a BMP file read.
+// Only thread-safe pieces: no messages, no noted file failures. Empty on any failure; the show
+// then loads the picture with LoadForShow, which says why.
+DibImage LoadQuietlyForShow(const std::string& path, int /*fit_width*/, int /*fit_height*/,
+                            int* width, int* height) {
+    *width = 0;
+    *height = 0;
+    const PictureKind kind = PictureKindOf(path);
+    if (kind == PictureKind::kOther) return DibImage();
+    ScopedFile f(OpenRegularFile(path, "rb"));
+    if (!f) return DibImage();
+    DibImage picture;
+    if (kind == PictureKind::kBmp) {
+        int message = 0;
+        if (!ReadBmpStream(f.get(), &picture, &message)) return DibImage();
+    } else {
+        const int64_t length = StreamLength(f.get());
+        // A JPEG file longer than the decoder would take as pixels is no camera picture.
+        if (length <= 0 || static_cast<uint64_t>(length) > CodecJpegLimits().max_pixel_bytes)
+            return DibImage();
+        std::vector<uint8_t> bytes;
+        bytes.resize(static_cast<size_t>(length));
+        if (!ReadPieces(f.get(), bytes.data(), bytes.size())) return DibImage();
+        picture = DecodeJpegBytes(bytes.data(), bytes.size(), 0);
+    }
+    if (!picture) return picture;
+    *width = DibWidth(picture);
+    *height = DibHeight(picture) < 0 ? -DibHeight(picture) : DibHeight(picture);
+    return picture;
 }
 
 // Pictures of a printed album: a missing file or one of another kind leaves its place empty.
@@ -106,6 +140,7 @@ void EnsureSlideShowShell() {
     hooks.read_album = ReadAlbumPaths;
     hooks.is_album = IsAlbumFile;
     hooks.load_picture = LoadForShow;
+    hooks.load_quietly = LoadQuietlyForShow;
 }
 
 bool RunShowOrPrintCommand(HWND frame, int command) {

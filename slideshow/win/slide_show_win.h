@@ -11,6 +11,7 @@
 #include "codec/dib.h"
 
 constexpr UINT kMsgSlideStart = 1297;  // to the show window: read the album and begin
+constexpr UINT kMsgSlideStep = 1298;   // to the show window: the next picture's time has come
 constexpr UINT_PTR kSlideTimer = 1;
 
 struct SlideShowHooks {
@@ -20,6 +21,14 @@ struct SlideShowHooks {
     bool (*is_album)(const std::string& path) = nullptr;
     // Loads a JPEG or BMP picture; empty after the loader's message.
     DibImage (*load_picture)(const std::string& path) = nullptr;
+    // Loads a JPEG or BMP picture without a word, callable from any thread: the show loads its
+    // pictures with it on a worker thread, so that the show window answers while a large
+    // picture is decoded. A picture larger than fit_width x fit_height may come smaller, as long
+    // as it still covers the box it is fitted to there; *width and *height receive the size of
+    // the picture in the file. Empty on any failure: the show then loads the picture with
+    // load_picture, which says why. When null the show loads with load_picture alone.
+    DibImage (*load_quietly)(const std::string& path, int fit_width, int fit_height, int* width,
+                             int* height) = nullptr;
     // Seed of random order; 0 takes the tick count at the start of the show.
     uint32_t random_seed = 0;
 };

@@ -38,6 +38,79 @@ TEST(SlidePlacementTest, WideAndLargePictures) {
     ExpectRect(SlidePlacement(800, 600, 0, 100, kSlideFit), 0, 0, 0, 0);
 }
 
+// A picture whose pixel in column x of display row y (from the top) is (x, y, x + y + 1), or
+// the index 10 * y + x with a grey palette for 8 bits.
+DibImage Numbered(int w, int h, int bits) {
+    DibImage d = NewDib(w, h, bits, bits == 8 ? 256 : 0);
+    DibLayout l;
+    EXPECT_TRUE(GetDibLayout(d, &l));
+    uint8_t* pal = d.data() + l.palette_offset;
+    for (uint32_t i = 0; i < l.colors; ++i) pal[4 * i] = pal[4 * i + 1] = pal[4 * i + 2] = i;
+    for (int y = 0; y < h; ++y) {
+        uint8_t* row = d.data() + l.pixel_offset + (h - 1 - y) * l.stride;
+        for (int x = 0; x < w; ++x) {
+            if (bits == 8) {
+                row[x] = static_cast<uint8_t>(10 * y + x);
+            } else {
+                row[3 * x] = static_cast<uint8_t>(x);
+                row[3 * x + 1] = static_cast<uint8_t>(y);
+                row[3 * x + 2] = static_cast<uint8_t>(x + y + 1);
+            }
+        }
+    }
+    return d;
+}
+
+// The pixel of a bottom-up picture at column x of display row y: {b, g, r} or {index}.
+std::vector<int> PixelAt(const DibImage& d, int x, int y) {
+    DibLayout l;
+    EXPECT_TRUE(GetDibLayout(d, &l));
+    const int h = l.header.height;
+    const uint8_t* p = d.data() + l.pixel_offset + (h - 1 - y) * l.stride;
+    if (l.header.bit_count == 8) return {p[x]};
+    return {p[3 * x], p[3 * x + 1], p[3 * x + 2]};
+}
+
+TEST(SlideShrinkTest, EachPixelOfThePlaceTakesTheSourcePixelUnderItsCentre) {
+    {
+        // 8 x 6 into 4 x 3: columns 1, 3, 5, 7 and rows 1, 3, 5 of the source.
+        const DibImage colour = ShrinkSlidePicture(Numbered(8, 6, 24), 4, 3);
+        ASSERT_TRUE(colour);
+        EXPECT_EQ(DibWidth(colour), 4);
+        EXPECT_EQ(DibHeight(colour), 3);
+        EXPECT_EQ(DibBitCount(colour), 24);
+        EXPECT_EQ(PixelAt(colour, 0, 0), (std::vector<int>{1, 1, 3}));
+        EXPECT_EQ(PixelAt(colour, 3, 0), (std::vector<int>{7, 1, 9}));
+        EXPECT_EQ(PixelAt(colour, 1, 2), (std::vector<int>{3, 5, 9}));
+        EXPECT_EQ(PixelAt(colour, 3, 2), (std::vector<int>{7, 5, 13}));
+        // 9 x 7 into 4 x 2: columns 1, 3, 5, 7 ((2x + 1) x 9 / 8) and rows 1, 5.
+        const DibImage odd = ShrinkSlidePicture(Numbered(9, 7, 24), 4, 2);
+        ASSERT_TRUE(odd);
+        EXPECT_EQ(PixelAt(odd, 2, 0), (std::vector<int>{5, 1, 7}));
+        EXPECT_EQ(PixelAt(odd, 3, 1), (std::vector<int>{7, 5, 13}));
+        // A palette picture keeps its palette.
+        const DibImage indexed = ShrinkSlidePicture(Numbered(8, 6, 8), 2, 2);
+        ASSERT_TRUE(indexed);
+        EXPECT_EQ(DibBitCount(indexed), 8);
+        EXPECT_EQ(DibColorCount(indexed), 256u);
+        EXPECT_EQ(PixelAt(indexed, 0, 0), (std::vector<int>{10 * 1 + 2}));
+        EXPECT_EQ(PixelAt(indexed, 1, 1), (std::vector<int>{10 * 4 + 6}));
+        DibLayout l;
+        ASSERT_TRUE(GetDibLayout(indexed, &l));
+        EXPECT_EQ(indexed.data()[l.palette_offset + 4 * 200], 200);
+    }
+}
+
+TEST(SlideShrinkTest, OnlyShrinksWhatItCanCopy) {
+    const DibImage picture = Numbered(8, 6, 24);
+    EXPECT_FALSE(ShrinkSlidePicture(picture, 8, 6));  // the same size: drawn as it is
+    EXPECT_FALSE(ShrinkSlidePicture(picture, 9, 3));  // wider than the picture
+    EXPECT_FALSE(ShrinkSlidePicture(picture, 4, 0));
+    EXPECT_FALSE(ShrinkSlidePicture(NewDib(8, 6, 32, 0), 4, 3));
+    EXPECT_FALSE(ShrinkSlidePicture(NewDib(8, 6, 4, 16), 4, 3));
+    EXPECT_FALSE(ShrinkSlidePicture(DibImage(), 4, 3));
+}
+
 TEST(SlideSettingsTest, TheShowAndTheDialogReadDifferently) {
     MemorySettings store;
     store.values = {{"Size", "5"}, {"Speed", "12"}, {"Type", "1"}};

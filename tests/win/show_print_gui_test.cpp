@@ -287,6 +287,11 @@ TEST_F(ShowPrintGui, ToolbarButtonsDriveTheShow) {
     const bool pointer_mode = CurrentSlideShow().pointer_mode;
     click(IDC_SLD_POINTER);
     EXPECT_NE(CurrentSlideShow().pointer_mode, pointer_mode);
+    // Two steps before a paint go two pictures on (the picture loaded ahead serves one).
+    const int current = CurrentSlideShow().current;
+    SendMessageA(show, WM_COMMAND, IDC_SLD_NEXT, 0);
+    SendMessageA(show, WM_COMMAND, IDC_SLD_NEXT, 0);
+    EXPECT_EQ(CurrentSlideShow().current, (current + 2) % 3);
     click(IDC_SLD_EXIT);
     EXPECT_FALSE(IsWindow(show));
     EXPECT_FALSE(IsWindow(bar));
@@ -323,12 +328,19 @@ TEST_F(ShowPrintGui, InputDuringLoadingWaitsForThePictureAndEachPictureLoadsOnce
     Plat().settings->Set("Size", "0");
     const std::string alb =
         AlbumOf("load.alb", {Bmp("l1.bmp", 16, 12), Bmp("l2.bmp", 16, 12), Bmp("l3.bmp", 16, 12)});
+    // Every picture through this loader, on this thread.
     DibImage (*saved)(const std::string&) = SlideShowShell().load_picture;
+    auto saved_quietly = SlideShowShell().load_quietly;
     SlideShowShell().load_picture = LoadWhilePumping;
+    SlideShowShell().load_quietly = nullptr;
     struct Restore {
         DibImage (*loader)(const std::string&);
-        ~Restore() { SlideShowShell().load_picture = loader; }
-    } restore{saved};
+        decltype(saved_quietly) quietly;
+        ~Restore() {
+            SlideShowShell().load_picture = loader;
+            SlideShowShell().load_quietly = quietly;
+        }
+    } restore{saved, saved_quietly};
 
     // Running on by itself, each picture is loaded once, the next one while this one shows.
     g_loading = LoadingStep();
@@ -363,8 +375,102 @@ TEST_F(ShowPrintGui, InputDuringLoadingWaitsForThePictureAndEachPictureLoadsOnce
     }
 }
 
-// The camera's own pictures through the program's loader (the decoder pumps messages while
-// the next picture is loaded ahead): placed as the rule says, and a letter ends the show.
+// A picture that takes long to load, on the show's worker: the load given number blocks until
+// the test opens the gate, and tells the show window what the user does meanwhile.
+struct SlowLoad {
+    HANDLE gate = nullptr;
+    HWND show = nullptr;
+    LONG block_on = 0;
+    int action = 0;  // 1: Escape, 2: the left button, 3: the right button, then the toolbar's exit
+    LONG started = 0;
+    LONG finished = 0;
+    DibImage (*real)(const std::string&, int, int, int*, int*) = nullptr;
+} g_slow;
+
+DibImage LoadSlowly(const std::string& path, int fit_width, int fit_height, int* w, int* h) {
+    SlowLoad& l = g_slow;
+    if (InterlockedIncrement(&l.started) == l.block_on) {
+        if (l.action == 1) PostMessageA(l.show, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        if (l.action == 2) PostMessageA(l.show, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(40, 40));
+        if (l.action == 3) PostMessageA(l.show, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(40, 40));
+        WaitForSingleObject(l.gate, 10000);  // bounded: a show that waits for it fails, not hangs
+    }
+    DibImage picture = l.real(path, fit_width, fit_height, w, h);
+    InterlockedIncrement(&l.finished);
+    return picture;
+}
+
+// Escape, the left button and the toolbar's exit end a show while a picture is still loading
+// (the first one at Speed 9, the one after it at Speed 10, where the show waits for it at once):
+// the show does not wait for the picture, the frame is as it was, and the picture that comes
+// later is thrown away.
+TEST_F(ShowPrintGui, EndingAShowDoesNotWaitForAPictureBeingLoaded) {
+    Plat().settings->Set("Size", "0");
+    Plat().settings->Set("Type", "0");
+    const std::string alb = AlbumOf("slow.alb", {Bmp("s1.bmp", 64, 48), Bmp("s2.bmp", 64, 48)});
+    ASSERT_NE(SlideShowShell().load_quietly, nullptr);
+    auto saved = SlideShowShell().load_quietly;
+    HANDLE gate = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(gate, nullptr);
+    struct Restore {
+        decltype(saved) loader;
+        HANDLE gate;
+        ~Restore() {
+            SetEvent(gate);  // no worker is left waiting
+            PumpUntil([] { return g_slow.finished == g_slow.started; }, 5000);
+            SlideShowShell().load_quietly = loader;
+            CloseHandle(gate);
+        }
+    } restore{saved, gate};
+    SlideShowShell().load_quietly = LoadSlowly;
+    const HWND active = GetActiveWindow();
+    struct Row {
+        const char* speed;
+        LONG block_on;
+        int action;
+    };
+    for (const Row& row : {Row{"9", 1, 1}, Row{"9", 1, 2}, Row{"9", 1, 3}, Row{"10", 2, 1},
+                           Row{"10", 2, 2}, Row{"10", 2, 3}}) {
+        SCOPED_TRACE(std::string("Speed ") + row.speed + ", action " + std::to_string(row.action) +
+                     " during load " + std::to_string(row.block_on));
+        Plat().settings->Set("Speed", row.speed);
+        ResetEvent(gate);
+        g_slow = SlowLoad();
+        g_slow.gate = gate;
+        g_slow.block_on = row.block_on;
+        g_slow.action = row.action;
+        g_slow.real = saved;
+        bool toolbar_seen = false;
+        if (row.action == 3) {
+            dialogs::When("Slide Show Menu", [&toolbar_seen](HWND bar) {
+                toolbar_seen = true;
+                SendMessageA(GetDlgItem(bar, IDC_SLD_EXIT), BM_CLICK, 0, 0);
+            });
+        }
+        HWND show = CreateSlideShow(frame_, alb);
+        ASSERT_NE(show, nullptr);
+        g_slow.show = show;
+        ASSERT_TRUE(PumpUntil([show] { return !IsWindow(show); }, 5000));
+        // Ended with the picture still loading.
+        EXPECT_EQ(g_slow.started, row.block_on);
+        EXPECT_EQ(g_slow.finished, row.block_on - 1);
+        EXPECT_EQ(CurrentSlideShow().window, nullptr);
+        EXPECT_EQ(toolbar_seen, row.action == 3);
+        EXPECT_EQ(dialogs::Pending(), 0);
+        EXPECT_TRUE(IsWindowEnabled(frame_));
+        EXPECT_EQ(GetActiveWindow(), active);
+        EXPECT_TRUE(boxes::Seen().empty());
+        // The picture comes after the end and goes nowhere.
+        SetEvent(gate);
+        ASSERT_TRUE(PumpUntil([] { return g_slow.finished == g_slow.block_on; }, 5000));
+        PumpWindowsFor(20);
+        EXPECT_EQ(CurrentSlideShow().window, nullptr);
+    }
+}
+
+// The camera's own pictures through the program's loaders (on the show's worker, the next
+// while this one is drawn): the same pixels as through a BMP file, placed as the rule says, and
+// a letter ends the show.
 TEST_F(ShowPrintGui, ShowOfTheCamerasPicturesRunsOnAndEndsOnALetter) {
     Plat().settings->Set("Speed", "10");
     Plat().settings->Set("Size", "0");
@@ -387,6 +493,22 @@ TEST_F(ShowPrintGui, ShowOfTheCamerasPicturesRunsOnAndEndsOnALetter) {
     }
     JpegHeaderInfo info;
     ASSERT_TRUE(ReadJpegHeaderInfo(files[0], &info));
+    // The show's own loader, in memory and without a word, gives the very pixels of the loader
+    // through a BMP file, for pictures that fit the screen.
+    ASSERT_NE(SlideShowShell().load_quietly, nullptr);
+    for (const std::string& f : {files[0], files[1], Bmp("fits.bmp", 33, 17)}) {
+        SCOPED_TRACE(f);
+        int w = 0, h = 0;
+        const DibImage quiet = SlideShowShell().load_quietly(f, GetSystemMetrics(SM_CXSCREEN),
+                                                             GetSystemMetrics(SM_CYSCREEN), &w, &h);
+        const DibImage loud = SlideShowShell().load_picture(f);
+        ASSERT_TRUE(quiet);
+        ASSERT_TRUE(loud);
+        EXPECT_EQ(w, DibWidth(loud));
+        EXPECT_EQ(h, std::abs(DibHeight(loud)));
+        ASSERT_EQ(quiet.size(), loud.size());
+        EXPECT_EQ(std::memcmp(quiet.data(), loud.data(), loud.size()), 0);
+    }
     const std::string alb = AlbumOf("camera.alb", files);
     HWND show = CreateSlideShow(frame_, alb);
     ASSERT_NE(show, nullptr);
