@@ -565,15 +565,20 @@ int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, in
     return CommitOrShow(&out, kMsgBitmapCreateFailed2);
 }
 
-DibImage DecodeJpegBytes(const uint8_t* data, size_t size, int colors) {
+DibImage DecodeJpegBytes(const uint8_t* data, size_t size, int colors, int fit_width,
+                         int fit_height, int* file_width, int* file_height) {
     std::unique_ptr<DecodeJob> job(new (std::nothrow) DecodeJob());
     if (!job || (!data && size > 0)) return DibImage();
     static const uint8_t kNothing = 0;
     job->bytes = data ? data : &kNothing;
     job->byte_count = size;
     job->colors = colors;
+    job->fit_width = fit_width;
+    job->fit_height = fit_height;
     job->meter = JpegMeter::kNone;
     if (!RunDecode(job.get())) return DibImage();
+    if (file_width) *file_width = static_cast<int>(job->cinfo.image_width);
+    if (file_height) *file_height = static_cast<int>(job->cinfo.image_height);
     return std::move(job->picture);
 }
 

@@ -48,8 +48,11 @@ uint32_t EncodeMeterPos(const JpegProgress& progress, uint64_t n, uint64_t h);
 int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, int colors,
                    const JpegProgress& progress);
 // The same decode of a JPEG file's bytes held in memory, to the same picture (the BMP file's
-// DIB: header, palette, rows), without messages or meter. Empty on any failure.
-DibImage DecodeJpegBytes(const uint8_t* data, size_t size, int colors);
+// DIB: header, palette, rows), without messages, meter or anything shared: callable from any
+// thread. Empty on any failure. fit_width and fit_height scale down as for DecodeJpegToDib;
+// file_width and file_height (may be null) receive the picture's size in the file.
+DibImage DecodeJpegBytes(const uint8_t* data, size_t size, int colors, int fit_width = 0,
+                         int fit_height = 0, int* file_width = nullptr, int* file_height = nullptr);
 // JPEG file to a picture in memory: the picture DecodeJpegFile writes (as LoadBmpFile reads it
 // back), with the same messages and meter, and no file. When fit_width and fit_height are both
 // above 0, the library scales the picture down by eighths to the smallest size that still

@@ -15,6 +15,7 @@
 #include "base/win/window_record.h"
 #include "base/dir.h"
 #include "base/files.h"
+#include "base/byte_block.h"
 #include "base/messages.h"
 #include "base/platform.h"
 #include "base/region.h"
@@ -60,8 +61,8 @@ DibImage LoadForShow(const std::string& path) {
 // memory (the same pixels as through a temporary BMP file, without the file), a BMP file read.
 // Only thread-safe pieces: no messages, no noted file failures. Empty on any failure; the show
 // then loads the picture with LoadForShow, which says why.
-DibImage LoadQuietlyForShow(const std::string& path, int /*fit_width*/, int /*fit_height*/,
-                            int* width, int* height) {
+DibImage LoadQuietlyForShow(const std::string& path, int fit_width, int fit_height, int* width,
+                            int* height) {
     *width = 0;
     *height = 0;
     const PictureKind kind = PictureKindOf(path);
@@ -77,10 +78,14 @@ DibImage LoadQuietlyForShow(const std::string& path, int /*fit_width*/, int /*fi
         // A JPEG file longer than the decoder would take as pixels is no camera picture.
         if (length <= 0 || static_cast<uint64_t>(length) > CodecJpegLimits().max_pixel_bytes)
             return DibImage();
-        std::vector<uint8_t> bytes;
-        bytes.resize(static_cast<size_t>(length));
-        if (!ReadPieces(f.get(), bytes.data(), bytes.size())) return DibImage();
-        picture = DecodeJpegBytes(bytes.data(), bytes.size(), 0);
+        ByteBlock bytes;
+        if (!bytes.Allocate(static_cast<size_t>(length)) ||
+            !ReadPieces(f.get(), bytes.data(), bytes.size()))
+            return DibImage();
+        // A picture larger than the screen comes from the library already brought down by
+        // eighths (still covering the screen), a fraction of the work and memory of its full
+        // size; one that fits is decoded whole, as always.
+        return DecodeJpegBytes(bytes.data(), bytes.size(), 0, fit_width, fit_height, width, height);
     }
     if (!picture) return picture;
     *width = DibWidth(picture);

@@ -217,7 +217,7 @@ TEST_F(JpegTest, DecodingIntoMemoryGivesTheFilesPicture) {
 }
 
 // Decoding to a size scales 64 x 48 down to the smallest eighth that covers it, never above the
-// full size.
+// full size, from a file as from bytes.
 TEST_F(JpegTest, DecodingToASizeScalesByEighths) {
     const std::string in = Jpeg(JpegSpec());
     const struct {
@@ -226,12 +226,21 @@ TEST_F(JpegTest, DecodingToASizeScalesByEighths) {
         {0, 0, 64, 48},  {16, 12, 16, 12},   {17, 12, 24, 18}, {1, 1, 8, 6},
         {64, 1, 64, 48}, {500, 500, 64, 48}, {0, 12, 64, 48},
     };
+    const std::vector<uint8_t> bytes = ReadBytes(in);
     for (const auto& f : fits) {
         SCOPED_TRACE(std::to_string(f.fit_w) + " x " + std::to_string(f.fit_h));
         DibImage d;
         ASSERT_EQ(DecodeJpegToDib(in, 0, JpegProgress(), &d, f.fit_w, f.fit_h), 1);
         EXPECT_EQ(DibWidth(d), f.w);
         EXPECT_EQ(DibHeight(d), f.h);
+        // The bytes' decode scales alike, to the same picture, and tells the file's own size.
+        int file_w = 0, file_h = 0;
+        const DibImage b =
+            DecodeJpegBytes(bytes.data(), bytes.size(), 0, f.fit_w, f.fit_h, &file_w, &file_h);
+        ASSERT_EQ(b.size(), d.size());
+        EXPECT_EQ(0, std::memcmp(b.data(), d.data(), d.size()));
+        EXPECT_EQ(file_w, 64);
+        EXPECT_EQ(file_h, 48);
     }
 }
 
