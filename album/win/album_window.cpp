@@ -304,11 +304,16 @@ public:
     }
     ~AddingBatch() {
         AlbumWindow* w = held_ ? Find(hwnd_) : nullptr;  // none when the window went meanwhile
-        if (!w || --w->batch > 0) return;
+        if (!w || w->batch-- > 1) return;
+        // Sized and scrolled while still held, so that only the buttons in view at the end
+        // get their controls (not also those in view at the old offsets).
+        ++w->batch;
         if (static_cast<int>(w->album.pictures.size()) > w->batch_from)
             ResizeAfterAdd(w, w->batch_from);
         else
             UpdateScrolling(w);
+        w->batch = 0;
+        MakeControlsInView(w);
         SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
         RedrawWindow(hwnd_, nullptr, nullptr,
                      RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
