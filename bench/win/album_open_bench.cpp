@@ -51,11 +51,17 @@ bool Drawn(HWND hwnd) {
     return hwnd && IsWindowVisible(hwnd) && !GetUpdateRect(hwnd, nullptr, FALSE);
 }
 
-// Whether the program's album window shows all count pictures, the last one drawn whole.
-bool LastPictureDrawn(HWND frame, int count) {
+// The program's album window once it is shown, or none.
+HWND ShownAlbum(HWND frame) {
     HWND client = FindWindowExA(frame, nullptr, "MDICLIENT", nullptr);
     HWND album = client ? FindWindowExA(client, nullptr, kAlbumClass, nullptr) : nullptr;
-    if (!album || !IsWindowVisible(album)) return false;
+    return album && IsWindowVisible(album) ? album : nullptr;
+}
+
+// The album's last picture button (the lowest, then the rightmost) when the album holds count
+// buttons, else none. Each look costs the program's window server about two calls a button,
+// so it is made only until it succeeds.
+HWND LastButton(HWND album, int count) {
     int buttons = 0;
     HWND last = nullptr;
     LONG last_x = 0, last_y = 0;
@@ -70,9 +76,13 @@ bool LastPictureDrawn(HWND frame, int count) {
             last_y = r.top;
         }
     }
-    if (buttons != count || !Drawn(last)) return false;
-    return Drawn(FindWindowExA(last, nullptr, "EDIT", nullptr)) &&
-           Drawn(FindWindowExA(last, nullptr, "BUTTON", nullptr));
+    return buttons == count ? last : nullptr;
+}
+
+// Whether a picture button is drawn whole: the button, its check box and its name field.
+bool ButtonDrawn(HWND button) {
+    return Drawn(button) && Drawn(FindWindowExA(button, nullptr, "EDIT", nullptr)) &&
+           Drawn(FindWindowExA(button, nullptr, "BUTTON", nullptr));
 }
 
 // Seconds from the start of program with the album to its last picture drawn; negative when
@@ -94,9 +104,14 @@ double OpenOnce(const std::string& program, const std::string& album, int count)
     double seconds = -1;
     HWND frame = nullptr;
     int seen = 0;  // polls in a row that found it drawn: two, so that no paint was about to come
+    HWND last = nullptr;
     while (Now() - t0 < 60) {
         if (!frame) frame = FrameOf(pi.dwProcessId);
-        if (frame && LastPictureDrawn(frame, count)) {
+        if (frame && !last) {
+            // The album is shown once its pictures are in (it holds its drawing until then).
+            if (HWND album = ShownAlbum(frame)) last = LastButton(album, count);
+        }
+        if (last && ButtonDrawn(last)) {
             if (++seen == 1) seconds = Now() - t0;
             if (seen == 2) break;
         } else {
