@@ -4,14 +4,13 @@
 #include "base/dir.h"
 #include "base/messages.h"
 #include "base/path.h"
-#include "base/tempfile.h"
 #include "codec/bmp_file.h"
 #include "codec/jpeg_codec.h"
 
 namespace {
 
-int PlainDecode(const std::string& jpeg_path, const std::string& bmp_path) {
-    return DecodeJpegFile(jpeg_path, bmp_path, 0, JpegProgress());
+int PlainDecode(const std::string& jpeg_path, DibImage* picture) {
+    return DecodeJpegToDib(jpeg_path, 0, JpegProgress(), picture);
 }
 
 bool EndsWith(const std::string& s, const char* tail) {
@@ -28,7 +27,7 @@ PictureKind PictureKindOf(const std::string& path) {
     return PictureKind::kOther;
 }
 
-DibImage LoadAlbumSource(const std::string& path, JpegToBmpFunction decode) {
+DibImage LoadAlbumSource(const std::string& path, JpegDecodeFunction decode) {
     if (!FileExists(path)) {
         ShowError(kMsgNoFile);
         return DibImage();
@@ -37,13 +36,9 @@ DibImage LoadAlbumSource(const std::string& path, JpegToBmpFunction decode) {
         case PictureKind::kBmp:
             return LoadBmpFile(path);
         case PictureKind::kJpeg: {
-            ScopedTempFile temp;
-            if (!temp.Make()) {
-                ShowError(kMsgCannotCreateFile);
-                return DibImage();
-            }
-            if (!(decode ? decode : PlainDecode)(path, temp.name())) return DibImage();
-            return LoadBmpFile(temp.name());
+            DibImage picture;
+            if (!(decode ? decode : PlainDecode)(path, &picture)) return DibImage();
+            return picture;
         }
         case PictureKind::kOther:
             break;

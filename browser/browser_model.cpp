@@ -8,7 +8,6 @@
 #include "base/messages.h"
 #include "base/region.h"
 #include "base/tempfile.h"
-#include "codec/bmp_file.h"
 #include "codec/jpeg_codec.h"
 #include "link/session/image_list.h"
 
@@ -47,11 +46,8 @@ void FillNextCell(CameraBrowserState& st, int32_t n, const std::string* thumbnai
     cell.needs_redraw = true;
     if (thumbnail_file) {
         cell.date = ThumbnailDate(*thumbnail_file);
-        ScopedTempFile bmp;
-        if (bmp.Make() && DecodeJpegFile(*thumbnail_file, bmp.name(), 0, JpegProgress()) == 1) {
-            cell.thumbnail = LoadBmpFile(bmp.name());
-            cell.has_thumbnail = static_cast<bool>(cell.thumbnail);
-        }
+        cell.has_thumbnail =
+            DecodeJpegToDib(*thumbnail_file, 0, JpegProgress(), &cell.thumbnail) == 1;
     }
     cell.selected = IsSelected(st, n);
     st.next_fill = (st.next_fill + 1) % kCacheCells;

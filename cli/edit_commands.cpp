@@ -16,7 +16,6 @@
 #include "base/messages.h"
 #include "base/path.h"
 #include "base/pending_file.h"
-#include "base/tempfile.h"
 #include "cli/commands.h"
 #include "cli/subject_prompts.h"
 #include "cli/terminal.h"
@@ -110,14 +109,7 @@ struct LoadedPicture {
 
 bool LoadPicture(const std::string& path, LoadedPicture* out) {
     if (KindOf(path) == FileKind::kJpeg) {
-        ScopedTempFile bmp;
-        if (!bmp.Make()) {
-            ShowError(kMsgFileOpenFailed);
-            return false;
-        }
-        if (!DecodeJpegFile(path, bmp.name(), 0, JpegProgress())) return false;
-        out->dib = LoadBmpFile(bmp.name());
-        if (!out->dib) return false;
+        if (!DecodeJpegToDib(path, 0, JpegProgress(), &out->dib)) return false;
         // Without the segments the picture is still saved, as the program does.
         KeepCameraSegments(path, &out->kept);
         out->from_jpeg = true;

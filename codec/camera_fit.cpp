@@ -7,8 +7,6 @@
 #include "base/path.h"
 #include "base/pending_file.h"
 #include "base/platform.h"
-#include "base/tempfile.h"
-#include "codec/bmp_file.h"
 #include "codec/jpeg_codec.h"
 #include "base/messages.h"
 
@@ -61,19 +59,6 @@ bool SetUpMeter(const std::string& jpeg_path, MeterState* meter, int* size_class
     view.SetMeterPos(0);
     *m = MeterState{0, 100};
     return true;
-}
-
-// What both compressions do first: the picture as a temporary BMP file, the encoder's input,
-// and the meter as SetUpMeter sets it.
-bool StartCompression(const DibImage& dib, const std::string& jpeg_path, MeterState* meter,
-                      ScopedTempFile* bmp, int* size_class, int64_t* previous_length,
-                      MeterState* m) {
-    if (!bmp->Make()) {
-        ShowError(kMsgCannotCreateFile);
-        return false;
-    }
-    if (!SaveBmpFile(bmp->name(), dib)) return false;
-    return SetUpMeter(jpeg_path, meter, size_class, previous_length, m);
 }
 
 // An encode's share of the meter: from where it stands half the way to the end.
@@ -139,10 +124,9 @@ int NextFitQuality(const std::string& path, int size_class, int quality, int* la
 
 int CompressForCamera(const DibImage& dib, const std::string& jpeg_path, MeterState* meter,
                       int size_class) {
-    ScopedTempFile bmp;
     int64_t previous_length = 0;
     MeterState m;
-    if (!StartCompression(dib, jpeg_path, meter, &bmp, &size_class, &previous_length, &m)) return 0;
+    if (!SetUpMeter(jpeg_path, meter, &size_class, &previous_length, &m)) return 0;
     // The passes write a file beside the target, which takes the target's place only when the
     // fitting has ended; a pass that fails leaves the target as it was.
     PendingFile fitted;
@@ -158,7 +142,7 @@ int CompressForCamera(const DibImage& dib, const std::string& jpeg_path, MeterSt
         JpegProgress progress = EncoderShare(m);
         uint32_t reached = m.pos;
         progress.position_out = &reached;
-        if (!EncodeJpegFile(bmp.name(), fitted.temp_path(), kCameraSampling, quality, progress))
+        if (!EncodeDibToJpegFile(dib, fitted.temp_path(), kCameraSampling, quality, progress))
             return 0;
         int next =
             NextFitQuality(fitted.temp_path(), size_class, quality, &last_step, previous_length);
@@ -176,21 +160,19 @@ int CompressForCamera(const DibImage& dib, const std::string& jpeg_path, MeterSt
 
 int CompressForCameraSinglePass(const DibImage& dib, const std::string& jpeg_path,
                                 MeterState* meter, int size_class) {
-    ScopedTempFile bmp;
     int64_t previous_length = 0;
     MeterState m;
-    if (!StartCompression(dib, jpeg_path, meter, &bmp, &size_class, &previous_length, &m)) return 0;
+    if (!SetUpMeter(jpeg_path, meter, &size_class, &previous_length, &m)) return 0;
     Plat().view->SetMeterPos(m.pos);
-    if (!EncodeJpegFile(bmp.name(), jpeg_path, kSaveSampling, size_class == 2 ? 95 : 80,
-                        EncoderShare(m)))
+    if (!EncodeDibToJpegFile(dib, jpeg_path, kSaveSampling, size_class == 2 ? 95 : 80,
+                             EncoderShare(m)))
         return 0;
     return FinishWithFullMeter(meter, &m);
 }
 
 int CompressForCameraSilent(const std::string& jpeg_path, int size_class) {
-    ScopedTempFile bmp;
-    if (!bmp.Make()) return 0;
-    if (!DecodeJpegFile(jpeg_path, bmp.name(), 0, JpegProgress())) return 0;
+    DibImage dib;
+    if (!DecodeJpegToDib(jpeg_path, 0, JpegProgress(), &dib)) return 0;
     if (size_class < 0) size_class = SizeClassOfFile(jpeg_path);
     if (size_class < 0 || size_class > 3) return 0;
     // As above: the file at jpeg_path is replaced once, by the last pass's result.
@@ -199,8 +181,7 @@ int CompressForCameraSilent(const std::string& jpeg_path, int size_class) {
     int quality = size_class == 2 ? 95 : 80;
     int last_step = 0;
     for (int passes = 0;; ++passes) {
-        if (!EncodeJpegFile(bmp.name(), fitted.temp_path(), kCameraSampling, quality,
-                            JpegProgress()))
+        if (!EncodeDibToJpegFile(dib, fitted.temp_path(), kCameraSampling, quality, JpegProgress()))
             return 0;
         int next = NextFitQuality(fitted.temp_path(), size_class, quality, &last_step, 0);
         if (next == 0 || passes >= kMaxAdjustments)

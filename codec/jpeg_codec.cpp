@@ -216,6 +216,8 @@ struct DecodeJob {
     size_t byte_count;
     PendingFile* out;  // not owned; null when the picture stays in memory
     int colors;
+    int fit_width;  // both above 0: scale down by eighths to cover this size
+    int fit_height;
     JpegMeter meter;
     MeterPace pace;
     uint32_t* position_out;
@@ -289,6 +291,17 @@ int RunDecode(DecodeJob* job) {
                      c->num_components == 1 || job->colors ? 8 : 24))
         Fail(reinterpret_cast<j_common_ptr>(c), JERR_IMAGE_TOO_BIG);
     ApplyColourRequest(c, job->colors);
+    if (job->fit_width > 0 && job->fit_height > 0) {
+        // The smallest eighth that still covers the size asked for; the full size at most.
+        c->scale_denom = 8;
+        for (unsigned m = 1; m <= 8; ++m) {
+            c->scale_num = m;
+            jpeg_calc_output_dimensions(c);
+            if (c->output_width >= static_cast<JDIMENSION>(job->fit_width) &&
+                c->output_height >= static_cast<JDIMENSION>(job->fit_height))
+                break;
+        }
+    }
 #ifdef JCS_EXTENSIONS
     // Full colour comes out of the library in the BMP's own blue, green, red order.
     if (!c->quantize_colors && c->out_color_space == JCS_RGB) c->out_color_space = JCS_EXT_BGR;
@@ -511,6 +524,34 @@ bool IsNotJpegError(int code) {
 
 }  // namespace
 
+namespace {
+
+// Decodes an open file into job->picture (and job->out when set) with the meter the progress
+// asks for; 1, or 0 after the failure's message.
+int DecodeOpenFile(std::FILE* in, PendingFile* out, int colors, const JpegProgress& progress,
+                   int fit_width, int fit_height, DibImage* picture) {
+    std::unique_ptr<DecodeJob> job(new (std::nothrow) DecodeJob());
+    if (!job) {
+        ShowError(kMsgBitmapCreateFailed2);
+        return 0;
+    }
+    job->in = in;
+    job->out = out;
+    job->colors = colors;
+    job->fit_width = fit_width;
+    job->fit_height = fit_height;
+    job->meter = progress.meter == JpegMeter::kRange ? JpegMeter::kFull : progress.meter;
+    job->position_out = progress.position_out;
+    if (!RunDecode(job.get())) {
+        ShowError(IsNotJpegError(job->err.pub.msg_code) ? kMsgNotJpeg : kMsgBitmapCreateFailed2);
+        return 0;
+    }
+    if (picture) *picture = std::move(job->picture);
+    return 1;
+}
+
+}  // namespace
+
 int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, int colors,
                    const JpegProgress& progress) {
     ScopedFile in;
@@ -518,21 +559,7 @@ int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, in
     if (!OpenInputAndOutput(jpeg_path, bmp_path, &in, &out,
                             progress.meter != JpegMeter::kFirstHalf))
         return 0;
-    std::unique_ptr<DecodeJob> job(new (std::nothrow) DecodeJob());
-    if (!job) {
-        ShowError(kMsgBitmapCreateFailed2);
-        return 0;
-    }
-    job->in = in.get();
-    job->out = &out;
-    job->colors = colors;
-    job->meter = progress.meter == JpegMeter::kRange ? JpegMeter::kFull : progress.meter;
-    job->position_out = progress.position_out;
-    int ok = RunDecode(job.get());
-    if (!ok) {
-        ShowError(IsNotJpegError(job->err.pub.msg_code) ? kMsgNotJpeg : kMsgBitmapCreateFailed2);
-        return 0;
-    }
+    if (!DecodeOpenFile(in.get(), &out, colors, progress, 0, 0, nullptr)) return 0;
     // The input is read to its end; closed first, so that it may be the output as well.
     in.Close();
     return CommitOrShow(&out, kMsgBitmapCreateFailed2);
@@ -550,22 +577,28 @@ DibImage DecodeJpegBytes(const uint8_t* data, size_t size, int colors) {
     return std::move(job->picture);
 }
 
-int EncodeJpegFile(const std::string& bmp_path, const std::string& jpeg_path,
-                   const std::string& sampling, int quality, const JpegProgress& progress) {
-    ScopedFile in;
-    PendingFile out;
-    if (!OpenInputAndOutput(bmp_path, jpeg_path, &in, &out)) return 0;
+int DecodeJpegToDib(const std::string& jpeg_path, int colors, const JpegProgress& progress,
+                    DibImage* out, int fit_width, int fit_height) {
+    out->block.Reset();
+    ScopedFile in(OpenFileBinary(jpeg_path, "rb"));
+    if (!in) {
+        if (progress.meter != JpegMeter::kFirstHalf) ShowError(kMsgFileOpenFailed);
+        return 0;
+    }
+    return DecodeOpenFile(in.get(), nullptr, colors, progress, fit_width, fit_height, out);
+}
+
+namespace {
+
+// The encode itself, once the picture is in memory and the output reserved.
+int EncodePicture(const DibImage& picture, PendingFile* out, const std::string& sampling,
+                  int quality, const JpegProgress& progress) {
     std::unique_ptr<EncodeJob> job(new (std::nothrow) EncodeJob());
-    DibImage picture;
-    int load_message = 0;  // not shown: every failure of the encoder has its own message
-    if (!job || !ReadBmpStream(in.get(), &picture, &load_message) ||
-        !TakeEncoderInput(picture, job.get())) {
+    if (!job || !TakeEncoderInput(picture, job.get())) {
         ShowError(kMsgJpegCreateFailed);
         return 0;
     }
-    // The input is read whole; closed first, so that it may be the output as well.
-    in.Close();
-    job->dest.file = &out;
+    job->dest.file = out;
     job->sampling = sampling.c_str();
     job->quality = quality;
     job->progress = progress;
@@ -576,7 +609,35 @@ int EncodeJpegFile(const std::string& bmp_path, const std::string& jpeg_path,
         ShowError(kMsgJpegCreateFailed);
         return 0;
     }
-    return CommitOrShow(&out, kMsgJpegCreateFailed);
+    return CommitOrShow(out, kMsgJpegCreateFailed);
+}
+
+}  // namespace
+
+int EncodeDibToJpegFile(const DibImage& dib, const std::string& jpeg_path,
+                        const std::string& sampling, int quality, const JpegProgress& progress) {
+    PendingFile out;
+    if (!out.Open(jpeg_path)) {
+        ShowError(kMsgFileOpenFailed);
+        return 0;
+    }
+    return EncodePicture(dib, &out, sampling, quality, progress);
+}
+
+int EncodeJpegFile(const std::string& bmp_path, const std::string& jpeg_path,
+                   const std::string& sampling, int quality, const JpegProgress& progress) {
+    ScopedFile in;
+    PendingFile out;
+    if (!OpenInputAndOutput(bmp_path, jpeg_path, &in, &out)) return 0;
+    DibImage picture;
+    int load_message = 0;  // not shown: every failure of the encoder has its own message
+    if (!ReadBmpStream(in.get(), &picture, &load_message)) {
+        ShowError(kMsgJpegCreateFailed);
+        return 0;
+    }
+    // The input is read whole; closed first, so that it may be the output as well.
+    in.Close();
+    return EncodePicture(picture, &out, sampling, quality, progress);
 }
 
 int ReadJpegHeaderInfo(const std::string& path, JpegHeaderInfo* info) {

@@ -1,10 +1,10 @@
-// The two JPEG drivers over the JPEG library. Pictures cross the library's edges only as BMP
-// files, through the one BMP reader and writer (codec/bmp_file.h): DecodeJpegFile writes a BMP
-// file, EncodeJpegFile reads one. The library's fatal error exit is replaced so that it never
-// ends the process: it returns to the driver, which frees everything and reports the failure.
-// Both write their output beside it under a temporary name and rename it into place only when
-// it is complete (base/pending_file.h): a failed call leaves no file behind and an existing
-// output as it was. The output may be the input itself.
+// The two JPEG drivers over the JPEG library. Pictures cross the library's edges as the one
+// picture block of codec/dib.h: DecodeJpegFile writes it as a BMP file and EncodeJpegFile reads
+// one (codec/bmp_file.h), their in-memory forms hand it over without a file. The library's fatal
+// error exit is replaced so that it never ends the process: it returns to the driver, which frees
+// everything and reports the failure. Both write their output beside it under a temporary name and
+// rename it into place only when it is complete (base/pending_file.h): a failed call leaves no file
+// behind and an existing output as it was. The output may be the input itself.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -50,6 +50,13 @@ int DecodeJpegFile(const std::string& jpeg_path, const std::string& bmp_path, in
 // The same decode of a JPEG file's bytes held in memory, to the same picture (the BMP file's
 // DIB: header, palette, rows), without messages or meter. Empty on any failure.
 DibImage DecodeJpegBytes(const uint8_t* data, size_t size, int colors);
+// JPEG file to a picture in memory: the picture DecodeJpegFile writes (as LoadBmpFile reads it
+// back), with the same messages and meter, and no file. When fit_width and fit_height are both
+// above 0, the library scales the picture down by eighths to the smallest size that still
+// covers fit_width x fit_height, for a picture that is only shown; 0 keeps the full size.
+// Returns 1 or 0; *out is empty after a failure.
+int DecodeJpegToDib(const std::string& jpeg_path, int colors, const JpegProgress& progress,
+                    DibImage* out, int fit_width = 0, int fit_height = 0);
 
 // BMP file (8-bit palette or 24-bit, uncompressed, rows bottom-up or top-down) to JPEG file.
 // The file is read with LoadBmpFile's checks (a file it refuses is refused here too), and must
@@ -58,6 +65,11 @@ DibImage DecodeJpegBytes(const uint8_t* data, size_t size, int colors);
 // JPEG." or "File cannot be opened.".
 int EncodeJpegFile(const std::string& bmp_path, const std::string& jpeg_path,
                    const std::string& sampling, int quality, const JpegProgress& progress);
+
+// A picture in memory to JPEG file: the file EncodeJpegFile makes of the same picture saved as a
+// BMP file, with the same messages and meter.
+int EncodeDibToJpegFile(const DibImage& dib, const std::string& jpeg_path,
+                        const std::string& sampling, int quality, const JpegProgress& progress);
 
 // The sampling every JPEG save uses, and the camera's own.
 extern const char* const kSaveSampling;    // "2x1,1x1,1x1"

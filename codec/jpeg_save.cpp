@@ -4,8 +4,6 @@
 
 #include "base/messages.h"
 #include "base/pending_file.h"
-#include "base/tempfile.h"
-#include "codec/bmp_file.h"
 #include "codec/jpeg_codec.h"
 
 int SaveDibAsJpeg(const DibImage& dib, const std::string& path, int quality,
@@ -17,12 +15,6 @@ int SaveDibAsJpeg(const DibImage& dib, const std::string& path, int quality,
         if (!wide) return 0;
         src = &wide;
     }
-    ScopedTempFile bmp;
-    if (!bmp.Make()) {
-        ShowError(kMsgFileOpenFailed);
-        return 0;
-    }
-    if (!SaveBmpFile(bmp.name(), *src)) return 0;
     PendingFile jpeg;
     if (!jpeg.Reserve(path)) {
         ShowError(kMsgFileOpenFailed);
@@ -30,8 +22,8 @@ int SaveDibAsJpeg(const DibImage& dib, const std::string& path, int quality,
     }
     const int encoded =
         encoder && encoder->encode
-            ? encoder->encode(bmp.name(), jpeg.temp_path(), quality, encoder->context)
-            : EncodeJpegFile(bmp.name(), jpeg.temp_path(), kSaveSampling, quality, JpegProgress());
+            ? encoder->encode(*src, jpeg.temp_path(), quality, encoder->context)
+            : EncodeDibToJpegFile(*src, jpeg.temp_path(), kSaveSampling, quality, JpegProgress());
     if (!encoded) return 0;
     if (segments && segments->count > 0 &&
         !RestoreCameraSegments(jpeg.temp_path(), *segments, static_cast<uint32_t>(DibWidth(dib)),

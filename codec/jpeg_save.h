@@ -1,6 +1,6 @@
 // Saving a picture as a JPEG file, the one way the program's image windows and the command line
 // both do it: a picture below 8 bits is widened first (the encoder takes 8 and 24 bits), the
-// encoder reads a temporary BMP file, its output is written under a temporary name beside the
+// encoder takes the picture from memory, its output is written under a temporary name beside the
 // target, the kept camera segments go back in, and only then does the file take the target's
 // place, so a failure never costs the user the file that was there.
 #pragma once
@@ -9,10 +9,10 @@
 #include "codec/camera_segments.h"
 #include "codec/dib.h"
 
-// The encoder a save runs: BMP file to JPEG file at a quality, 1 or 0 after its message. The
+// The encoder a save runs: picture to JPEG file at a quality, 1 or 0 after its message. The
 // program runs it under its progress dialog; context is the caller's.
 struct JpegSaveEncoder {
-    int (*encode)(const std::string& bmp_path, const std::string& jpeg_path, int quality,
+    int (*encode)(const DibImage& picture, const std::string& jpeg_path, int quality,
                   void* context) = nullptr;
     void* context = nullptr;
 };

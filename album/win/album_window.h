@@ -14,12 +14,14 @@
 #include <vector>
 
 #include "album/album_file.h"
+#include "album/album_picture.h"
 
 // What the program's shell lends the album windows. Every member may be left empty.
 struct AlbumShellHooks {
     HWND mdi_client = nullptr;  // the frame's MDI client, parent of every album window
-    // JPEG file to BMP file under the program's progress dialog; empty: the plain decoder.
-    int (*decode_jpeg)(const std::string& jpeg_path, const std::string& bmp_path) = nullptr;
+    // JPEG file to a picture in memory under the program's progress dialog; empty: the plain
+    // decoder.
+    JpegDecodeFunction decode_jpeg = nullptr;
     // The image window that shows a file, or none.
     HWND (*image_window_for)(const std::string& path) = nullptr;
     // Opens a JPEG or BMP file (it exists) in a new image window.

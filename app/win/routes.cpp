@@ -12,7 +12,6 @@
 #include "base/dir.h"
 #include "base/messages.h"
 #include "base/path.h"
-#include "base/tempfile.h"
 #include "base/win/window_record.h"
 #include "browser/win/camera_browser_win.h"
 #include "browser/win/camera_dialogs_win.h"
@@ -27,8 +26,8 @@ namespace {
 
 // --- what the windows below the shell borrow ---------------------------------------------
 
-int DecodeForAlbum(const std::string& jpeg, const std::string& bmp) {
-    return ExtractWithProgress(App().frame, jpeg, bmp, PathFileName(jpeg), 0);
+int DecodeForAlbum(const std::string& jpeg, DibImage* picture) {
+    return ExtractPictureWithProgress(App().frame, jpeg, PathFileName(jpeg), 0, picture);
 }
 
 bool OpenPictureFile(HWND frame, const std::string& path, const std::string& name,
@@ -66,15 +65,11 @@ bool OpenPictureFile(HWND frame, const std::string& path, const std::string& nam
     }
     switch (DetectFileKind(path)) {
         case kFileBmp:
-            return CreateImageWindow(path, path, name, false) != nullptr;
+            return CreateImageWindow(path, name) != nullptr;
         case kFileJpeg: {
-            ScopedTempFile bmp;
-            if (!bmp.Make()) {
-                ShowError(kMsgFileOpenFailed);
-                return false;
-            }
-            if (!ExtractWithProgress(frame, path, bmp.name(), name, 0)) return false;
-            return CreateImageWindow(bmp.name(), path, name, true) != nullptr;
+            DibImage picture;
+            if (!ExtractPictureWithProgress(frame, path, name, 0, &picture)) return false;
+            return CreateImageWindow(std::move(picture), path, name, true) != nullptr;
         }
         case kFileAlbum:
             return OpenAlbum(path) != nullptr;
@@ -213,7 +208,7 @@ void InstallShellHooks(HWND frame) {
     host.frame = frame;
     host.mdi_client = app.mdi_client;
     host.status_bar = StatusBarNow;
-    host.compress = CompressWithProgress;
+    host.compress = CompressPictureWithProgress;
     host.state_changed = UpdateMenuState;
     SetImageWindowHost(host);
 

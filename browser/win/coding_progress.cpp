@@ -51,8 +51,11 @@ void SetCodingFrame(HWND frame) {
     g_frame = frame;
 }
 
-int ExtractWithProgress(HWND owner, const std::string& jpeg_path, const std::string& bmp_path,
-                        const std::string& display_name, int colors) {
+namespace {
+
+// The decode flow around any decode of the file: fn(progress) returns the decoder's result.
+template <typename Decode>
+int RunExtract(HWND owner, const std::string& display_name, Decode fn) {
     // Inside a run that shows its own progress dialog the frame is given back as it was found.
     const bool frame_was_enabled = g_frame && IsWindowEnabled(g_frame);
     if (g_frame) EnableWindow(g_frame, FALSE);
@@ -69,7 +72,7 @@ int ExtractWithProgress(HWND owner, const std::string& jpeg_path, const std::str
     int result;
     {
         CommandsDropped dropped;
-        result = DecodeJpegFile(jpeg_path, bmp_path, colors, progress);
+        result = fn(progress);
     }
     if (own) {
         EndOwnDialog(dlg, previous_view);
@@ -79,8 +82,9 @@ int ExtractWithProgress(HWND owner, const std::string& jpeg_path, const std::str
     return result;
 }
 
-int CompressWithProgress(HWND owner, const std::string& bmp_path, const std::string& jpeg_path,
-                         const std::string& display_name, int quality) {
+// The encode flow around any encode: always under a dialog of its own.
+template <typename Encode>
+int RunCompress(HWND owner, const std::string& display_name, Encode fn) {
     if (g_frame) EnableWindow(g_frame, FALSE);
     HWND dlg = OwnDialog(owner);
     HWND previous_view = SetViewMeter(dlg);
@@ -90,8 +94,24 @@ int CompressWithProgress(HWND owner, const std::string& bmp_path, const std::str
     int result;
     {
         CommandsDropped dropped;
-        result = EncodeJpegFile(bmp_path, jpeg_path, kSaveSampling, quality, progress);
+        result = fn(progress);
     }
     EndOwnDialog(dlg, previous_view);
     return result;
+}
+
+}  // namespace
+
+int ExtractPictureWithProgress(HWND owner, const std::string& jpeg_path,
+                               const std::string& display_name, int colors, DibImage* picture) {
+    return RunExtract(owner, display_name, [&](const JpegProgress& progress) {
+        return DecodeJpegToDib(jpeg_path, colors, progress, picture);
+    });
+}
+
+int CompressPictureWithProgress(HWND owner, const DibImage& picture, const std::string& jpeg_path,
+                                const std::string& display_name, int quality) {
+    return RunCompress(owner, display_name, [&](const JpegProgress& progress) {
+        return EncodeDibToJpegFile(picture, jpeg_path, kSaveSampling, quality, progress);
+    });
 }

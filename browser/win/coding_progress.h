@@ -5,14 +5,17 @@
 
 #include <string>
 
+#include "codec/dib.h"
+
 // The frame window that the flows disable (not owned); the program sets it at start.
 void SetCodingFrame(HWND frame);
 
-// JPEG file to BMP file. A camera operation's progress dialog that is showing is used and left
-// open; otherwise one is made from the region's template and destroyed afterwards. Returns the
-// decoder's result (1 or 0).
-int ExtractWithProgress(HWND owner, const std::string& jpeg_path, const std::string& bmp_path,
-                        const std::string& display_name, int colors);
-// BMP file to JPEG file with sampling "2x1,1x1,1x1", always under a dialog of its own.
-int CompressWithProgress(HWND owner, const std::string& bmp_path, const std::string& jpeg_path,
-                         const std::string& display_name, int quality);
+// JPEG file to a picture in memory (what the decoder's BMP file would hold). A camera
+// operation's progress dialog that is showing is used and left open; otherwise one is made from
+// the region's template and destroyed afterwards. Returns the decoder's result (1 or 0).
+int ExtractPictureWithProgress(HWND owner, const std::string& jpeg_path,
+                               const std::string& display_name, int colors, DibImage* picture);
+// A picture in memory to JPEG file with sampling "2x1,1x1,1x1", always under a dialog of its
+// own.
+int CompressPictureWithProgress(HWND owner, const DibImage& picture, const std::string& jpeg_path,
+                                const std::string& display_name, int quality);

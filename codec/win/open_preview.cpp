@@ -14,7 +14,6 @@
 #include "base/prompts.h"
 #include "base/region.h"
 #include "base/settings.h"
-#include "base/tempfile.h"
 #include "codec/bmp_file.h"
 #include "codec/jpeg_codec.h"
 #include "codec/win/dib_win.h"
@@ -26,7 +25,6 @@ struct PreviewDialog {
     const OpenDialogRequest* request = nullptr;
     HWND hook = nullptr;
     int box = kPreviewOff;
-    ScopedTempFile temp_bmp;  // the decoded JPEG, gone with the dialog
     DibImage picture;
 };
 
@@ -64,9 +62,7 @@ bool LoadPicture(PreviewDialog& d, const std::string& path) {
     if (head[0] == 'B' && head[1] == 'M') {
         d.picture = LoadBmpFile(path);
     } else {
-        if (d.temp_bmp.name().empty() && !d.temp_bmp.Make()) return false;
-        if (DecodeJpegFile(path, d.temp_bmp.name(), 0, JpegProgress{}) != 1) return false;
-        d.picture = LoadBmpFile(d.temp_bmp.name());
+        if (DecodeJpegToDib(path, 0, JpegProgress{}, &d.picture) != 1) return false;
     }
     return static_cast<bool>(d.picture);
 }

@@ -1,9 +1,8 @@
 // The program's open dialogs show the chosen picture: the "FILEOPEN" extension adds a
 // three-state "&Preview:" box (0 off, 1 shown, 2 waiting) and a picture box under the standard
 // controls. The box starts waiting when the "PrevOn" setting is not 0 and is written back to
-// it when the user confirms. JPEG files are decoded into the dialog's own temporary BMP file,
-// which goes when the dialog ends. Every open dialog of the program (upload, image, album)
-// runs through here.
+// it when the user confirms. JPEG files are decoded into memory. Every open dialog of the program
+// (upload, image, album) runs through here.
 #pragma once
 #include <windows.h>
 

@@ -329,9 +329,9 @@ struct CompressFor {
     HWND hwnd;
     const std::string* display_name;
 };
-int CompressWithHost(const std::string& bmp, const std::string& jpeg, int quality, void* context) {
+int CompressWithHost(const DibImage& picture, const std::string& jpeg, int quality, void* context) {
     const CompressFor* c = static_cast<const CompressFor*>(context);
-    return W().host.compress(c->hwnd, bmp, jpeg, *c->display_name, quality);
+    return W().host.compress(c->hwnd, picture, jpeg, *c->display_name, quality);
 }
 
 bool WriteJpeg(HWND hwnd, ImageRecord* r, const std::string& path, int quality) {
@@ -501,10 +501,14 @@ void SetSaveDialogForTests(SaveDialogFn fn) {
     W().save_dialog = fn;
 }
 
-HWND CreateImageWindow(const std::string& bmp_path, const std::string& original_path,
-                       const std::string& display_name, bool from_jpeg) {
+HWND CreateImageWindow(const std::string& bmp_path, const std::string& display_name) {
     DibImage pic = LoadBmpFile(bmp_path);
     if (!pic) return nullptr;
+    return CreateImageWindow(std::move(pic), bmp_path, display_name, false);
+}
+
+HWND CreateImageWindow(DibImage pic, const std::string& original_path,
+                       const std::string& display_name, bool from_jpeg) {
     DibLayout l;
     if (!GetDibLayout(pic, &l)) {
         ErrorBox(kCannotParse);

@@ -23,7 +23,7 @@ struct ImageWindowHost {
     HWND (*status_bar)() = nullptr;
     // JPEG encoding of a save with the program's progress dialog (1 or 0); null: the encoder
     // runs without one.
-    int (*compress)(HWND owner, const std::string& bmp_path, const std::string& jpeg_path,
+    int (*compress)(HWND owner, const DibImage& picture, const std::string& jpeg_path,
                     const std::string& display_name, int quality) = nullptr;
     // Told whenever what the frame's menu shows of a window may have changed (activation, the
     // selection, the undo step, the zoom, a window made or gone); the frame owns the menu.
@@ -32,10 +32,12 @@ struct ImageWindowHost {
 void SetImageWindowHost(const ImageWindowHost& host);
 const ImageWindowHost& ImageHost();
 
-// Loads the BMP file and opens it in a new image window; original_path is the file the user
-// opened (its camera segments are kept when it is JPEG). Returns the window or null after the
+// Loads the BMP file and opens it in a new image window. Returns the window or null after the
 // failure's message.
-HWND CreateImageWindow(const std::string& bmp_path, const std::string& original_path,
+HWND CreateImageWindow(const std::string& bmp_path, const std::string& display_name);
+// Opens a picture already in memory (a decoded JPEG file) in a new image window; original_path
+// is the file the user opened (its camera segments are kept when it is JPEG).
+HWND CreateImageWindow(DibImage picture, const std::string& original_path,
                        const std::string& display_name, bool from_jpeg);
 
 // The window procedure of "ZEKNormalChild".

@@ -12,7 +12,6 @@
 #include "base/path.h"
 #include "base/platform.h"
 #include "base/tempfile.h"
-#include "codec/bmp_file.h"
 #include "base/byte_block.h"
 #include "codec/camera_fit.h"
 #include "codec/jpeg_codec.h"
@@ -115,29 +114,23 @@ void DispatchWaitingMessages() {
     }
 }
 
-// Decodes the copy at temp_path into a temporary BMP (first half of the meter) and encodes it
+// Decodes the copy at temp_path into memory (first half of the meter) and encodes it
 // back into temp_path in the camera's form: fitted to its size class with "4x1,1x1,1x1"
 // (model 1), or in one pass with "2x1,1x1,1x1" (models 2 and 3). 1 or 0; the message of a
 // failure has been shown.
 int ConvertCopy(const std::string& temp_path, bool single_pass) {
     OperationView& view = *Plat().view;
-    ScopedTempFile bmp;
-    if (!bmp.Make()) {
-        ShowError(kMsgCannotCreateFile);
-        return 0;
-    }
     uint32_t pos = 0;
     JpegProgress decode;
     decode.meter = JpegMeter::kFirstHalf;
     decode.position_out = &pos;
-    if (!DecodeJpegFile(temp_path, bmp.name(), 0, decode)) return 0;
+    DibImage dib;
+    if (!DecodeJpegToDib(temp_path, 0, decode, &dib)) return 0;
     if (!single_pass) {
-        DibImage dib = LoadBmpFile(bmp.name());
-        if (!dib) return 0;
         MeterState meter{pos, kConversionMeterRange};
         return CompressForCamera(dib, temp_path, &meter, 0);
     }
-    // One encode straight from the decoded BMP. The quality follows the copy's byte-size class
+    // One encode straight from the decoded picture. The quality follows the copy's byte-size class
     // (95 for class 2, else 80); a copy beyond the four classes, which models 2 and 3 take
     // all the same, is encoded at 80 instead of being refused.
     const int quality = SizeClassOfFile(temp_path) == 2 ? 95 : 80;
@@ -146,7 +139,7 @@ int ConvertCopy(const std::string& temp_path, bool single_pass) {
     encode.lo = pos;
     encode.hi = pos + (kConversionMeterRange - std::min(pos, kConversionMeterRange)) / 2;
     view.SetMeterPos(pos);
-    if (!EncodeJpegFile(bmp.name(), temp_path, kSaveSampling, quality, encode)) return 0;
+    if (!EncodeDibToJpegFile(dib, temp_path, kSaveSampling, quality, encode)) return 0;
     view.SetMeterPos(kConversionMeterRange);
     PumpFor(1000);
     return 1;

@@ -13,6 +13,7 @@
 #include <unistd.h>
 #endif
 
+#include "base/dir.h"
 #include "base/files.h"
 #include "codec/bmp_file.h"
 #include "codec/jpeg_codec.h"
@@ -150,8 +151,9 @@ TEST_F(JpegTest, ColourDecodeMatchesTheLibraryAndItsGoldenDigest) {
     EXPECT_TRUE(prompts.boxes.empty());
 }
 
-// The in-memory decode gives the very picture the file decode writes, and fails where it fails.
-TEST_F(JpegTest, DecodingBytesGivesTheFilesPicture) {
+// The in-memory decodes (of bytes, of a file) give the very picture the file decode writes, as
+// the BMP reader gives it back, and fail where it fails, with the same messages.
+TEST_F(JpegTest, DecodingIntoMemoryGivesTheFilesPicture) {
     JpegSpec grey;
     grey.components = 1;
     grey.width = 33;
@@ -159,6 +161,10 @@ TEST_F(JpegTest, DecodingBytesGivesTheFilesPicture) {
     JpegSpec odd;
     odd.width = 70;
     odd.height = 45;
+    JpegSpec dense;
+    dense.density_unit = 2;
+    dense.x_density = 40;
+    dense.y_density = 20;
     const std::vector<uint8_t> whole = MakeJpeg(JpegSpec());
     const struct {
         const char* what;
@@ -168,6 +174,13 @@ TEST_F(JpegTest, DecodingBytesGivesTheFilesPicture) {
         {"colour", MakeJpeg(odd), 0},
         {"grey", MakeJpeg(grey), 0},
         {"sixteen colours", whole, 16},
+        {"density", MakeJpeg(dense), 0},
+        {"progressive", MakeJpeg([] {
+             JpegSpec p;
+             p.progressive = true;
+             return p;
+         }()),
+         0},
         {"cut in the scan", std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() / 2),
          0},
         {"cut in the headers", std::vector<uint8_t>(whole.begin(), whole.begin() + 100), 0},
@@ -179,12 +192,46 @@ TEST_F(JpegTest, DecodingBytesGivesTheFilesPicture) {
         const std::string in = TempPath(".jpg"), out = TempPath(".bmp");
         WriteBytes(in, c.bytes);
         const int from_file = DecodeJpegFile(in, out, c.colors, JpegProgress());
+        const std::vector<std::string> file_boxes = prompts.boxes;
+        prompts.boxes.clear();
+        DibImage in_memory;
+        ASSERT_EQ(DecodeJpegToDib(in, c.colors, JpegProgress(), &in_memory), from_file);
+        EXPECT_EQ(prompts.boxes, file_boxes);
+        prompts.boxes.clear();
         const DibImage from_bytes = DecodeJpegBytes(c.bytes.data(), c.bytes.size(), c.colors);
         ASSERT_EQ(static_cast<bool>(from_bytes), from_file == 1);
-        if (!from_file) continue;
+        if (!from_file) {
+            EXPECT_FALSE(in_memory);
+            continue;
+        }
         const std::vector<uint8_t> file = ReadBytes(out);
         ASSERT_EQ(file.size(), 14 + from_bytes.size());
         EXPECT_EQ(0, std::memcmp(file.data() + 14, from_bytes.data(), from_bytes.size()));
+        const DibImage loaded = LoadBmpFile(out);
+        ASSERT_EQ(loaded.size(), in_memory.size());
+        EXPECT_EQ(0, std::memcmp(loaded.data(), in_memory.data(), loaded.size()));
+    }
+    DibImage none;
+    EXPECT_EQ(DecodeJpegToDib(TempPath(".missing"), 0, JpegProgress(), &none), 0);
+    ExpectOneBox(kOpenFailed);
+}
+
+// Decoding to a size scales 64 x 48 down to the smallest eighth that covers it, never above the
+// full size.
+TEST_F(JpegTest, DecodingToASizeScalesByEighths) {
+    const std::string in = Jpeg(JpegSpec());
+    const struct {
+        int fit_w, fit_h, w, h;
+    } fits[] = {
+        {0, 0, 64, 48},  {16, 12, 16, 12},   {17, 12, 24, 18}, {1, 1, 8, 6},
+        {64, 1, 64, 48}, {500, 500, 64, 48}, {0, 12, 64, 48},
+    };
+    for (const auto& f : fits) {
+        SCOPED_TRACE(std::to_string(f.fit_w) + " x " + std::to_string(f.fit_h));
+        DibImage d;
+        ASSERT_EQ(DecodeJpegToDib(in, 0, JpegProgress(), &d, f.fit_w, f.fit_h), 1);
+        EXPECT_EQ(DibWidth(d), f.w);
+        EXPECT_EQ(DibHeight(d), f.h);
     }
 }
 
@@ -512,6 +559,56 @@ TEST_F(JpegTest, EncodeCameraSamplingAndPaletteInput) {
     const uint8_t* top = d.data() + 40 + DibStride(24, 24) * 15;
     EXPECT_GT(top[2 + 6], 200);
     EXPECT_LT(top[1 + 6], 60);
+}
+
+// Encoding a picture in memory writes the very file the BMP file route writes, with the same
+// messages.
+TEST_F(JpegTest, EncodingFromMemoryWritesWhatTheBmpFileRouteWrites) {
+    std::vector<Rgb> pal = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    std::vector<uint8_t> cut = MakeBmp24(8, 8, TestPattern);
+    cut.resize(cut.size() - 5);
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bmp;
+        const char* sampling;
+        int quality;
+    } cases[] = {
+        {"24 bits", MakeBmp24(50, 30, TestPattern), kSaveSampling, 75},
+        {"odd width, camera sampling", MakeBmp24(37, 21, TestPattern), kCameraSampling, 95},
+        {"palette",
+         MakePaletteBmp(24, 16, 8, pal, [](int x, int y) { return (x / 8 + y / 8) % 3; }),
+         kSaveSampling, 55},
+        {"library's default sampling", MakeBmp24(16, 16, TestPattern), "", 80},
+        {"bad sampling", MakeBmp24(8, 8, TestPattern), "5x1,1x1,1x1", 75},
+        {"four bits", MakePaletteBmp(8, 8, 4, {{1, 1, 1}}, [](int, int) { return 0; }),
+         kSaveSampling, 75},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string bmp = Bmp(c.bmp), by_file = TempPath(".jpg"),
+                          by_memory = TempPath(".jpg");
+        const int from_file = EncodeJpegFile(bmp, by_file, c.sampling, c.quality, JpegProgress());
+        const std::vector<std::string> file_boxes = prompts.boxes;
+        prompts.boxes.clear();
+        const DibImage picture = LoadBmpFile(bmp);
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(EncodeDibToJpegFile(picture, by_memory, c.sampling, c.quality, JpegProgress()),
+                  from_file);
+        EXPECT_EQ(prompts.boxes, file_boxes);
+        prompts.boxes.clear();
+        if (from_file) {
+            EXPECT_EQ(ReadBytes(by_memory), ReadBytes(by_file));
+        } else {
+            EXPECT_FALSE(FileExists(by_memory));
+        }
+    }
+    EXPECT_EQ(EncodeDibToJpegFile(DibImage(), TempPath(".jpg"), kSaveSampling, 75, JpegProgress()),
+              0);
+    ExpectOneBox(kJpegFailed);
+    EXPECT_EQ(EncodeDibToJpegFile(LoadBmpFile(Bmp(MakeBmp24(8, 8, TestPattern))),
+                                  TempPath("/no/dir/x.jpg"), kSaveSampling, 75, JpegProgress()),
+              0);
+    ExpectOneBox(kOpenFailed);
 }
 
 TEST_F(JpegTest, EncodeFailures) {

@@ -15,6 +15,7 @@
 #include "browser/win/coding_progress.h"
 #include "browser/win/meter.h"
 #include "browser/win/status_dialogs.h"
+#include "codec/bmp_file.h"
 #include "gui_harness.h"
 #include "res/resource.h"
 
@@ -371,24 +372,26 @@ void WriteTestBmp(const std::string& path) {
 }
 
 TEST_F(Dialogs, CompressAndExtractUnderTheirOwnDialogs) {
-    std::string bmp = TempFilePath("in.bmp"), jpg = TempFilePath("out.jpg"),
-                back = TempFilePath("back.bmp");
+    std::string bmp = TempFilePath("in.bmp"), jpg = TempFilePath("out.jpg");
     WriteTestBmp(bmp);
     SetCodingFrame(owner_);
-    EXPECT_EQ(CompressWithProgress(owner_, bmp, jpg, "out.jpg", 75), 1);
+    const DibImage in = LoadBmpFile(bmp);
+    ASSERT_TRUE(in);
+    EXPECT_EQ(CompressPictureWithProgress(owner_, in, jpg, "out.jpg", 75), 1);
     EXPECT_TRUE(IsWindowEnabled(owner_));
     EXPECT_NE(GetFileAttributesA(jpg.c_str()), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(ExtractWithProgress(owner_, jpg, back, "out.jpg", 0), 1);
+    DibImage out;
+    EXPECT_EQ(ExtractPictureWithProgress(owner_, jpg, "out.jpg", 0, &out), 1);
     EXPECT_TRUE(IsWindowEnabled(owner_));
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    ASSERT_TRUE(GetFileAttributesExA(back.c_str(), GetFileExInfoStandard, &data));
-    EXPECT_EQ(data.nFileSizeLow, 54u + 120u * 30u);
+    // The picture a BMP file of 54 + 120 x 30 bytes holds, without its 14-byte file header.
+    EXPECT_EQ(out.size(), 40u + 120u * 30u);
+    EXPECT_EQ(DibWidth(out), DibWidth(in));
+    EXPECT_EQ(DibHeight(out), DibHeight(in));
     // No progress dialog is left behind.
     EXPECT_EQ(FindWindowA("#32770", "Vistrel"), nullptr);
     SetCodingFrame(nullptr);
     DeleteFileA(bmp.c_str());
     DeleteFileA(jpg.c_str());
-    DeleteFileA(back.c_str());
 }
 
 int g_app_messages = 0;
@@ -402,8 +405,7 @@ LRESULT CALLBACK CountingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 TEST_F(Dialogs, CodingAnswersWaitingMessagesAndGivesTheFrameBack) {
-    std::string bmp = TempFilePath("in3.bmp"), jpg = TempFilePath("out3.jpg"),
-                back = TempFilePath("back3.bmp");
+    std::string bmp = TempFilePath("in3.bmp"), jpg = TempFilePath("out3.jpg");
     WriteTestBmp(bmp);
     WNDCLASSA wc{};
     wc.lpfnWndProc = CountingProc;
@@ -422,28 +424,28 @@ TEST_F(Dialogs, CodingAnswersWaitingMessagesAndGivesTheFrameBack) {
     // however quickly the picture goes by.
     g_app_messages = 0;
     PostMessageA(other, WM_APP, 0, 0);
-    EXPECT_EQ(CompressWithProgress(owner_, bmp, jpg, "out3.jpg", 75), 1);
+    EXPECT_EQ(CompressPictureWithProgress(owner_, LoadBmpFile(bmp), jpg, "out3.jpg", 75), 1);
     EXPECT_EQ(g_app_messages, 1);
     EXPECT_TRUE(IsWindowEnabled(owner_));
     PostMessageA(other, WM_APP, 0, 0);
-    EXPECT_EQ(ExtractWithProgress(owner_, jpg, back, "out3.jpg", 0), 1);
+    DibImage out;
+    EXPECT_EQ(ExtractPictureWithProgress(owner_, jpg, "out3.jpg", 0, &out), 1);
     EXPECT_EQ(g_app_messages, 2);
     EXPECT_TRUE(IsWindowEnabled(owner_));
     SetCodingFrame(nullptr);
     DestroyWindow(other);
     DeleteFileA(bmp.c_str());
     DeleteFileA(jpg.c_str());
-    DeleteFileA(back.c_str());
 }
 
 TEST_F(Dialogs, ExtractUsesTheCameraOperationsDialogAndLeavesItOpen) {
-    std::string bmp = TempFilePath("in2.bmp"), jpg = TempFilePath("out2.jpg"),
-                back = TempFilePath("back2.bmp");
+    std::string bmp = TempFilePath("in2.bmp"), jpg = TempFilePath("out2.jpg");
     WriteTestBmp(bmp);
-    ASSERT_EQ(CompressWithProgress(owner_, bmp, jpg, "out2.jpg", 75), 1);
+    ASSERT_EQ(CompressPictureWithProgress(owner_, LoadBmpFile(bmp), jpg, "out2.jpg", 75), 1);
     ASSERT_TRUE(ShowMeter());
     HWND dlg = MeterWindow();
-    EXPECT_EQ(ExtractWithProgress(owner_, jpg, back, "DSC0001.jpg", 0), 1);
+    DibImage out;
+    EXPECT_EQ(ExtractPictureWithProgress(owner_, jpg, "DSC0001.jpg", 0, &out), 1);
     ASSERT_TRUE(IsWindow(dlg));
     EXPECT_EQ(MeterWindow(), dlg);
     EXPECT_EQ(WindowText(GetDlgItem(dlg, IDC_METER_TITLE)), "Now extracting image.");
@@ -454,7 +456,6 @@ TEST_F(Dialogs, ExtractUsesTheCameraOperationsDialogAndLeavesItOpen) {
     HideMeter();
     DeleteFileA(bmp.c_str());
     DeleteFileA(jpg.c_str());
-    DeleteFileA(back.c_str());
 }
 
 }  // namespace
