@@ -302,8 +302,11 @@ public:
         w->batch_from = static_cast<int>(w->album.pictures.size());
         SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
     }
-    ~AddingBatch() {
+    ~AddingBatch() { End(); }
+    // Ends the hold before the end of the scope (once).
+    void End() {
         AlbumWindow* w = held_ ? Find(hwnd_) : nullptr;  // none when the window went meanwhile
+        held_ = false;
         if (!w || w->batch-- > 1) return;
         // Sized and scrolled while still held, so that only the buttons in view at the end
         // get their controls (not also those in view at the old offsets).
@@ -875,32 +878,32 @@ void AddPictureFiles(HWND album) {
                                                     : DefaultChooseFiles(album, &files);
     if (!chosen || files.empty()) return;
     Plat().settings->Set("dir", Folder(files.front()));
-    bool full = false;
-    {
-        AddingBatch adding(album);
-        // One progress dialog for the whole run instead of one a file.
-        struct Batch {
-            bool on;
-            explicit Batch(bool several) : on(several && g_albums.hooks.progress_batch) {
-                if (on) g_albums.hooks.progress_batch(true);
-            }
-            ~Batch() {
-                if (on) g_albums.hooks.progress_batch(false);
-            }
-        } batch(files.size() > 1);
-        for (const std::string& f : files) {
-            if (!Find(album)) return;
-            if (w->album.pictures.size() >= static_cast<size_t>(kAlbumCapacity)) {
-                full = true;
-                break;
-            }
-            DibImage source = LoadAlbumSource(f, g_albums.hooks.decode_jpeg);
-            if (!source) continue;
-            AddPicture(album, f, source, false);
+    AddingBatch adding(album);
+    // One progress dialog for the whole run instead of one a file.
+    struct Batch {
+        bool on;
+        explicit Batch(bool several) : on(several && g_albums.hooks.progress_batch) {
+            if (on) g_albums.hooks.progress_batch(true);
         }
+        ~Batch() { End(); }
+        void End() {
+            if (on) g_albums.hooks.progress_batch(false);
+            on = false;
+        }
+    } batch(files.size() > 1);
+    for (const std::string& f : files) {
+        if (!Find(album)) return;
+        if (w->album.pictures.size() >= static_cast<size_t>(kAlbumCapacity)) {
+            // Said over the album as it now stands, drawn whole, the progress dialog gone.
+            batch.End();
+            adding.End();
+            ShowError(kMsgAlbumFull);
+            return;
+        }
+        DibImage source = LoadAlbumSource(f, g_albums.hooks.decode_jpeg);
+        if (!source) continue;
+        AddPicture(album, f, source, false);
     }
-    // Said over the album as it now stands, drawn whole.
-    if (full) ShowError(kMsgAlbumFull);
 }
 
 bool RemoveCurrentPicture() {
