@@ -150,6 +150,7 @@ TEST_F(AlbumGui, NewAlbumsFillUpToAHundredAndRefuseDuplicates) {
     // The album shows its last pictures; the first rows come into view by scrolling.
     SendMessageA(a, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
     EXPECT_EQ(Text(GetDlgItem(seventh, 1)), "p6.bmp");
+
     // The same file again, in other letters, is refused.
     boxes::Clear();
     g_files_to_add = {folder_ + "P3.BMP"};
