@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kCheckId = 0;
 constexpr int kEditId = 1;
-constexpr int kFrameId = 2;
 constexpr int kNameChars = 50;
 constexpr size_t kClipboardPathBytes = 260;
 constexpr size_t kAddResultBytes = 30720;
@@ -37,11 +36,15 @@ const char kSavedElsewhere[] =
 const char kUpdatedQuestion[] = "(%s) was updated!! Do you want to save?";
 
 // One picture button: its controls and what it shows (the picture itself is in the album).
+// The check box and the name field are made when the button first comes into view (a window
+// costs much under Wine, and an album of 100 shows about a third of them); the sunken frame
+// around the name is drawn by the button itself.
 struct PictureButton {
     HWND hwnd = nullptr;
     HWND check = nullptr;
     HWND edit = nullptr;
-    ScopedBitmap display;  // 96 x 72: the thumbnail centred on the button face
+    bool controls = false;  // check and edit made
+    ScopedBitmap display;   // 96 x 72: the thumbnail centred on the button face
     ScopedPalette palette;
     CameraDate date;
     std::string name_before;
@@ -57,6 +60,10 @@ struct AlbumWindow {
     int scroll_y = 0;
     int placed_x = 0;  // the offsets the buttons were last placed for
     int placed_y = 0;
+    // While a run of pictures goes in (AddingBatch), the window's size, scrolling and the new
+    // buttons' controls wait for its end: batch_from is the count it started from.
+    int batch = 0;
+    int batch_from = 0;
 };
 
 // What all album windows share: the shell's hooks, the picture button that keyboard input and
@@ -165,7 +172,58 @@ void PlaceButtons(AlbumWindow* w, bool force = false) {
     }
 }
 
-// Scroll ranges for the wanted area, the offsets kept within them, the buttons moved.
+LRESULT CALLBACK NameEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+
+// Makes the check box and the name field of picture p's button, once; false when a window could
+// not be made (the button then stays without them and they are tried again later).
+bool MakeControls(PictureButton* b, const AlbumPicture& p) {
+    if (b->controls) return true;
+    HWND check =
+        CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 116, 15, 15,
+                        b->hwnd, reinterpret_cast<HMENU>(kCheckId), Instance(), nullptr);
+    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL,
+                                27, 114, 86, 20, b->hwnd, reinterpret_cast<HMENU>(kEditId),
+                                Instance(), nullptr);
+    if (!check || !edit) {
+        if (check) DestroyWindow(check);
+        if (edit) DestroyWindow(edit);
+        return false;
+    }
+    SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+                 FALSE);
+    SendMessageA(edit, EM_LIMITTEXT, kNameChars, 0);
+    WNDPROC old = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NameEditProc)));
+    if (!g_albums.edit_proc) g_albums.edit_proc = old;
+    SetWindowTextA(edit, PathFileName(p.path).c_str());
+    if (p.mark) SendMessageA(check, BM_SETCHECK, BST_CHECKED, 0);
+    b->check = check;
+    b->edit = edit;
+    b->controls = true;
+    return true;
+}
+
+// Whether button index lies (partly) within a client area of size client where it is placed.
+bool InView(const AlbumWindow* w, int index, AlbumSize client) {
+    int x, y;
+    AlbumButtonOrigin(index, &x, &y);
+    x -= w->placed_x;
+    y -= w->placed_y;
+    return x < client.width && y < client.height && x + kAlbumButtonWidth > 0 &&
+           y + kAlbumButtonHeight > 0;
+}
+
+// Gives the buttons in view their controls (not while a run of pictures goes in).
+void MakeControlsInView(AlbumWindow* w) {
+    if (w->batch > 0) return;
+    const AlbumSize client = ClientSize(w->hwnd);
+    for (size_t i = 0; i < w->buttons.size(); ++i)
+        if (!w->buttons[i]->controls && InView(w, static_cast<int>(i), client))
+            MakeControls(w->buttons[i].get(), w->album.pictures[i]);
+}
+
+// Scroll ranges for the wanted area, the offsets kept within them, the buttons moved and those
+// that came into view given their controls.
 void UpdateScrolling(AlbumWindow* w) {
     const AlbumSize wanted = AlbumWantedClientSize(static_cast<int>(w->album.pictures.size()));
     const AlbumSize client = ClientSize(w->hwnd);
@@ -182,6 +240,7 @@ void UpdateScrolling(AlbumWindow* w) {
     SetScrollRange(w->hwnd, SB_VERT, 0, vmax, FALSE);
     SetScrollPos(w->hwnd, SB_VERT, w->scroll_y, TRUE);
     PlaceButtons(w);
+    MakeControlsInView(w);
 }
 
 void ScrollIntoView(AlbumWindow* w) {
@@ -210,10 +269,12 @@ void ResizeTo(AlbumWindow* w, AlbumSize client) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void ResizeAfterAdd(AlbumWindow* w) {
+// After pictures went in (from a count of previous): one step of the sizing rule from previous
+// to the new count is the same as one step per picture.
+void ResizeAfterAdd(AlbumWindow* w, int previous) {
     const int n = static_cast<int>(w->album.pictures.size());
     if (!IsIconic(w->hwnd) && !IsZoomed(w->hwnd))
-        ResizeTo(w, AlbumClientAfterAdd(ClientWithoutBars(w->hwnd), n - 1, n));
+        ResizeTo(w, AlbumClientAfterAdd(ClientWithoutBars(w->hwnd), previous, n));
     ScrollIntoView(w);
 }
 
@@ -227,21 +288,45 @@ void ResizeAfterRemove(AlbumWindow* w) {
     ScrollIntoView(w);
 }
 
-// Holds an album window's drawing while many pictures go in at once; draws it whole after.
-class HeldRedraw {
+// Holds an album window's drawing and layout while a run of pictures goes in: the window is
+// sized and scrolled, and the buttons in view get their controls, once at the end, and it is
+// drawn whole then. (Sizing and scrolling at each picture moved every button again at each new
+// row.) The progress dialog is a window of its own and goes on being drawn.
+class AddingBatch {
 public:
-    explicit HeldRedraw(HWND hwnd) : hwnd_(hwnd) { SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0); }
-    ~HeldRedraw() {
-        if (!IsWindow(hwnd_)) return;
+    explicit AddingBatch(HWND hwnd) : hwnd_(hwnd) {
+        AlbumWindow* w = Find(hwnd_);
+        if (!w) return;
+        held_ = true;
+        if (w->batch++ > 0) return;
+        w->batch_from = static_cast<int>(w->album.pictures.size());
+        SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+    }
+    ~AddingBatch() { End(); }
+    // Ends the hold before the end of the scope (once).
+    void End() {
+        AlbumWindow* w = held_ ? Find(hwnd_) : nullptr;  // none when the window went meanwhile
+        held_ = false;
+        if (!w || w->batch-- > 1) return;
+        // Sized and scrolled while still held, so that only the buttons in view at the end
+        // get their controls (not also those in view at the old offsets).
+        ++w->batch;
+        if (static_cast<int>(w->album.pictures.size()) > w->batch_from)
+            ResizeAfterAdd(w, w->batch_from);
+        else
+            UpdateScrolling(w);
+        w->batch = 0;
+        MakeControlsInView(w);
         SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
         RedrawWindow(hwnd_, nullptr, nullptr,
                      RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
-    HeldRedraw(const HeldRedraw&) = delete;
-    HeldRedraw& operator=(const HeldRedraw&) = delete;
+    AddingBatch(const AddingBatch&) = delete;
+    AddingBatch& operator=(const AddingBatch&) = delete;
 
 private:
     HWND hwnd_;
+    bool held_ = false;
 };
 
 void Repaint(HWND hwnd) {
@@ -585,6 +670,10 @@ void PaintButton(HWND hwnd) {
         }
     }
 
+    // The sunken frame around the name field.
+    RECT name_frame{26, 113, 114, 135};
+    DrawEdge(dc, &name_frame, BDR_SUNKENOUTER, BF_RECT);
+
     // The date, centred in the top band (left-aligned and cut when it is wider).
     const std::string date = AlbumDateText(b->date, RegionCode());
     if (!date.empty()) {
@@ -703,7 +792,7 @@ HWND OpenAlbum(const std::string& path) {
     }
     HWND hwnd = CreateAlbumWindow(PathFileName(path), header.count);
     if (!hwnd) return nullptr;
-    HeldRedraw held(hwnd);
+    AddingBatch batch(hwnd);
     for (int i = 0; i < header.count; ++i) {
         std::string picture;
         DibImage thumb;
@@ -754,29 +843,14 @@ HWND AddPicture(HWND album, const std::string& path, const DibImage& source, boo
         ShowError(kMsgAlbumCreateFailed2);
         return nullptr;
     }
-    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     b->hwnd = button;
-    b->check =
-        CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 116, 15, 15,
-                        button, reinterpret_cast<HMENU>(kCheckId), Instance(), nullptr);
-    HWND frame =
-        CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_SUNKEN, 26, 113, 88, 22, button,
-                        reinterpret_cast<HMENU>(kFrameId), Instance(), nullptr);
-    b->edit =
-        CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_READONLY | ES_AUTOHSCROLL, 27,
-                        114, 86, 20, button, reinterpret_cast<HMENU>(kEditId), Instance(), nullptr);
-    if (!b->check || !frame || !b->edit) {
+    // Alone, the picture gets its controls at once; in a run, the buttons in view get theirs
+    // at its end.
+    if (w->batch == 0 && !MakeControls(b.get(), picture)) {
         DestroyWindow(button);
         ShowError(kMsgAlbumCreateFailed2);
         return nullptr;
     }
-    SendMessageA(b->edit, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    SendMessageA(b->edit, EM_LIMITTEXT, kNameChars, 0);
-    WNDPROC old = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(b->edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(NameEditProc)));
-    if (!g_albums.edit_proc) g_albums.edit_proc = old;
-    SetWindowTextA(b->edit, PathFileName(path).c_str());
-    if (mark) SendMessageA(b->check, BM_SETCHECK, BST_CHECKED, 0);
     // The button's record stays the album's (the album owns its entries); the button only
     // points at it.
     SetWindowLongPtrA(button, kWordRecord, reinterpret_cast<LONG_PTR>(b.get()));
@@ -792,7 +866,7 @@ HWND AddPicture(HWND album, const std::string& path, const DibImage& source, boo
         Repaint(g_albums.previous_focused);
     }
     MarkModified(w);
-    ResizeAfterAdd(w);
+    if (w->batch == 0) ResizeAfterAdd(w, index);
     return button;
 }
 
@@ -804,20 +878,25 @@ void AddPictureFiles(HWND album) {
                                                     : DefaultChooseFiles(album, &files);
     if (!chosen || files.empty()) return;
     Plat().settings->Set("dir", Folder(files.front()));
-    HeldRedraw held(album);
+    AddingBatch adding(album);
     // One progress dialog for the whole run instead of one a file.
     struct Batch {
         bool on;
         explicit Batch(bool several) : on(several && g_albums.hooks.progress_batch) {
             if (on) g_albums.hooks.progress_batch(true);
         }
-        ~Batch() {
+        ~Batch() { End(); }
+        void End() {
             if (on) g_albums.hooks.progress_batch(false);
+            on = false;
         }
     } batch(files.size() > 1);
     for (const std::string& f : files) {
         if (!Find(album)) return;
         if (w->album.pictures.size() >= static_cast<size_t>(kAlbumCapacity)) {
+            // Said over the album as it now stands, drawn whole, the progress dialog gone.
+            batch.End();
+            adding.End();
             ShowError(kMsgAlbumFull);
             return;
         }

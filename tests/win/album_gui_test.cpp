@@ -147,6 +147,8 @@ TEST_F(AlbumGui, NewAlbumsFillUpToAHundredAndRefuseDuplicates) {
     EXPECT_EQ(r.top, y - sy);
     EXPECT_EQ(r.right - r.left, 130);
     EXPECT_EQ(r.bottom - r.top, 150);
+    // The album shows its last pictures; the first rows come into view by scrolling.
+    SendMessageA(a, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
     EXPECT_EQ(Text(GetDlgItem(seventh, 1)), "p6.bmp");
 
     // The same file again, in other letters, is refused.
@@ -160,6 +162,32 @@ TEST_F(AlbumGui, NewAlbumsFillUpToAHundredAndRefuseDuplicates) {
     SendMessageA(frame_, WM_COMMAND, 143, 0);
     EXPECT_EQ(boxes::Seen(), std::vector<std::string>{ErrorText(kMsgAlreadyInAlbum)});
     EXPECT_EQ(Count(b), 1);
+
+    // Marks set at the top and at the end of the full album come back with it, wherever it is
+    // scrolled to when the album is opened again.
+    SendMessageA(a, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+    SendMessageA(GetDlgItem(AlbumButtonAt(a, 6), 0), BM_CLICK, 0, 0);
+    SendMessageA(a, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 3000), 0);
+    SendMessageA(GetDlgItem(AlbumButtonAt(a, 99), 0), BM_CLICK, 0, 0);
+    EXPECT_TRUE(AlbumOfWindow(a)->pictures[6].mark);
+    EXPECT_TRUE(AlbumOfWindow(a)->pictures[99].mark);
+    g_save_name = folder_ + "full.alb";
+    made_.push_back(g_save_name);
+    ASSERT_EQ(SaveAlbumAs(a), 1);
+    SendMessageA(a, WM_CLOSE, 0, 0);
+    ASSERT_FALSE(IsWindow(a));
+    HWND again = OpenAlbum(g_save_name);
+    ASSERT_NE(again, nullptr);
+    ASSERT_EQ(Count(again), 100);
+    auto checked = [&](int i) {
+        return SendMessageA(GetDlgItem(AlbumButtonAt(again, i), 0), BM_GETCHECK, 0, 0);
+    };
+    EXPECT_EQ(checked(99), BST_CHECKED);
+    EXPECT_EQ(checked(98), BST_UNCHECKED);
+    SendMessageA(again, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
+    EXPECT_EQ(checked(6), BST_CHECKED);
+    EXPECT_EQ(checked(7), BST_UNCHECKED);
+    EXPECT_EQ(Text(GetDlgItem(AlbumButtonAt(again, 7), 1)), "p7.bmp");
 }
 
 // An album taller than the program's space shows its scroll bars; from then on it keeps its size
