@@ -67,36 +67,49 @@ constexpr uint32_t kCodingPaceMs = 50;
 struct MeterPace {
     uint32_t reached = UINT32_MAX;  // the position the rows have reached
     uint32_t shown = UINT32_MAX;    // the position on the bar
-    uint32_t last_drain = 0;
-    uint32_t last_paint = 0;
-    bool started = false;
+    bool started = false;           // this coding's first step is behind it
+    JpegPace own;
+    JpegPace* clock = &own;  // own, or the run's
+    bool shared = false;
 };
 
 void ShowPosition(MeterPace* m, uint32_t* position_out, uint32_t now) {
     Plat().view->SetMeterPos(m->reached);
     m->shown = m->reached;
-    m->last_paint = now;
+    m->clock->last_paint = now;
     if (position_out) *position_out = m->reached;
 }
 
-// Before each block of rows, with the position the rows have reached.
+// Before each block of rows, with the position the rows have reached. A coding of its own
+// also drains at each step of its bar; a run's codings go by the clock alone.
 void PaceStep(MeterPace* m, uint32_t pos, uint32_t* position_out) {
+    JpegPace& c = *m->clock;
     const uint32_t now = Plat().time->TickCount();
     const bool step = pos != m->reached;
     m->reached = pos;
-    if (!m->started || step || now - m->last_drain >= kCodingPaceMs) {
+    if (!c.started || (step && !m->shared) || now - c.last_drain >= kCodingPaceMs) {
         PumpCodingMessages();
-        m->last_drain = now;
+        c.last_drain = now;
     }
-    if (m->reached != m->shown && (!m->started || now - m->last_paint >= kCodingPaceMs))
+    if (m->reached != m->shown && (!c.started || now - c.last_paint >= kCodingPaceMs))
         ShowPosition(m, position_out, now);
+    c.started = true;
     m->started = true;
 }
 
-// After the last block: the bar ends where the rows ended.
+// After the last block: the bar ends where the rows ended (in a run, when the pace is due).
 void PaceEnd(MeterPace* m, uint32_t* position_out) {
-    if (m->started && m->reached != m->shown)
-        ShowPosition(m, position_out, Plat().time->TickCount());
+    if (!m->started || m->reached == m->shown) return;
+    const uint32_t now = Plat().time->TickCount();
+    if (!m->shared || now - m->clock->last_paint >= kCodingPaceMs)
+        ShowPosition(m, position_out, now);
+}
+
+// A pace over the caller's clock when it hands one in.
+void UsePace(MeterPace* m, JpegPace* shared) {
+    if (!shared) return;
+    m->clock = shared;
+    m->shared = true;
 }
 
 }  // namespace
@@ -542,6 +555,7 @@ int DecodeOpenFile(std::FILE* in, PendingFile* out, int colors, const JpegProgre
     job->fit_height = fit_height;
     job->meter = progress.meter == JpegMeter::kRange ? JpegMeter::kFull : progress.meter;
     job->position_out = progress.position_out;
+    UsePace(&job->pace, progress.pace);
     if (!RunDecode(job.get())) {
         ShowError(IsNotJpegError(job->err.pub.msg_code) ? kMsgNotJpeg : kMsgBitmapCreateFailed2);
         return 0;
@@ -608,6 +622,7 @@ int EncodePicture(const DibImage& picture, PendingFile* out, const std::string& 
     job->quality = quality;
     job->progress = progress;
     if (job->progress.meter == JpegMeter::kFirstHalf) job->progress.meter = JpegMeter::kFull;
+    UsePace(&job->pace, progress.pace);
     int ok = RunEncode(job.get());
     std::free(job->rows);
     if (!ok) {

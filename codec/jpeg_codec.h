@@ -23,6 +23,15 @@ enum class JpegMeter {
     kRange,      // encode only: lo..hi
 };
 
+// The clock of the drains and repaints. A coding keeps its own unless its caller hands one
+// in: a run of several files under one dialog shares one, so that the windows are served at
+// the pace across the run instead of at each file's start and at each step of its bar.
+struct JpegPace {
+    uint32_t last_drain = 0;
+    uint32_t last_paint = 0;
+    bool started = false;
+};
+
 struct JpegProgress {
     JpegMeter meter = JpegMeter::kNone;
     uint32_t lo = 0;
@@ -30,6 +39,8 @@ struct JpegProgress {
     // When set, receives every position the driver puts on the meter (so a caller knows where
     // the meter stands afterwards). Not owned.
     uint32_t* position_out = nullptr;
+    // A pace shared with the codings before and after this one; null: its own. Not owned.
+    JpegPace* pace = nullptr;
 };
 
 // Qualities of the three JPEG save types ("JPEG(Low Quality)(*.JPG)", "JPEG(standard)(*.JPG)",

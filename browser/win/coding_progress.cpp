@@ -26,6 +26,9 @@ void SetTexts(HWND dlg, const char* title, const std::string& display_name) {
     UpdateWindow(dlg);
 }
 
+// How often the files of a run put their names on the run's dialog.
+constexpr uint32_t kRunTextPaceMs = 50;
+
 // A progress dialog of the flow's own, shown (showing resets its texts and bar).
 HWND OwnDialog(HWND owner) {
     HWND dlg = CreateMeterDialog(owner);
@@ -66,9 +69,30 @@ int RunExtract(HWND owner, const std::string& display_name, Decode fn) {
         dlg = OwnDialog(owner);
         previous_view = SetViewMeter(dlg);
     }
-    if (dlg) SetTexts(dlg, "Now extracting image.", display_name);
     JpegProgress progress;
     progress.meter = JpegMeter::kFull;
+    if (own) {
+        if (dlg) SetTexts(dlg, "Now extracting image.", display_name);
+    } else if (dlg) {
+        // The files of a run share the pace of its dialog: the windows are served every 50 ms
+        // across the run rather than at each file's start, and a file's name goes up when the
+        // pace is due (setting a text draws it at once, which would cost more than a small
+        // picture's decoding).
+        static HWND run_dialog = nullptr;
+        static JpegPace run_pace;
+        static uint32_t named_at = 0;
+        const uint32_t now = Plat().time->TickCount();
+        if (run_dialog != dlg) {
+            run_dialog = dlg;
+            run_pace = JpegPace();
+            named_at = now - kRunTextPaceMs;
+        }
+        progress.pace = &run_pace;
+        if (now - named_at >= kRunTextPaceMs) {
+            SetTexts(dlg, "Now extracting image.", display_name);
+            named_at = now;
+        }
+    }
     int result;
     {
         CommandsDropped dropped;

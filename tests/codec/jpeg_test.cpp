@@ -524,6 +524,73 @@ TEST_F(JpegTest, MeterAndDrainsArePacedByTheClock) {
     }
 }
 
+// The codings of a run share one pace: a small picture after another does not drain or paint
+// at its start or at each step of its bar, only when the pace is due; the windows still answer
+// within the pace.
+TEST_F(JpegTest, ARunsCodingsShareOnePace) {
+    JpegSpec spec;
+    spec.width = 16;
+    spec.height = 64;
+    const std::string jpg = Jpeg(spec);
+    const struct {
+        const char* what;
+        uint32_t step;  // ms a clock reading
+    } rows[] = {{"still clock", 0}, {"1 ms a reading", 1}, {"slow blocks", 60}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        SteppingClock stepping;
+        stepping.step = row.step;
+        Platform seams = Plat();
+        seams.time = &stepping;
+        TimedPump timed;
+        timed.clock = &stepping;
+        seams.pump = &timed;
+        ScopedPlatform scoped(seams);
+        view.positions.clear();
+        JpegPace pace;
+        for (int i = 0; i < 30; ++i) {
+            JpegProgress p;
+            p.meter = JpegMeter::kFull;
+            p.pace = &pace;
+            DibImage d;
+            ASSERT_EQ(DecodeJpegToDib(jpg, 0, p, &d), 1);
+        }
+        const int paints = static_cast<int>(view.positions.size());
+        if (row.step == 0) {
+            // No time passing: the run's first step only.
+            EXPECT_EQ(timed.calls, 1);
+            EXPECT_EQ(paints, 1);
+        } else if (row.step < 50) {
+            // About once every 50 readings, not at each step of each picture's bar.
+            EXPECT_GE(timed.calls, 2);
+            EXPECT_LE(timed.calls, stepping.readings / 50 + 1);
+            EXPECT_LE(paints, stepping.readings / 50 + 1);
+        } else {
+            // Every block slower than the pace: a drain at every block, as alone.
+            EXPECT_GE(timed.calls, stepping.readings / 2);
+        }
+        // The windows answer within the pace and a block, however the pictures fall.
+        EXPECT_LE(timed.widest_gap, 50 + 2 * row.step);
+    }
+    // Without a shared pace each picture drains and paints at its start.
+    SteppingClock still;
+    Platform seams = Plat();
+    seams.time = &still;
+    TimedPump timed;
+    timed.clock = &still;
+    seams.pump = &timed;
+    ScopedPlatform scoped(seams);
+    view.positions.clear();
+    for (int i = 0; i < 30; ++i) {
+        JpegProgress p;
+        p.meter = JpegMeter::kFull;
+        DibImage d;
+        ASSERT_EQ(DecodeJpegToDib(jpg, 0, p, &d), 1);
+    }
+    EXPECT_GE(timed.calls, 30);
+    EXPECT_GE(view.positions.size(), 30u);
+}
+
 TEST_F(JpegTest, EncodeRoundTripKeepsThePicture) {
     std::string bmp = Bmp(MakeBmp24(50, 30, [](int x, int y) {
         return Rgb{uint8_t(x * 5), uint8_t(y * 8), uint8_t(128)};
