@@ -218,8 +218,9 @@ void InstallShellHooks(HWND frame) {
     album.state_changed = UpdateMenuState;
     album.progress_batch = [](bool on) {
         if (on) {
-            ShowMeter();
+            if (ShowMeter()) BeginCodingRun();
         } else {
+            EndCodingRun();
             HideMeter();
         }
     };

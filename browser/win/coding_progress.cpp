@@ -29,6 +29,15 @@ void SetTexts(HWND dlg, const char* title, const std::string& display_name) {
 // How often the files of a run put their names on the run's dialog.
 constexpr uint32_t kRunTextPaceMs = 50;
 
+// A run of files under one dialog, between BeginCodingRun and EndCodingRun.
+struct CodingRun {
+    bool active = false;
+    JpegPace pace;
+    bool named = false;
+    uint32_t named_at = 0;
+};
+CodingRun g_run;
+
 // A progress dialog of the flow's own, shown (showing resets its texts and bar).
 HWND OwnDialog(HWND owner) {
     HWND dlg = CreateMeterDialog(owner);
@@ -54,6 +63,15 @@ void SetCodingFrame(HWND frame) {
     g_frame = frame;
 }
 
+void BeginCodingRun() {
+    g_run = CodingRun();
+    g_run.active = true;
+}
+
+void EndCodingRun() {
+    g_run = CodingRun();
+}
+
 namespace {
 
 // The decode flow around any decode of the file: fn(progress) returns the decoder's result.
@@ -71,27 +89,20 @@ int RunExtract(HWND owner, const std::string& display_name, Decode fn) {
     }
     JpegProgress progress;
     progress.meter = JpegMeter::kFull;
-    if (own) {
-        if (dlg) SetTexts(dlg, "Now extracting image.", display_name);
-    } else if (dlg) {
-        // The files of a run share the pace of its dialog: the windows are served every 50 ms
-        // across the run rather than at each file's start, and a file's name goes up when the
-        // pace is due (setting a text draws it at once, which would cost more than a small
-        // picture's decoding).
-        static HWND run_dialog = nullptr;
-        static JpegPace run_pace;
-        static uint32_t named_at = 0;
+    if (!own && dlg && g_run.active) {
+        // The files of a run share its pace: the windows are served every 50 ms across the run
+        // rather than at each file's start, and a file's name goes up when the pace is due
+        // (setting a text draws it at once, which would cost more than a small picture's
+        // decoding).
         const uint32_t now = Plat().time->TickCount();
-        if (run_dialog != dlg) {
-            run_dialog = dlg;
-            run_pace = JpegPace();
-            named_at = now - kRunTextPaceMs;
-        }
-        progress.pace = &run_pace;
-        if (now - named_at >= kRunTextPaceMs) {
+        if (!g_run.named || now - g_run.named_at >= kRunTextPaceMs) {
             SetTexts(dlg, "Now extracting image.", display_name);
-            named_at = now;
+            g_run.named = true;
+            g_run.named_at = now;
         }
+        progress.pace = &g_run.pace;
+    } else if (dlg) {
+        SetTexts(dlg, "Now extracting image.", display_name);
     }
     int result;
     {
