@@ -44,9 +44,12 @@ struct PictureButton {
     HWND check = nullptr;
     HWND edit = nullptr;
     bool controls = false;  // check and edit made
-    ScopedBitmap display;   // 96 x 72: the thumbnail centred on the button face
+    // The face and the date are made when the button is first drawn (see PaintButton).
+    ScopedBitmap display;  // 96 x 72: the thumbnail centred on the button face
     ScopedPalette palette;
+    bool face_made = false;
     CameraDate date;
+    bool dated = false;
     std::string name_before;
     bool editing = false;
 };
@@ -624,6 +627,17 @@ void PaintButton(HWND hwnd) {
     AlbumWindow* w = FindButton(hwnd, &index);
     if (!w) return;
     PictureButton* b = w->buttons[static_cast<size_t>(index)].get();
+    // The face (the thumbnail as the display shows it) and the date read from the file are made
+    // at the button's first drawing: an album of 100 shows about a third of its pictures, and
+    // each costs trips to the window system and the disk that a run of pictures would
+    // otherwise pay for all of them. A face that cannot be made is tried again at the next.
+    const AlbumPicture& picture = w->album.pictures[static_cast<size_t>(index)];
+    if (!b->face_made)
+        b->face_made = MakeDisplayBitmap(w->hwnd, picture.thumbnail, &b->display, &b->palette);
+    if (!b->dated) {
+        b->date = PictureDate(picture.path);
+        b->dated = true;
+    }
     RECT r;
     GetClientRect(hwnd, &r);
     const bool focused = g_albums.focused == hwnd;
@@ -824,11 +838,9 @@ HWND AddPicture(HWND album, const std::string& path, const DibImage& source, boo
     picture.path = path;
     picture.mark = mark;
     auto b = std::make_unique<PictureButton>();
-    b->date = PictureDate(path);
     picture.thumbnail = ThumbnailFromSource(source);
     if (!picture.thumbnail) picture.thumbnail = ReadBackThumbnail(source);
-    if (!picture.thumbnail || !IsAlbumThumbnail(picture.thumbnail) ||
-        !MakeDisplayBitmap(album, picture.thumbnail, &b->display, &b->palette)) {
+    if (!picture.thumbnail || !IsAlbumThumbnail(picture.thumbnail)) {
         ShowError(kMsgBitmapCreateFailed);
         return nullptr;
     }
