@@ -147,15 +147,8 @@ int main() {
     CreateDirectoryA(dir.c_str(), nullptr);
     const std::vector<std::string> files = WriteCameraPictures(dir, 100);
     if (files.empty()) return 1;
-    Album album;
-    for (const std::string& path : files) {
-        AlbumPicture p;
-        p.path = path;
-        p.thumbnail = MakeThumbnail(NewDib(8, 6, 24, 0));
-        album.pictures.push_back(std::move(p));
-    }
-    const std::string alb = dir + "bench.alb";
-    if (WriteAlbum(&album, alb) != 1) return 1;
+    const std::string alb = WriteAlbumOf(files, dir + "bench.alb");
+    if (alb.empty()) return 1;
 
     const std::string settings = dir + "vistrel.ini";
     HWND frame = StartFrame(settings);

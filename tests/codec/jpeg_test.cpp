@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 
 #ifndef _WIN32
 #include <csignal>
@@ -442,6 +443,21 @@ struct TimedPump : MessagePump {
     }
 };
 
+// That clock and pump, installed as the seams for a scope.
+struct PacedSeams {
+    SteppingClock stepping;
+    TimedPump timed;
+    std::unique_ptr<ScopedPlatform> scoped;
+    explicit PacedSeams(uint32_t step) {
+        stepping.step = step;
+        timed.clock = &stepping;
+        Platform seams = Plat();
+        seams.time = &stepping;
+        seams.pump = &timed;
+        scoped.reset(new ScopedPlatform(seams));
+    }
+};
+
 struct PacedRun {
     std::vector<uint32_t> positions;
     int drains = 0;
@@ -469,14 +485,9 @@ TEST_F(JpegTest, MeterAndDrainsArePacedByTheClock) {
     std::map<std::pair<bool, uint32_t>, PacedRun> runs;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        SteppingClock stepping;
-        stepping.step = row.step;
-        Platform seams = Plat();
-        seams.time = &stepping;
-        TimedPump timed;
-        timed.clock = &stepping;
-        seams.pump = &timed;
-        ScopedPlatform scoped(seams);
+        PacedSeams paced(row.step);
+        SteppingClock& stepping = paced.stepping;
+        TimedPump& timed = paced.timed;
         view.positions.clear();
         JpegProgress p;
         p.meter = row.encode ? JpegMeter::kRange : JpegMeter::kFull;
@@ -538,14 +549,9 @@ TEST_F(JpegTest, ARunsCodingsShareOnePace) {
     } rows[] = {{"still clock", 0}, {"1 ms a reading", 1}, {"slow blocks", 60}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        SteppingClock stepping;
-        stepping.step = row.step;
-        Platform seams = Plat();
-        seams.time = &stepping;
-        TimedPump timed;
-        timed.clock = &stepping;
-        seams.pump = &timed;
-        ScopedPlatform scoped(seams);
+        PacedSeams paced(row.step);
+        SteppingClock& stepping = paced.stepping;
+        TimedPump& timed = paced.timed;
         view.positions.clear();
         JpegPace pace;
         for (int i = 0; i < 30; ++i) {
@@ -573,13 +579,8 @@ TEST_F(JpegTest, ARunsCodingsShareOnePace) {
         EXPECT_LE(timed.widest_gap, 50 + 2 * row.step);
     }
     // Without a shared pace each picture drains and paints at its start.
-    SteppingClock still;
-    Platform seams = Plat();
-    seams.time = &still;
-    TimedPump timed;
-    timed.clock = &still;
-    seams.pump = &timed;
-    ScopedPlatform scoped(seams);
+    PacedSeams still(0);
+    TimedPump& timed = still.timed;
     view.positions.clear();
     for (int i = 0; i < 30; ++i) {
         JpegProgress p;
