@@ -566,6 +566,23 @@ TEST_F(AlbumGui, ACameraTransferOfThreeImagesEndsInAnAlbumOfThree) {
     AddPictureFiles(again);
     EXPECT_EQ(Count(again), 3);
     EXPECT_TRUE(IsWindowEnabled(frame_));
+
+    // Each picture's camera date is read when its button is first drawn, and written in the
+    // button's top band in black.
+    int dated = 0;
+    for (HWND b = GetWindow(again, GW_CHILD); b; b = GetWindow(b, GW_HWNDNEXT)) {
+        UpdateWindow(b);
+        RECT r;
+        GetClientRect(b, &r);
+        HDC dc = GetDC(b);
+        int ink = 0;
+        for (int y = 3; y < 17; ++y)
+            for (int x = 3; x < r.right - 3; ++x)
+                if (GetPixel(dc, x, y) == RGB(0, 0, 0)) ++ink;
+        ReleaseDC(b, dc);
+        if (ink > 0) ++dated;
+    }
+    EXPECT_EQ(dated, 3);
 }
 
 }  // namespace
