@@ -72,11 +72,8 @@ void EndCodingRun() {
     g_run = CodingRun();
 }
 
-namespace {
-
-// The decode flow around any decode of the file: fn(progress) returns the decoder's result.
-template <typename Decode>
-int RunExtract(HWND owner, const std::string& display_name, Decode fn) {
+int ExtractPictureWithProgress(HWND owner, const std::string& jpeg_path,
+                               const std::string& display_name, int colors, DibImage* picture) {
     // Inside a run that shows its own progress dialog the frame is given back as it was found.
     const bool frame_was_enabled = g_frame && IsWindowEnabled(g_frame);
     if (g_frame) EnableWindow(g_frame, FALSE);
@@ -107,7 +104,7 @@ int RunExtract(HWND owner, const std::string& display_name, Decode fn) {
     int result;
     {
         CommandsDropped dropped;
-        result = fn(progress);
+        result = DecodeJpegToDib(jpeg_path, colors, progress, picture);
     }
     if (own) {
         EndOwnDialog(dlg, previous_view);
@@ -117,9 +114,8 @@ int RunExtract(HWND owner, const std::string& display_name, Decode fn) {
     return result;
 }
 
-// The encode flow around any encode: always under a dialog of its own.
-template <typename Encode>
-int RunCompress(HWND owner, const std::string& display_name, Encode fn) {
+int CompressPictureWithProgress(HWND owner, const DibImage& picture, const std::string& jpeg_path,
+                                const std::string& display_name, int quality) {
     if (g_frame) EnableWindow(g_frame, FALSE);
     HWND dlg = OwnDialog(owner);
     HWND previous_view = SetViewMeter(dlg);
@@ -129,24 +125,8 @@ int RunCompress(HWND owner, const std::string& display_name, Encode fn) {
     int result;
     {
         CommandsDropped dropped;
-        result = fn(progress);
+        result = EncodeDibToJpegFile(picture, jpeg_path, kSaveSampling, quality, progress);
     }
     EndOwnDialog(dlg, previous_view);
     return result;
-}
-
-}  // namespace
-
-int ExtractPictureWithProgress(HWND owner, const std::string& jpeg_path,
-                               const std::string& display_name, int colors, DibImage* picture) {
-    return RunExtract(owner, display_name, [&](const JpegProgress& progress) {
-        return DecodeJpegToDib(jpeg_path, colors, progress, picture);
-    });
-}
-
-int CompressPictureWithProgress(HWND owner, const DibImage& picture, const std::string& jpeg_path,
-                                const std::string& display_name, int quality) {
-    return RunCompress(owner, display_name, [&](const JpegProgress& progress) {
-        return EncodeDibToJpegFile(picture, jpeg_path, kSaveSampling, quality, progress);
-    });
 }
