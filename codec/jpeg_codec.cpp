@@ -70,7 +70,7 @@ struct MeterPace {
     bool started = false;           // this coding's first step is behind it
     JpegPace own;
     JpegPace* clock = &own;  // own, or the run's
-    bool shared = false;
+    bool shared() const { return clock != &own; }
 };
 
 void ShowPosition(MeterPace* m, uint32_t* position_out, uint32_t now) {
@@ -87,7 +87,7 @@ void PaceStep(MeterPace* m, uint32_t pos, uint32_t* position_out) {
     const uint32_t now = Plat().time->TickCount();
     const bool step = pos != m->reached;
     m->reached = pos;
-    if (!c.started || (step && !m->shared) || now - c.last_drain >= kCodingPaceMs) {
+    if (!c.started || (step && !m->shared()) || now - c.last_drain >= kCodingPaceMs) {
         PumpCodingMessages();
         c.last_drain = now;
     }
@@ -101,15 +101,13 @@ void PaceStep(MeterPace* m, uint32_t pos, uint32_t* position_out) {
 void PaceEnd(MeterPace* m, uint32_t* position_out) {
     if (!m->started || m->reached == m->shown) return;
     const uint32_t now = Plat().time->TickCount();
-    if (!m->shared || now - m->clock->last_paint >= kCodingPaceMs)
+    if (!m->shared() || now - m->clock->last_paint >= kCodingPaceMs)
         ShowPosition(m, position_out, now);
 }
 
 // A pace over the caller's clock when it hands one in.
 void UsePace(MeterPace* m, JpegPace* shared) {
-    if (!shared) return;
-    m->clock = shared;
-    m->shared = true;
+    if (shared) m->clock = shared;
 }
 
 }  // namespace
