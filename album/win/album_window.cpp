@@ -41,13 +41,11 @@ const char kUpdatedQuestion[] = "(%s) was updated!! Do you want to save?";
 // around the name is drawn by the button itself.
 struct PictureButton {
     HWND hwnd = nullptr;
-    HWND check = nullptr;
+    HWND check = nullptr;  // the check box and the name field: both made, or neither
     HWND edit = nullptr;
-    bool controls = false;  // check and edit made
     // The face and the date are made when the button is first drawn (see PaintButton).
     ScopedBitmap display;  // 96 x 72: the thumbnail centred on the button face
     ScopedPalette palette;
-    bool face_made = false;
     CameraDate date;
     bool dated = false;
     std::string name_before;
@@ -180,7 +178,7 @@ LRESULT CALLBACK NameEditProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 // Makes the check box and the name field of picture p's button, once; false when a window could
 // not be made (the button then stays without them and they are tried again later).
 bool MakeControls(PictureButton* b, const AlbumPicture& p) {
-    if (b->controls) return true;
+    if (b->check) return true;
     HWND check =
         CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_AUTOCHECKBOX, 10, 116, 15, 15,
                         b->hwnd, reinterpret_cast<HMENU>(kCheckId), Instance(), nullptr);
@@ -202,7 +200,6 @@ bool MakeControls(PictureButton* b, const AlbumPicture& p) {
     if (p.mark) SendMessageA(check, BM_SETCHECK, BST_CHECKED, 0);
     b->check = check;
     b->edit = edit;
-    b->controls = true;
     return true;
 }
 
@@ -221,7 +218,7 @@ void MakeControlsInView(AlbumWindow* w) {
     if (w->batch > 0) return;
     const AlbumSize client = ClientSize(w->hwnd);
     for (size_t i = 0; i < w->buttons.size(); ++i)
-        if (!w->buttons[i]->controls && InView(w, static_cast<int>(i), client))
+        if (!w->buttons[i]->check && InView(w, static_cast<int>(i), client))
             MakeControls(w->buttons[i].get(), w->album.pictures[i]);
 }
 
@@ -310,10 +307,13 @@ public:
     void End() {
         AlbumWindow* w = held_ ? Find(hwnd_) : nullptr;  // none when the window went meanwhile
         held_ = false;
-        if (!w || w->batch-- > 1) return;
+        if (!w) return;
+        if (w->batch > 1) {  // an outer run goes on
+            --w->batch;
+            return;
+        }
         // Sized and scrolled while still held, so that only the buttons in view at the end
         // get their controls (not also those in view at the old offsets).
-        ++w->batch;
         if (static_cast<int>(w->album.pictures.size()) > w->batch_from)
             ResizeAfterAdd(w, w->batch_from);
         else
@@ -632,8 +632,7 @@ void PaintButton(HWND hwnd) {
     // each costs trips to the window system and the disk that a run of pictures would
     // otherwise pay for all of them. A face that cannot be made is tried again at the next.
     const AlbumPicture& picture = w->album.pictures[static_cast<size_t>(index)];
-    if (!b->face_made)
-        b->face_made = MakeDisplayBitmap(w->hwnd, picture.thumbnail, &b->display, &b->palette);
+    if (!b->display) MakeDisplayBitmap(w->hwnd, picture.thumbnail, &b->display, &b->palette);
     if (!b->dated) {
         b->date = PictureDate(picture.path);
         b->dated = true;
