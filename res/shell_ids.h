@@ -92,6 +92,8 @@ constexpr char kSlideShowClass[] = "AutoViewClass";
 constexpr unsigned kMsgSplash = 1124;         /* to the frame: splash, then command-line files */
 constexpr unsigned kMsgRealizePalette = 1125; /* to an image window; returns whether it changed */
 constexpr unsigned kMsgLoadPage = 1570;       /* to a camera grid dialog: load the scrolled page */
+constexpr unsigned kMsgSlideStart = 1297;     /* to the show window: read the album and begin */
+constexpr unsigned kMsgSlideStep = 1298;      /* to the show window: the next picture's time */
 constexpr unsigned kMsgOpenHandedFiles = 0x82A0; /* WM_APP + 0x2A0, to the frame: open the files
                                                     a second start handed over */
 /* The tag of the WM_COPYDATA block in which a second start hands its files to the first. */

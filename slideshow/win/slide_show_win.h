@@ -9,9 +9,8 @@
 #include <vector>
 
 #include "codec/dib.h"
+#include "res/shell_ids.h"
 
-constexpr UINT kMsgSlideStart = 1297;  // to the show window: read the album and begin
-constexpr UINT kMsgSlideStep = 1298;   // to the show window: the next picture's time has come
 constexpr UINT_PTR kSlideTimer = 1;
 
 struct SlideShowHooks {
